@@ -1,23 +1,18 @@
-// The game's entry. Until the game has its own, this starts the framework's
-// services: it opens "main.pak" beside the data when there is one and reports
-// what it found.
-#include "framework/services/PakInterface.h"
-#include "framework/services/Random.h"
+// The game's entry. Until the game has its own application class and the
+// framework its main loop, this builds the product's application object,
+// runs its start-up (settings, command line, single instance, devices) and
+// shuts it down again.
+#include "framework/app/LumoApp.h"
 
-#include <cstdio>
-#include <cstring>
+#include <memory>
 
-int main(int argc, char** argv)
+int main()
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-version") == 0) {
-            std::printf("tavoro-oribel 1.0.0\n");
-            return 0;
-        }
-    }
-    PakInterface* pak = Lumo::GetPakInterface();
-    const bool hasPak = pak != nullptr && pak->AddPakFile("main.pak");
-    Lumo::SeedRandom(0);
-    std::printf("tavoro-oribel: framework services started (%s)\n", hasPak ? "main.pak" : "data folder");
+    auto app = std::make_unique<Lumo::LumoApp>();
+    app->Init();
+    // The main loop (Start) runs here once it exists; a run without it ends
+    // as soon as it has started.
+    app->Shutdown();
+    app.reset();
     return 0;
 }

@@ -1,0 +1,50 @@
+#include "framework/app/LumoApp.h"
+
+#include "framework/services/Debug.h"
+
+namespace Lumo {
+
+namespace {
+// The build stamp; "00000000" until builds are stamped.
+constexpr const char* kBuildNumberStamp = "00000000";
+constexpr const char* kBuildDateStamp = "";
+
+int32_t ParseBuildNumber(const char* stamp)
+{
+    int32_t value = 0;
+    for (const char* c = stamp; *c >= '0' && *c <= '9'; ++c)
+        value = value * 10 + (*c - '0');
+    return value;
+}
+} // namespace
+
+LumoApp::LumoApp()
+    : internetManager(nullptr), downloadId(0), lastVerCheckTime(0), noExitPopup(false), dontUpdate(false),
+      buildNumber(ParseBuildNumber(kBuildNumberStamp))
+{
+    if (buildNumber != 0)
+        buildDate = kBuildDateStamp;
+    demoPrefix = "quillo";
+    demoFileName = demoPrefix + ".dmo";
+    companyName = "Quillo";
+    fullCompanyName = "Quillo Games";
+    // The internet manager is made here once it exists.
+}
+
+LumoApp::~LumoApp()
+{
+    // The internet manager is deleted here once it exists.
+}
+
+void LumoApp::Init()
+{
+    // The crash catcher's texts are set here once the crash catcher exists.
+    OutputDebug("Product: %s\r\n", productName.c_str());
+    OutputDebug("BuildNum: %d\r\n", buildNumber);
+    OutputDebug("BuildDate: %s\r\n", buildDate.c_str());
+    LumoAppBase::Init();
+    if (isScreenSaver)
+        noExitPopup = true;
+}
+
+} // namespace Lumo

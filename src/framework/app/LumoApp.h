@@ -1,0 +1,47 @@
+// The application class of a published product: the publisher's names and
+// build information over the application object. The game's application
+// class derives from it.
+#pragma once
+
+#include "framework/app/LumoAppBase.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Lumo {
+
+class InternetManager;
+
+class LumoApp : public LumoAppBase {
+public:
+    LumoApp();
+    ~LumoApp() override;
+
+    // Writes the product's debug lines, then the base start-up; in
+    // screen-saver mode there is no exit pop-up.
+    void Init() override;
+
+    // The base settings, then the product's: refer id, update switch,
+    // download id, variation, last update check, and the partner's name from
+    // the machine-wide settings.
+    void ReadFromRegistry() override;
+    // The base settings, then the time of the last update check.
+    void WriteToRegistry() override;
+    // "-version" shows the build information and ends the program; every
+    // other option goes to the base.
+    void ParseCommandParam(const std::string& name, const std::string& value) override;
+    // Verifies the file's ".sig" companion with the product's public key.
+    bool CheckSignature(const Buffer& buffer, const std::string& fileName) override;
+
+    InternetManager* internetManager; // owned; made with the internet manager
+    std::string referId;
+    std::string variation;
+    int32_t downloadId;
+    uint32_t lastVerCheckTime; // seconds since 1970 of the last update check
+    bool noExitPopup;
+    bool dontUpdate;
+    int32_t buildNumber; // 0 for a build that was not stamped
+    std::string buildDate; // empty for a build that was not stamped
+};
+
+} // namespace Lumo

@@ -1,0 +1,411 @@
+// The one application object of the process: its settings and counters,
+// start-up and shut-down, its worker threads, the fatal-error popups, the
+// saturation table of additive drawing, the set of live memory images, the
+// shared-image table, the display interface and the property tables.
+#pragma once
+
+#include "framework/display/NativeDisplay.h"
+#include "framework/graphics/Rect.h"
+#include "framework/graphics/SharedImage.h"
+#include "framework/graphics/SharedImageRef.h"
+#include "framework/services/Buffer.h"
+#include "framework/services/CriticalSection.h"
+#include "framework/services/Ratio.h"
+#include "platform/SettingsStore.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace Plat {
+class InstanceLock;
+class Window; // made by the window layer
+class Cursor; // made by the window layer
+} // namespace Plat
+
+namespace Lumo {
+
+class DDInterface;
+class Dialog;
+class Image;
+class MemoryImage;
+class MusicInterface;
+class ResourceManager;
+class SoundManager;
+class WidgetManager;
+
+class LumoAppBase;
+// The one application object; set by its constructor, cleared by its destructor.
+extern LumoAppBase* gLumoAppBase;
+// The same object for the crash catcher; set as the constructor's last act.
+extern LumoAppBase* gCrashApp;
+// Set while the display is lost and not yet restored; the cursor thread
+// reads it without a lock.
+extern std::atomic<bool> gDisplayLost;
+
+// A named position in a played demo.
+struct DemoMarker {
+    std::string name;
+    int32_t update = 0;
+};
+
+class LumoAppBase {
+public:
+    LumoAppBase();
+    virtual ~LumoAppBase();
+    LumoAppBase(const LumoAppBase&) = delete;
+    LumoAppBase& operator=(const LumoAppBase&) = delete;
+
+    // ---- Start-up, shut-down and exit
+
+    // Turns the constructed object into a running one, on the thread that
+    // will run the main loop. Ends the process on the failures the player
+    // must see (no video, a second copy, an unplayable demo).
+    virtual void Init();
+    // Stops the run in order; frees nothing. Safe to call again and from any
+    // thread: another thread only asks the main thread to do it.
+    virtual void Shutdown();
+    // Ends the process with the code; never returns.
+    [[noreturn]] static void DoExit(int code);
+    // Another copy runs: in single-instance mode tells it to come to the
+    // front and ends this process with code 0; otherwise returns false.
+    virtual bool HandleAlreadyRunning();
+    // The reaction to the notify message; kind 0 brings the main window to
+    // the front, restored when minimised.
+    virtual void RestoreAndActivate(uintptr_t kind, intptr_t param);
+    // Takes the notify messages other copies sent and answers each with
+    // RestoreAndActivate; the message pump calls it.
+    void ProcessNotifyMessages();
+    bool IsScreenSaver() const { return isScreenSaver; }
+
+    // ---- Worker threads
+
+    // Starts the loading thread once; it runs LoadingThreadProc.
+    void StartLoadingThread();
+    // Returns when the loading thread has finished or was never started.
+    void WaitForLoadingThread();
+    // Starts the cursor thread unless it runs; it ends once `shutdown` is set.
+    void StartCursorThread();
+    static void LoadingThreadMain(LumoAppBase* app);
+    static void CursorThreadMain(LumoAppBase* app);
+
+    // ---- Fatal errors
+
+    // Tells the player about a fatal problem (in screen-saver mode: the error
+    // log instead); the caller decides whether the program ends.
+    virtual void FatalErrorPopup(const std::u16string& text);
+    virtual void FatalErrorPopup(const std::string& text);
+    // Appends a line to "ScrError.txt" in the user-data folder; the first
+    // line of a run starts the file afresh.
+    virtual void WriteScrErrorLog(const std::string& text);
+
+    // ---- Hooks of start-up and shut-down (empty unless noted)
+
+    virtual void InitHook() {}
+    virtual void ShutdownHook() {}
+    // Reads the product's properties; Init calls it before ReadFromRegistry.
+    virtual void PropertiesHook() {}
+    virtual void BeforeScreenModeHook() {}
+    // True when the hook chose the working folder itself; false (default)
+    // makes Init change to `programDir`.
+    virtual bool ChangeDirectoryHook(const std::string& dir);
+    // Runs on the loading thread.
+    virtual void LoadingThreadProc() {}
+    // Runs on the main thread once the loading thread has finished.
+    virtual void LoadingThreadCompleted() {}
+
+    // ---- Operations that later parts of the framework fill in. Until then
+    // they do what is noted, so that start-up and shut-down run end to end.
+
+    // Creates the main window and the display; nothing yet.
+    virtual void MakeWindow() {}
+    // Shows the cursor the state asks for; nothing yet.
+    virtual void EnforceCursor() {}
+    // The music interface for the window; none yet (null).
+    virtual MusicInterface* CreateMusicInterface(Plat::Window* window);
+    // The sound manager (silent without a window); none yet (null).
+    virtual SoundManager* CreateSoundManager(Plat::Window* window, bool useFMod);
+    // Store the volume (the sound side applies it once it exists).
+    virtual void SetSfxVolume(double volume);
+    virtual void SetMusicVolume(double volume);
+    // Readies a full-screen display for a system box; nothing yet.
+    virtual void PrepareForGDIDialog() {}
+    // Forgets the time a blocking box took; nothing yet.
+    virtual void ResetTiming() {}
+    // The product version of a program file; empty until versions are stamped.
+    virtual std::string GetProductVersion(const std::string& path);
+    // The client area of a maximised window on the desktop; false while the
+    // desktop cannot be asked (then every size fits).
+    virtual bool GetFullScreenClientSize(int& width, int& height);
+    // What the cursor thread needs of the window and the display; until they
+    // exist there is no mouse position (false) and no software cursor.
+    virtual bool GetMouseClientPos(int& x, int& y);
+    virtual bool GetSoftwareCursorPos(int& x, int& y);
+    virtual void MoveSoftwareCursor(int x, int y);
+    virtual void SetPendingCursorPos(int x, int y);
+    virtual int GetDisplayFrameMs();
+
+    // ---- Demo file
+
+    // Reads `demoFileName` into the demo stream, its markers and total, takes
+    // its seed; false with the player's message in `error`.
+    bool OpenDemoFile(std::string& error);
+    // Writes the recorded demo; nothing yet.
+    void WriteDemoFile() {}
+    // Playback: reads the next record's header when it is still pending;
+    // true when the record is due at the current update.
+    bool DemoReadCommand();
+    // Recording: writes the update delta of a new record (with fillers for
+    // long gaps); the caller then writes the form bit, command and data.
+    void DemoWriteUpdateDelta();
+
+    // Memory images enter the set at the end of their construction and leave
+    // it at the start of their destruction.
+    void AddMemoryImage(MemoryImage* image);
+    void RemoveMemoryImage(MemoryImage* image);
+    // Has the display drop the image's 3-D data; nothing without a display.
+    void Remove3DData(MemoryImage* image);
+    // The display's 3-D flag; false while there is no display.
+    bool Is3DAccelerated() const;
+    // The display's pixel format, or the 32-bit default while there is no display.
+    NativeDisplay* GetNativeDisplay();
+
+    // The shared image of (file name, variant), both compared without case.
+    // A new entry gets its image from LoadSharedImage and sets *isNew. The
+    // returned reference holds one count; its image is null when loading failed.
+    virtual SharedImageRef GetSharedImage(const std::string& fileName, const std::string& variant,
+                                          bool* isNew = nullptr);
+    // Enters the image as the shared image of the pair unless the pair has
+    // one already (then the image stays with the caller); *isNew tells which.
+    virtual SharedImageRef SetSharedImage(const std::string& fileName, const std::string& variant, Image* image,
+                                          bool* isNew = nullptr);
+    // Deletes the shared images that no reference holds any more, when a
+    // release marked the table.
+    void CleanSharedImages();
+
+    // Insert or replace the value of an id.
+    void SetString(const std::string& id, const std::u16string& value);
+    void SetBoolean(const std::string& id, bool value);
+    void SetInteger(const std::string& id, int value);
+    void SetDouble(const std::string& id, double value);
+
+    // ---- Property lookups and the properties file
+
+    // The text of the id converted to narrow text, or the default unchanged.
+    std::string GetString(const std::string& id, const std::string& defaultValue);
+    bool GetBoolean(const std::string& id, bool defaultValue);
+    // Reads, checks (when asked) and parses a properties file into the
+    // tables. An absent file that is not required counts as success; every
+    // other failure shows one fatal popup and returns false.
+    bool LoadProperties(const std::string& fileName, bool required, bool checkSignature);
+    // True when the file's signature verifies; the base accepts nothing.
+    virtual bool CheckSignature(const Buffer& buffer, const std::string& fileName);
+
+    // ---- Settings (the registry of the original platform)
+
+    // Values of the current user below "SOFTWARE\\" + registryKey; the part
+    // of a value name before its last '\\' names a sub-key. All fail while
+    // registryKey is empty. Demo-aware: recorded while recording, answered
+    // from the demo while playing.
+    // True only once the value is stored.
+    bool RegistryWrite(const std::string& valueName, uint32_t valueType, const uint8_t* data, uint32_t length);
+    // length: in, the capacity of data; out, the value's size. A value larger
+    // than the capacity reads as absent.
+    bool RegistryRead(const std::string& valueName, uint32_t& valueType, uint8_t* data, uint32_t& length,
+                      Plat::SettingsRoot root = Plat::SettingsRoot::User);
+    void RegistryEraseValue(const std::string& valueName);
+    bool RegistryWriteString(const std::string& valueName, const std::string& value);
+    bool RegistryWriteInteger(const std::string& valueName, int value);
+    // The typed readers leave the out value alone unless a value of their
+    // type is found; strings of up to 1023 bytes.
+    bool RegistryReadString(const std::string& valueName, std::string& value);
+    bool RegistryReadInteger(const std::string& valueName, int& value);
+    bool RegistryReadBoolean(const std::string& valueName, bool& value);
+    // The framework's settings, read at start-up and written at exit.
+    virtual void ReadFromRegistry();
+    virtual void WriteToRegistry();
+
+    // Whole files, demo-aware like the settings. Reads through the pak
+    // layer; leaveDemoAlone keeps the read out of the demo.
+    bool ReadBufferFromFile(const std::string& fileName, Buffer& buffer, bool leaveDemoAlone = false);
+    // Writes on the disk, making missing folders; the old file is replaced
+    // only once the new one is complete. True only when it was written.
+    bool WriteBytesToFile(const std::string& fileName, const uint8_t* data, uint32_t length);
+    bool WriteBufferToFile(const std::string& fileName, const Buffer& buffer);
+
+    // ---- Command line
+
+    // Reads the process's command line once (sets cmdLineParsed).
+    virtual void ParseCommandLine();
+    // The same over a given command line (program name first).
+    void ParseCommandLineText(const std::string& commandLine);
+    // Splits the argument text into name[=value] options, quotes grouping.
+    virtual void ParseCommandLineArgs(const std::string& text);
+    // Applies one option; an unknown one is fatal (popup, exit code 0).
+    virtual void ParseCommandParam(const std::string& name, const std::string& value);
+    // The numbered demo files prefix + N + ".dmo" in the working folder:
+    // deletes the lowest when asked and `keep` or more exist; returns the
+    // highest number, 0 when there is none.
+    int ScanDemoFiles(const std::string& prefix, int keep, bool deleteOldest);
+
+    // Entry i = min(i, 255): a channel plus an added term (at most 510)
+    // indexes it for a saturated sum.
+    uint8_t AddClampTable[512];
+
+    CriticalSection critSect;
+    DDInterface* ddInterface; // owned; null until the display is made
+    std::set<MemoryImage*> memoryImageSet;
+    std::map<std::pair<std::string, std::string>, SharedImage> sharedImageMap; // owns the images
+    bool sharedImagesDirty;  // some shared image lost its last reference
+    bool writeToDataCache;   // newly loaded images go to the data cache
+    std::map<std::string, std::u16string> stringTable;
+    std::map<std::string, bool> booleanTable;
+    std::map<std::string, int> integerTable;
+    std::map<std::string, double> doubleTable;
+    std::map<std::string, std::vector<std::u16string>> stringVectorTable;
+
+    // Identity, settings and state; defaults are the constructor's. Flags
+    // that other threads read or set are atomics.
+    uint32_t randSeed;
+    std::string companyName;
+    std::string fullCompanyName; // folder level of the user-data folder
+    std::string productName;     // base of the notify and lock names
+    std::string title;
+    std::string registryKey;
+    std::string programDir; // folder of the executable; the working folder after Init
+    int timingHoldMs;
+    int preferredX;
+    int preferredY;
+    int width;
+    int height;
+    double musicVolume;
+    double sfxVolume;
+    double savedMusicVolume; // the player's volumes while a demo plays
+    double savedSfxVolume;
+    bool noSound;
+    bool useFMod;
+    bool cmdLineParsed; // Init does not parse the command line when set
+    std::unique_ptr<Plat::InstanceLock> mutex; // held while this is the single instance
+    bool singleInstance;
+    uint32_t notifyMessage;
+    WidgetManager* widgetManager; // owned; made with the widget manager
+    std::map<int, Dialog*> dialogMap; // owns the dialogs
+    std::thread::id primaryThreadId; // the thread that ran Init
+    bool crashed;
+    std::atomic<bool> shutdown;
+    std::atomic<bool> loopExit;
+    bool windowed;
+    bool physicallyWindowed;
+    bool forceFullscreen;
+    bool fullScreenFailed;
+    bool initialized;
+    uint32_t loadingStartTime;
+    Plat::Window* mainWindow;
+    Plat::Window* invisWindow; // the Linux side needs no invisible window: stays null
+    bool isScreenSaver;
+    bool noFlip;
+    bool allowFlip;
+    bool isTabletPC;
+    bool registryRead;
+    MusicInterface* musicInterface; // owned
+    std::string productVersion;
+    bool urlOpenPending;
+    bool shutdownOnUrlOpen;
+    std::string lastUrl;
+    uint32_t displayChangeTime;
+    int muteCount;
+    int autoMuteCount;
+    bool autoMuteOnLostFocus;
+    int frameTime;
+    bool isDrawing;
+    double updateMultiplier;
+    int cursorKind;
+    SoundManager* soundManager; // owned
+    Plat::Cursor* handCursor;
+    Plat::Cursor* draggingCursor;
+    bool mouseIn;
+    bool active;
+    bool minimized;
+    bool hasFocus;
+    bool windowDisabled;
+    uint32_t lastDrawTime;
+    std::atomic<uint32_t> drawTimeStamp;
+    std::atomic<int> drawCount;
+    int redrawCount;
+    bool autoStartLoadingThread;
+    std::atomic<bool> loadingThreadStarted;
+    std::atomic<bool> loadingThreadCompleted;
+    std::atomic<bool> loadingCompletedHandled;
+    std::atomic<bool> yieldMainThread;
+    std::atomic<bool> shutdownRequested;
+    std::atomic<bool> cursorThreadRunning;
+    bool customCursors;
+    bool lastShutdownWasGraceful;
+    bool recordingDemo;
+    bool playingDemo;
+    std::string demoPrefix;
+    std::string demoFileName;
+    Buffer demoBuffer;
+    std::atomic<int> demoMouseX;
+    std::atomic<int> demoMouseY;
+    bool demoBitsPending;
+    bool allowMaximize;
+    int refreshRate;
+    bool smoothUpdates;
+    bool vsyncBroken;
+    bool waitForVSync;
+    bool sleepPacing;
+    bool is3DSwitchedThisRun;
+    bool ignoreStored3D;
+    bool stored3DTaken;
+    bool centerScreen;
+    TRect<int> screenRect;
+    bool aspectCorrection;
+    Ratio windowAspect;
+    ResourceManager* resourceManager; // owned; made with the resource manager
+
+    // Demo playback state used by start-up.
+    int updateCount;       // updates run so far
+    int32_t demoNextUpdate; // update of the record whose header was read last
+    bool demoShortForm;
+    int32_t demoCommand;
+    int32_t demoTotalUpdates;
+    bool demoClosing = false; // the window closed during playback: no record is consumed any more
+    std::vector<DemoMarker> demoMarkers;
+
+protected:
+    // The image of a new shared entry, owned by the table: a new empty image
+    // for a name beginning with "!", else the loaded file (null when it
+    // cannot be loaded). Called outside the lock, with the name as given.
+    virtual Image* LoadSharedImage(const std::string& fileName);
+
+protected:
+    // Starts a framework thread on the entry; false when it cannot start.
+    virtual bool LaunchThread(std::thread& thread, void (*entry)(LumoAppBase*));
+
+private:
+    // The display's critical section, or the application's own while there
+    // is no display.
+    CriticalSection& ImageLock();
+    // Ends a framework thread that has said it is done.
+    static void JoinThread(std::thread& thread);
+
+    NativeDisplay mDefaultDisplay;
+    bool mVideoStarted; // Init started the video side; the destructor stops it
+    bool mAudioStarted;
+    std::thread mLoadingThread;
+    std::thread mCursorThread;
+};
+
+namespace detail {
+// Makes the next error-log line start the file afresh, as at a new run.
+void ResetScrErrorLog();
+} // namespace detail
+
+} // namespace Lumo

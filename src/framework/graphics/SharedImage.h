@@ -1,0 +1,15 @@
+// One entry of the application's table of shared images: the image and the
+// number of SharedImageRef holding it. The table owns both.
+#pragma once
+
+namespace Lumo {
+
+class Image;
+
+class SharedImage {
+public:
+    Image* mImage = nullptr;
+    int mRefCount = 0;
+};
+
+} // namespace Lumo

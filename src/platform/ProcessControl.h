@@ -1,0 +1,25 @@
+// Ending the process and naming the running program. Every deliberate exit
+// of the program goes through ExitProcess, so that tests can install a
+// handler and watch an exit happen instead of losing the test process.
+#pragma once
+
+#include <string>
+
+namespace Plat {
+
+// Called with the exit code before the process ends. A handler that returns
+// lets the exit go ahead; a test's handler throws to unwind back to the test.
+using ExitHandler = void (*)(int code);
+
+// Ends the process through the C runtime's exit (static destructors and
+// at-exit handlers run, the stack is not unwound) after the installed
+// handler, if any, has run.
+[[noreturn]] void ExitProcess(int code);
+
+// Installs a handler (null: none); returns the previous one.
+ExitHandler SetExitHandler(ExitHandler handler);
+
+// The full path of the running program's file; empty when it cannot be had.
+std::string ExecutablePath();
+
+} // namespace Plat

@@ -1,0 +1,191 @@
+// Small fixtures of the textured filler tests: fixed-point vertices, a texture
+// record over a vector of texels, and a canvas of at most 8 x 8 pixels with
+// guard words on both sides, drawn through the filler table.
+#pragma once
+
+#include "framework/graphics/MemoryImage.h"
+#include "framework/rasterizer/TriangleRasterizer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace TexturedTestKit {
+
+using Lumo::TriangleRasterizer::SpanColor;
+using Lumo::TriangleRasterizer::SpanVertex;
+using Lumo::TriangleRasterizer::TextureInfo;
+
+// Table groups, added to the flag index.
+constexpr int k8888 = 0;
+constexpr int k888 = 32;
+constexpr int k565 = 64;
+constexpr int k555 = 96;
+
+// A vertex at (x, y) with texel position (u, v), all in whole units (exact in
+// 16.16 for the quarters used here), and vertex colour argb.
+inline SpanVertex Vertex(double x, double y, double u, double v, uint32_t argb = 0)
+{
+    SpanVertex s = {};
+    s.mX = static_cast<int32_t>(x * 65536.0);
+    s.mY = static_cast<int32_t>(y * 65536.0);
+    s.mU = static_cast<int32_t>(u * 65536.0);
+    s.mV = static_cast<int32_t>(v * 65536.0);
+    s.mA = static_cast<int32_t>(((argb >> 24) & 0xFF) << 16);
+    s.mR = static_cast<int32_t>(((argb >> 16) & 0xFF) << 16);
+    s.mG = static_cast<int32_t>(((argb >> 8) & 0xFF) << 16);
+    s.mB = static_cast<int32_t>((argb & 0xFF) << 16);
+    return s;
+}
+
+// Texels held exactly (no slack after the last one, so that a sanitizer sees
+// any read past it).
+struct Texture {
+    std::vector<uint32_t> texels;
+    TextureInfo info = {};
+
+    Texture(int width, int height, std::vector<uint32_t> pixels) : texels(std::move(pixels))
+    {
+        info.mBits = texels.data();
+        info.mWidth = width;
+        info.mHeight = height;
+        info.mSize = width * height;
+        int log2Width = 0;
+        for (int w = width; w >= 2; w >>= 1) {
+            ++log2Width;
+        }
+        info.mShift = 16 - log2Width;
+        info.mUMask = static_cast<uint32_t>(width - 1) << 16;
+        info.mVMask = static_cast<uint32_t>(height - 1) << 16;
+    }
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+};
+
+// One texel everywhere.
+inline std::vector<uint32_t> Plain(int count, uint32_t texel)
+{
+    return std::vector<uint32_t>(static_cast<size_t>(count), texel);
+}
+
+constexpr int kCanvasSize = 8;
+constexpr int kGuardWords = 16;
+constexpr uint32_t kGuard = 0xDEADBEEF;
+
+// kCanvasSize x kCanvasSize pixels of type Pixel, guarded before and after.
+template <class Pixel>
+class Canvas {
+public:
+    explicit Canvas(Pixel background)
+        : mWords(static_cast<size_t>(kGuardWords * 2) + kCanvasSize * kCanvasSize * sizeof(Pixel) / 4 + 1, kGuard)
+    {
+        for (int y = 0; y < kCanvasSize; ++y) {
+            for (int x = 0; x < kCanvasSize; ++x) {
+                At(x, y) = background;
+            }
+        }
+    }
+
+    Pixel& At(int x, int y) { return Pixels()[y * kCanvasSize + x]; }
+    uint8_t* Bits() { return reinterpret_cast<uint8_t*>(Pixels()); }
+    static int Pitch() { return kCanvasSize * static_cast<int>(sizeof(Pixel)); }
+
+    bool GuardsIntact() const
+    {
+        const size_t pixelWords = kCanvasSize * kCanvasSize * sizeof(Pixel) / 4;
+        for (size_t i = 0; i < mWords.size(); ++i) {
+            const bool isGuard = i < kGuardWords || i >= kGuardWords + pixelWords;
+            if (isGuard && mWords[i] != kGuard) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // One line per row, '\n' after each; each pixel as name(pixel).
+    template <class Name>
+    std::string Picture(Name name)
+    {
+        std::string out;
+        for (int y = 0; y < kCanvasSize; ++y) {
+            for (int x = 0; x < kCanvasSize; ++x) {
+                out += name(At(x, y));
+            }
+            out += '\n';
+        }
+        return out;
+    }
+
+private:
+    Pixel* Pixels() { return reinterpret_cast<Pixel*>(mWords.data() + kGuardWords); }
+
+    std::vector<uint32_t> mWords;
+};
+
+// Calls table entry index (the table filled first) for one triangle.
+template <class Pixel>
+void Draw(int index, const SpanVertex (&triangle)[3], Canvas<Pixel>& canvas, const Texture& texture,
+          const SpanColor& color = {255, 255, 255, 255})
+{
+    using namespace Lumo::TriangleRasterizer;
+    InitSpanFunctions();
+    const SpanFunction filler = gSpanFunctions[index];
+    if (filler != nullptr) {
+        filler(triangle, canvas.Bits(), Canvas<Pixel>::Pitch(), &texture.info, &color);
+    }
+}
+
+// True when every pixel outside the triangle's bounding box (columns and rows
+// from the ceiling of the least to below the ceiling of the greatest
+// coordinate) still holds background.
+template <class Pixel>
+bool OnlyInsideBox(Canvas<Pixel>& canvas, const SpanVertex (&triangle)[3], Pixel background)
+{
+    auto ceiling = [](int32_t v) { return (static_cast<int64_t>(v) + 65535) >> 16; };
+    int64_t left = INT64_MAX;
+    int64_t right = INT64_MIN;
+    int64_t top = INT64_MAX;
+    int64_t bottom = INT64_MIN;
+    for (const SpanVertex& v : triangle) {
+        left = std::min(left, ceiling(v.mX));
+        right = std::max(right, ceiling(v.mX));
+        top = std::min(top, ceiling(v.mY));
+        bottom = std::max(bottom, ceiling(v.mY));
+    }
+    for (int y = 0; y < kCanvasSize; ++y) {
+        for (int x = 0; x < kCanvasSize; ++x) {
+            const bool inside = x >= left && x < right && y >= top && y < bottom;
+            if (!inside && canvas.At(x, y) != background) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A triangle over pixels (0, 0), (1, 0) and (0, 1) only, sampling texel
+// position (u, v) and vertex colour argb at every pixel.
+inline void Corner(SpanVertex (&triangle)[3], double u, double v, uint32_t argb = 0)
+{
+    triangle[0] = Vertex(0.0, 0.0, u, v, argb);
+    triangle[1] = Vertex(2.0, 0.0, u, v, argb);
+    triangle[2] = Vertex(0.0, 2.0, u, v, argb);
+}
+
+// The vertices drawn by DrawTriangles onto a fresh canvas of background,
+// clipped to the whole canvas.
+template <class Pixel>
+std::vector<Pixel> DrawWhole(Lumo::MemoryImage* texture, int format, Pixel background, const Lumo::Color& color,
+                             bool linear, bool vertexColors, const Lumo::TriangleRasterizer::ClipVertex* vertices,
+                             int count)
+{
+    std::vector<Pixel> pixels(kCanvasSize * kCanvasSize, background);
+    Lumo::TriangleRasterizer::DrawTriangles(vertices, count, texture, color, 0,
+                                            Lumo::TRect<int>(0, 0, kCanvasSize, kCanvasSize), pixels.data(),
+                                            kCanvasSize * static_cast<int>(sizeof(Pixel)), format, linear,
+                                            vertexColors);
+    return pixels;
+}
+
+} // namespace TexturedTestKit
