@@ -1,5 +1,5 @@
-// The process's command line as one text, the way the original platform
-// hands it to a program: the program name, then each argument, separated by
+// The process's command line as one text, the way a Windows program
+// receives it: the program name, then each argument, separated by
 // blanks; a name or argument that holds a blank is put in double quotes.
 #pragma once
 

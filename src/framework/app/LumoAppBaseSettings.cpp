@@ -1,4 +1,4 @@
-// The application's settings (the registry of the original platform) and its
+// The application's settings (the registry on Windows) and its
 // whole-file reads and writes. Every one of these asks the outside world
 // something that can change a run, so each records its answer while a demo
 // is recorded and replays the recorded answer while one is played.

@@ -48,6 +48,13 @@ struct Format8888 {
     {
         const uint32_t da = d >> 24;
         const uint32_t k = 256 - a;
+        if (da == 255 && a != 0) {
+            // The common opaque screen: outA = 256, so the divisions are
+            // shifts, red and blue in one word (each lane stays below 2^16).
+            const uint32_t rb = (((d & 0xFF00FF) * 255 >> 8) & 0xFF00FF) * k + (sr << 16 | sb);
+            const uint32_t g = (((d & 0xFF00) * 255 >> 8) & 0xFF00) * k + (sg << 8);
+            return 0xFF000000 | ((rb >> 8) & 0xFF00FF) | ((g >> 8) & 0xFF00);
+        }
         const uint32_t outA = 256 - (((256 - da) * k) >> 8);
         if (outA == 0) {
             return d;

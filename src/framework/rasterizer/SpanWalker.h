@@ -10,6 +10,10 @@
 //       copies of the vertices (the caller's records are never touched);
 //   void Shade(typename Format::Pixel* pixel, const SpanAttributes& at) const;
 //       one pixel, with the attributes at its integer point.
+// and optionally, in place of the per-pixel calls:
+//   void ShadeSpan(Pixel* first, Pixel* last, SpanAttributes at, const SpanAttributes& step) const;
+//       the pixels from first up to last, the i-th with at + i x step (each
+//       addition wrapping), exactly as the Shade calls would draw them.
 #pragma once
 
 #include "framework/rasterizer/TriangleRasterizer.h"
@@ -187,17 +191,24 @@ void WalkTriangle(const SpanVertex* vertices, uint8_t* bits, int pitch, const Te
                 }
                 Pixel* pixel = reinterpret_cast<Pixel*>(row) + start;
                 Pixel* const last = pixel + (end - start);
-                for (; pixel != last; ++pixel) {
-                    shader.Shade(pixel, at);
-                    if constexpr ((kUses & kSpanColorAttributes) != 0) {
-                        at.mA = AddWrap(at.mA, step.mA);
-                        at.mR = AddWrap(at.mR, step.mR);
-                        at.mG = AddWrap(at.mG, step.mG);
-                        at.mB = AddWrap(at.mB, step.mB);
-                    }
-                    if constexpr ((kUses & kSpanTextureAttributes) != 0) {
-                        at.mU = AddWrap(at.mU, step.mU);
-                        at.mV = AddWrap(at.mV, step.mV);
+                if constexpr (requires { shader.ShadeSpan(pixel, last, at, step); }) {
+                    shader.ShadeSpan(pixel, last, at, step);
+                } else {
+                    // A local copy: pixel stores may alias the captured steps,
+                    // which would then be reloaded for every pixel.
+                    const SpanAttributes d = step;
+                    for (; pixel != last; ++pixel) {
+                        shader.Shade(pixel, at);
+                        if constexpr ((kUses & kSpanColorAttributes) != 0) {
+                            at.mA = AddWrap(at.mA, d.mA);
+                            at.mR = AddWrap(at.mR, d.mR);
+                            at.mG = AddWrap(at.mG, d.mG);
+                            at.mB = AddWrap(at.mB, d.mB);
+                        }
+                        if constexpr ((kUses & kSpanTextureAttributes) != 0) {
+                            at.mU = AddWrap(at.mU, d.mU);
+                            at.mV = AddWrap(at.mV, d.mV);
+                        }
                     }
                 }
             }
