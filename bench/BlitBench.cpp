@@ -1,8 +1,10 @@
 // The unscaled blits beside pixman's nearest operations on the same 800x600
 // pixels, measured in the same iterations: NormalBlt against OVER (with a
 // solid mask for the coloured loops) and AdditiveBlt against ADD. Each row
-// reports our mean time, pixman's, ratio = ours / pixman of the means and
-// ratio_best of the fastest runs.
+// reports our mean time, pixman's, ratio = ours / pixman of the means,
+// ratio_best of the fastest runs and ratio_median, the median of the
+// iterations' own ratios (the steadiest on a busy machine; run pinned to
+// one core with taskset -c N).
 //
 // Source: a sprite sheet of 8 x 6 discs in 100 x 100 cells, each an opaque
 // disc with a 2-pixel anti-aliased rim and a soft 8-pixel glow on a
@@ -16,6 +18,8 @@
 
 #include "support/TestApp.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -23,6 +27,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -202,10 +207,7 @@ void BM_Blit(benchmark::State& state, Row row)
 
     // Alternating which goes first keeps the cache state even; the fastest
     // run of each is the least disturbed by other work on the machine.
-    double ours = 0;
-    double theirs = 0;
-    double oursBest = 1e9;
-    double theirsBest = 1e9;
+    BenchSupport::PairTally tally;
     bool oursFirst = true;
     for (auto _ : state) {
         double oursNow = 0;
@@ -231,20 +233,13 @@ void BM_Blit(benchmark::State& state, Row row)
             benchmark::ClobberMemory();
         }
         oursFirst = !oursFirst;
-        ours += oursNow;
-        theirs += theirsNow;
-        oursBest = std::min(oursBest, oursNow);
-        theirsBest = std::min(theirsBest, theirsNow);
+        tally.Add(oursNow, theirsNow);
         state.SetIterationTime(oursNow);
     }
     if (mask != nullptr) {
         pixman_image_unref(mask);
     }
-    const double n = double(state.iterations());
-    state.counters["ours_us"] = 1e6 * ours / n;
-    state.counters["pixman_us"] = 1e6 * theirs / n;
-    state.counters["ratio"] = theirs > 0 ? ours / theirs : 0.0;
-    state.counters["ratio_best"] = theirsBest > 0 ? oursBest / theirsBest : 0.0;
+    tally.ReportAll(state);
 }
 
 const Color kGrey(160, 160, 160, 200);

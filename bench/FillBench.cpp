@@ -1,16 +1,22 @@
 // Rectangle fills of a memory image beside pixman's nearest operations on the
 // same 800x600 pixels: an opaque fill against SRC, a translucent fill against
 // OVER with a solid source. Each iteration times both, alternating which goes
-// first; the "ratio" counter is our time over pixman's. On a busy machine run
-// it pinned to one core (taskset -c N), or the ratio wanders with migrations.
+// first; the "ratio" counter is our time over pixman's (of the means),
+// "ratio_best" that of the fastest runs and "ratio_median" the median of the
+// iterations' own ratios, the steadiest on a busy machine. Run it pinned to
+// one core (taskset -c N), or the ratios wander with migrations.
 #include "framework/graphics/MemoryImage.h"
 
 #include "support/TestApp.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -103,28 +109,11 @@ void RunSideBySide(benchmark::State& state, const Lumo::TRect<int>& rect, const 
         return std::chrono::duration<double>(Clock::now() - start).count();
     };
 
-    double ourSeconds = 0;
-    double theirSeconds = 0;
-    bool oursFirst = true;
-    for (auto _ : state) {
-        double mine = 0;
-        if (oursFirst) {
-            mine = timed(ours);
-            theirSeconds += timed(theirs);
-        } else {
-            theirSeconds += timed(theirs);
-            mine = timed(ours);
-        }
-        ourSeconds += mine;
-        state.SetIterationTime(mine);
-        oursFirst = !oursFirst;
-    }
+    BenchSupport::PairTally tally;
+    BenchSupport::AlternatePairs(state, tally, timed, ours, theirs);
     pixman_image_unref(solid);
 
-    const double iterations = double(state.iterations());
-    state.counters["ours_us"] = ourSeconds / iterations * 1e6;
-    state.counters["pixman_us"] = theirSeconds / iterations * 1e6;
-    state.counters["ratio"] = theirSeconds > 0 ? ourSeconds / theirSeconds : 0;
+    tally.ReportAll(state);
     state.SetItemsProcessed(int64_t(state.iterations()) * rect.mWidth * rect.mHeight);
 }
 

@@ -6,6 +6,8 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
 
+#include "BenchSupport.h"
+
 #include "support/TestApp.h"
 
 #include <benchmark/benchmark.h>
@@ -20,8 +22,8 @@
 
 using Lumo::Color;
 using Lumo::Matrix3;
-using Lumo::MemoryImage;
 using Lumo::TRect;
+using BenchSupport::SideBySide;
 
 namespace {
 
@@ -35,53 +37,8 @@ constexpr float kAngle = 0.5f;
 constexpr float kCenterX = 400.0f;
 constexpr float kCenterY = 300.0f;
 
-// A sprite: an opaque disc of noisy colour with a soft edge, transparent
-// corners. Channels never exceed alpha, so pixman reads the same words as
-// valid premultiplied pixels.
-std::vector<uint32_t> Sprite(int width, int height)
-{
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    const double cx = width / 2.0;
-    const double cy = height / 2.0;
-    const double radius = std::min(cx, cy);
-    uint32_t seed = 12345;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const double dist = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
-            const double cover = std::clamp((radius - dist) / 6.0, 0.0, 1.0);
-            const uint32_t a = static_cast<uint32_t>(cover * 255.0);
-            seed = seed * 1664525u + 1013904223u;
-            const uint32_t r = ((seed >> 8) & 0xFF) * a / 255;
-            const uint32_t g = ((seed >> 16) & 0xFF) * a / 255;
-            const uint32_t b = ((seed >> 24) & 0xFF) * a / 255;
-            pixels[static_cast<size_t>(y * width + x)] = a << 24 | r << 16 | g << 8 | b;
-        }
-    }
-    return pixels;
-}
-
-// An opaque screen to draw onto.
-std::vector<uint32_t> Screen()
-{
-    std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            pixels[static_cast<size_t>(y * kWidth + x)] = 0xFF000000 | static_cast<uint32_t>((x * 3) & 0xFF) << 16
-                | static_cast<uint32_t>((y * 5) & 0xFF) << 8 | static_cast<uint32_t>((x + y) & 0xFF);
-        }
-    }
-    return pixels;
-}
-
 // Ours and pixman's drawing of one row, on their own copies of the pixels.
-struct Pair {
-    TestApp app;
-    std::unique_ptr<MemoryImage> source;
-    std::unique_ptr<MemoryImage> dest;
-    std::vector<uint32_t> pixmanSourceBits;
-    std::vector<uint32_t> pixmanDestBits;
-    pixman_image_t* pixmanSource = nullptr;
-    pixman_image_t* pixmanDest = nullptr;
+struct Pair : BenchSupport::SpriteAndScreen {
     Matrix3 matrix;
     // The screen area the transformed sprite covers: pixman composites only
     // that, as a caller of it would.
@@ -90,21 +47,9 @@ struct Pair {
     int right = 0;
     int bottom = 0;
 
-    explicit Pair(pixman_filter_t filter)
+    explicit Pair(pixman_filter_t filter) : SpriteAndScreen(kSourceWidth, kSourceHeight, kWidth, kHeight)
     {
         Lumo::TriangleRasterizer::InitSpanFunctions();
-        const std::vector<uint32_t> sprite = Sprite(kSourceWidth, kSourceHeight);
-        const std::vector<uint32_t> screen = Screen();
-        source = std::make_unique<MemoryImage>(&app);
-        source->SetBits(sprite.data(), kSourceWidth, kSourceHeight, true);
-        dest = std::make_unique<MemoryImage>(&app);
-        dest->SetBits(screen.data(), kWidth, kHeight, true);
-        pixmanSourceBits = sprite;
-        pixmanDestBits = screen;
-        pixmanSource = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSourceWidth, kSourceHeight, pixmanSourceBits.data(),
-                                                kSourceWidth * 4);
-        pixmanDest = pixman_image_create_bits(PIXMAN_a8r8g8b8, kWidth, kHeight, pixmanDestBits.data(), kWidth * 4);
-
         matrix.Scale(kScale, kScale);
         matrix.RotateRadians(kAngle);
 
@@ -142,14 +87,6 @@ struct Pair {
         right = std::min(kWidth, static_cast<int>(std::ceil(maxX)) + 1);
         bottom = std::min(kHeight, static_cast<int>(std::ceil(maxY)) + 1);
     }
-    ~Pair()
-    {
-        pixman_image_unref(pixmanSource);
-        pixman_image_unref(pixmanDest);
-    }
-    Pair(const Pair&) = delete;
-    Pair& operator=(const Pair&) = delete;
-
     void Ours(bool linear)
     {
         const TRect<int> screen(0, 0, kWidth, kHeight);
@@ -183,38 +120,12 @@ struct Pair {
     }
 };
 
-// Times ours and pixman alternately; the benchmark's time is ours.
-template <typename Ours, typename Theirs>
-void SideBySide(benchmark::State& state, Ours&& ours, Theirs&& theirs)
-{
-    using Clock = std::chrono::steady_clock;
-    double oursTotal = 0.0;
-    double theirsTotal = 0.0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        ours();
-        benchmark::ClobberMemory();
-        const auto t1 = Clock::now();
-        theirs();
-        benchmark::ClobberMemory();
-        const auto t2 = Clock::now();
-        const double oursTime = std::chrono::duration<double>(t1 - t0).count();
-        oursTotal += oursTime;
-        theirsTotal += std::chrono::duration<double>(t2 - t1).count();
-        state.SetIterationTime(oursTime);
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["ours_ms"] = oursTotal / n * 1e3;
-    state.counters["pixman_ms"] = theirsTotal / n * 1e3;
-    state.counters["ratio"] = theirsTotal > 0.0 ? oursTotal / theirsTotal : 0.0;
-}
-
 // A 400 x 300 sprite scaled by 1.25 and turned by 0.5 radians about its
 // centre, nearest sample, against pixman's NEAREST transform with OVER.
 void BM_BltMatrixNearest(benchmark::State& state)
 {
     Pair pair(PIXMAN_FILTER_NEAREST);
-    SideBySide(state, [&] { pair.Ours(false); }, [&] { pair.PixmanOver(); });
+    SideBySide(state, "pixman_ms", [&] { pair.Ours(false); }, [&] { pair.PixmanOver(); });
     state.counters["differ_pct"] = pair.DifferingPercent();
 }
 BENCHMARK(BM_BltMatrixNearest)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -223,7 +134,7 @@ BENCHMARK(BM_BltMatrixNearest)->UseManualTime()->Unit(benchmark::kMillisecond);
 void BM_BltMatrixBilinear(benchmark::State& state)
 {
     Pair pair(PIXMAN_FILTER_BILINEAR);
-    SideBySide(state, [&] { pair.Ours(true); }, [&] { pair.PixmanOver(); });
+    SideBySide(state, "pixman_ms", [&] { pair.Ours(true); }, [&] { pair.PixmanOver(); });
     state.counters["differ_pct"] = pair.DifferingPercent();
 }
 BENCHMARK(BM_BltMatrixBilinear)->UseManualTime()->Unit(benchmark::kMillisecond);

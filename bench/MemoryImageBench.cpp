@@ -24,12 +24,18 @@ std::vector<uint32_t> SpritePixels(int width, int height)
     return pixels;
 }
 
+// Gives image a 512 x 512 sheet of SpritePixels (SetBits copies them).
+void SetSheet(Lumo::MemoryImage& image, bool commitBits)
+{
+    const std::vector<uint32_t> pixels = SpritePixels(512, 512);
+    image.SetBits(pixels.data(), 512, 512, commitBits);
+}
+
 void BM_NativeAlphaData(benchmark::State& state)
 {
     TestApp app;
-    const std::vector<uint32_t> pixels = SpritePixels(512, 512);
     Lumo::MemoryImage image;
-    image.SetBits(pixels.data(), 512, 512, true);
+    SetSheet(image, true);
     for (auto _ : state) {
         image.mNativeAlphaData.reset();
         benchmark::DoNotOptimize(image.GetNativeAlphaData(nullptr));
@@ -40,9 +46,8 @@ BENCHMARK(BM_NativeAlphaData);
 void BM_RLAlphaData(benchmark::State& state)
 {
     TestApp app;
-    const std::vector<uint32_t> pixels = SpritePixels(512, 512);
     Lumo::MemoryImage image;
-    image.SetBits(pixels.data(), 512, 512, true);
+    SetSheet(image, true);
     for (auto _ : state) {
         image.mRLAlphaData.reset();
         benchmark::DoNotOptimize(image.GetRLAlphaData());
@@ -53,9 +58,8 @@ BENCHMARK(BM_RLAlphaData);
 void BM_CommitBits(benchmark::State& state)
 {
     TestApp app;
-    const std::vector<uint32_t> pixels = SpritePixels(512, 512);
     Lumo::MemoryImage image;
-    image.SetBits(pixels.data(), 512, 512, false);
+    SetSheet(image, false);
     for (auto _ : state) {
         image.mBitsChanged = true;
         image.CommitBits();
@@ -67,9 +71,8 @@ BENCHMARK(BM_CommitBits);
 void BM_BitsFromNativeData(benchmark::State& state)
 {
     TestApp app;
-    const std::vector<uint32_t> pixels = SpritePixels(512, 512);
     Lumo::MemoryImage image;
-    image.SetBits(pixels.data(), 512, 512, true);
+    SetSheet(image, true);
     image.PurgeBits();
     for (auto _ : state) {
         image.mBits.reset();

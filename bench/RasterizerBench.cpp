@@ -6,6 +6,8 @@
 // faster), items are pixels. Run pinned to one core (taskset -c N).
 #include "framework/rasterizer/TriangleRasterizer.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -100,29 +102,12 @@ void RunSideBySide(benchmark::State& state, int pixelFormat, uint32_t alpha)
         return std::chrono::duration<double>(Clock::now() - start).count();
     };
 
-    double ourSeconds = 0;
-    double theirSeconds = 0;
-    bool oursFirst = true;
-    for (auto _ : state) {
-        double mine = 0;
-        if (oursFirst) {
-            mine = timed(ours);
-            theirSeconds += timed(theirs);
-        } else {
-            theirSeconds += timed(theirs);
-            mine = timed(ours);
-        }
-        ourSeconds += mine;
-        state.SetIterationTime(mine);
-        oursFirst = !oursFirst;
-    }
+    BenchSupport::PairTally tally;
+    BenchSupport::AlternatePairs(state, tally, timed, ours, theirs);
     pixman_image_unref(solid);
     pixman_image_unref(destination);
 
-    const double iterations = double(state.iterations());
-    state.counters["ours_us"] = ourSeconds / iterations * 1e6;
-    state.counters["pixman_us"] = theirSeconds / iterations * 1e6;
-    state.counters["ratio"] = theirSeconds > 0 ? ourSeconds / theirSeconds : 0;
+    tally.ReportMeans(state);
     state.SetItemsProcessed(int64_t(state.iterations()) * kWidth * kHeight);
 }
 

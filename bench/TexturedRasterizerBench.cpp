@@ -6,6 +6,8 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
 
+#include "BenchSupport.h"
+
 #include "support/TestApp.h"
 
 #include <benchmark/benchmark.h>
@@ -23,6 +25,8 @@ using Lumo::Color;
 using Lumo::MemoryImage;
 using Lumo::TRect;
 namespace Raster = Lumo::TriangleRasterizer;
+using BenchSupport::SideBySide;
+using BenchSupport::Sprite;
 
 namespace {
 
@@ -39,57 +43,6 @@ std::vector<uint32_t> Noise(int width, int height)
         p = 0xFF000000 | (seed >> 8);
     }
     return pixels;
-}
-
-// A sprite: an opaque disc of noisy colour with a soft edge and transparent
-// corners. Channels never exceed alpha, so pixman reads the same words as
-// valid premultiplied pixels.
-std::vector<uint32_t> Sprite(int width, int height)
-{
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    const double cx = width / 2.0;
-    const double cy = height / 2.0;
-    const double radius = std::min(cx, cy);
-    uint32_t seed = 12345;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const double dist = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
-            const double cover = std::clamp((radius - dist) / 6.0, 0.0, 1.0);
-            const uint32_t a = static_cast<uint32_t>(cover * 255.0);
-            seed = seed * 1664525u + 1013904223u;
-            const uint32_t r = ((seed >> 8) & 0xFF) * a / 255;
-            const uint32_t g = ((seed >> 16) & 0xFF) * a / 255;
-            const uint32_t b = ((seed >> 24) & 0xFF) * a / 255;
-            pixels[static_cast<size_t>(y * width + x)] = a << 24 | r << 16 | g << 8 | b;
-        }
-    }
-    return pixels;
-}
-
-// Times ours and theirs alternately; the benchmark's time is ours.
-template <typename Ours, typename Theirs>
-void SideBySide(benchmark::State& state, Ours&& ours, Theirs&& theirs)
-{
-    using Clock = std::chrono::steady_clock;
-    double oursTotal = 0.0;
-    double theirsTotal = 0.0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        ours();
-        benchmark::ClobberMemory();
-        const auto t1 = Clock::now();
-        theirs();
-        benchmark::ClobberMemory();
-        const auto t2 = Clock::now();
-        const double oursTime = std::chrono::duration<double>(t1 - t0).count();
-        oursTotal += oursTime;
-        theirsTotal += std::chrono::duration<double>(t2 - t1).count();
-        state.SetIterationTime(oursTime);
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["ours_ms"] = oursTotal / n * 1e3;
-    state.counters["theirs_ms"] = theirsTotal / n * 1e3;
-    state.counters["ratio"] = theirsTotal > 0.0 ? oursTotal / theirsTotal : 0.0;
 }
 
 // The four corners of a width x height texture turned by angle about its
@@ -132,7 +85,7 @@ void OneToOne(benchmark::State& state, int format)
     const TRect<int> clip(0, 0, kWidth, kHeight);
     const int pitch = kWidth * static_cast<int>(sizeof(Pixel));
     SideBySide(
-        state,
+        state, "theirs_ms",
         [&] {
             Raster::DrawTriangles(quad, 4, &texture, Color::White, 0, clip, screen.data(), pitch, format, false,
                                   false);
@@ -203,7 +156,7 @@ void Rotated(benchmark::State& state, int format, pixman_format_code_t pixmanFor
     }
     const TRect<int> clip(0, 0, kWidth, kHeight);
     SideBySide(
-        state,
+        state, "theirs_ms",
         [&] {
             Raster::DrawTriangles(quad, 4, &texture, Color::White, 0, clip, screen.data(), kWidth * bytesPerPixel,
                                   format, true, false);

@@ -1,6 +1,7 @@
 // Fuzzes the J2K reader and the codec module under it on arbitrary files, as
 // raw code streams and as JP2 files alike (the module goes by the first
 // bytes, not the name).
+#include "FuzzSupport.h"
 #include "FuzzTempFile.h"
 
 #include "framework/graphics/ImageLib.h"
@@ -17,14 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!input.Write(data, size))
         return 0;
     const std::unique_ptr<ImageLib::Image> image(ImageLib::GetJ2KImage(input.Path()));
-    if (image == nullptr)
-        return 0;
-    if (image->GetWidth() <= 0 || image->GetHeight() <= 0 || image->GetBits() == nullptr)
-        __builtin_trap();
-    const size_t count = size_t(image->GetWidth()) * size_t(image->GetHeight());
-    for (size_t i = 0; i < count; ++i) {
-        if ((image->GetBits()[i] >> 24) != 0xFF)
-            __builtin_trap();
-    }
+    if (image != nullptr)
+        CheckOpaqueImage(*image);
     return 0;
 }

@@ -1,5 +1,6 @@
 // Fuzzes the PNG reader on arbitrary files, and checks that every picture it
 // gives survives a round trip through the PNG writer.
+#include "FuzzSupport.h"
 #include "FuzzTempFile.h"
 
 #include "framework/graphics/ImageLib.h"
@@ -18,9 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::unique_ptr<ImageLib::Image> image(ImageLib::GetPNGImage(input.Path()));
     if (image == nullptr)
         return 0;
-    if (image->GetWidth() <= 0 || image->GetHeight() <= 0 || image->GetBits() == nullptr)
-        __builtin_trap();
-    const size_t count = size_t(image->GetWidth()) * size_t(image->GetHeight());
+    const size_t count = CheckedPixelCount(*image);
     if (count > 4096)
         return 0;
     if (!ImageLib::WritePNGImage(output.Path(), image.get()))

@@ -1,6 +1,8 @@
 // Ending the process and naming the running program. Every deliberate exit
 // of the program goes through ExitProcess, so that tests can install a
 // handler and watch an exit happen instead of losing the test process.
+// The original's module handle and window-class registration have no
+// counterpart here: the program's path is all the Linux side needs of them.
 #pragma once
 
 #include <string>

@@ -3,6 +3,8 @@
 // (held with flock, so a copy that dies releases it); a registered notify
 // message is a datagram socket per listener in the same folder, and a
 // broadcast sends to every listener registered under the message's name.
+// The message reaches the running copy here rather than through a window,
+// so the original's invisible message window has no counterpart.
 #pragma once
 
 #include <cstdint>

@@ -8,18 +8,23 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/services/AppDataFolder.h"
 #include "framework/services/Debug.h"
+#include "framework/services/MusicInterface.h"
 #include "framework/services/PakClient.h"
 #include "framework/services/PakInterface.h"
 #include "framework/services/PathUtils.h"
 #include "framework/services/Random.h"
+#include "framework/services/ResourceManager.h"
+#include "framework/services/SoundManager.h"
 #include "framework/services/StringUtils.h"
 #include "framework/services/SystemVersion.h"
+#include "framework/widgets/WidgetManager.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/MediaProbe.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessControl.h"
 #include "platform/SingleInstance.h"
+#include "platform/WindowSystem.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -236,10 +241,9 @@ LumoAppBase::LumoAppBase()
     demoPrefix = "lumoapp";
     demoFileName = demoPrefix + ".dmo";
 
-    // The widget manager and the resource manager are made here once they
-    // exist. No tablet test: flipping stays allowed.
-    widgetManager = nullptr;
-    resourceManager = nullptr;
+    // No tablet test: flipping stays allowed.
+    widgetManager = new WidgetManager(this);
+    resourceManager = new ResourceManager(this);
     isTabletPC = false;
 
     gCrashApp = this;
@@ -287,9 +291,13 @@ LumoAppBase::~LumoAppBase()
     // The question after 3-D trouble during the run (skipped when the one
     // above was asked) comes with the display's trouble report.
 
-    // The dialogs, the invisible window, the widget manager and the resource
-    // manager are deleted here once they exist (the map and pointers stay
-    // empty until then).
+    // The dialogs and the invisible window are deleted
+    // here once they exist (the map and pointers stay empty until then).
+    delete widgetManager;
+    widgetManager = nullptr;
+    // Its records hold shared images and sounds: release them first.
+    delete resourceManager;
+    resourceManager = nullptr;
 
     // The shared images go before the display: their destructors still
     // take its lock.
@@ -301,8 +309,15 @@ LumoAppBase::~LumoAppBase()
 
     delete ddInterface;
     ddInterface = nullptr;
-    // The music interface, the sound manager, the main window and the
-    // cursors are released here once they exist.
+    delete musicInterface;
+    musicInterface = nullptr;
+    delete soundManager;
+    soundManager = nullptr;
+    if (mainWindow != nullptr) {
+        mainWindow->SetUserData(nullptr);
+        delete mainWindow;
+        mainWindow = nullptr;
+    }
 
     WaitForLoadingThread();
 
@@ -466,9 +481,10 @@ void LumoAppBase::Shutdown()
         Sleep(10);
     JoinThread(mCursorThread);
 
-    // Stopping the music, restoring the desktop's display mode after full
-    // screen and hiding the main window come with the music interface and
-    // the window layer.
+    // Stopping the music and restoring the desktop's display mode after
+    // full screen come with the music interface and the display.
+    if (mainWindow != nullptr)
+        mainWindow->Show(Plat::kSwHide);
 
     if (registryRead)
         WriteToRegistry();
@@ -658,15 +674,7 @@ void LumoAppBase::WriteScrErrorLog(const std::string& text)
 
 // ---- Operations that later parts fill in
 
-MusicInterface* LumoAppBase::CreateMusicInterface(Plat::Window* /*window*/)
-{
-    return nullptr;
-}
-
-SoundManager* LumoAppBase::CreateSoundManager(Plat::Window* /*window*/, bool /*useFMod*/)
-{
-    return nullptr;
-}
+// CreateMusicInterface and CreateSoundManager: LumoAppBaseSound.cpp
 
 void LumoAppBase::SetSfxVolume(double volume)
 {
@@ -683,14 +691,17 @@ std::string LumoAppBase::GetProductVersion(const std::string& /*path*/)
     return std::string();
 }
 
-bool LumoAppBase::GetFullScreenClientSize(int& /*width*/, int& /*height*/)
+bool LumoAppBase::GetFullScreenClientSize(int& width, int& height)
 {
-    return false;
+    return Plat::GetWindowSystem().GetFullScreenClientSize(width, height);
 }
 
-bool LumoAppBase::GetMouseClientPos(int& /*x*/, int& /*y*/)
+bool LumoAppBase::GetMouseClientPos(int& x, int& y)
 {
-    return false;
+    // The window keeps the last position its events brought. The lock keeps
+    // the main thread from replacing the window meanwhile.
+    AutoCrit lock(critSect);
+    return mainWindow != nullptr && mainWindow->GetCursorClientPos(x, y);
 }
 
 bool LumoAppBase::GetSoftwareCursorPos(int& /*x*/, int& /*y*/)

@@ -12,9 +12,11 @@
 #include "framework/services/CriticalSection.h"
 #include "framework/services/Ratio.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowMessage.h"
 
 #include <atomic>
 #include <cstdint>
+#include <list>
 #include <map>
 #include <memory>
 #include <set>
@@ -31,6 +33,7 @@ class Cursor; // made by the window layer
 
 namespace Lumo {
 
+class DDImage;
 class DDInterface;
 class Dialog;
 class Image;
@@ -38,6 +41,7 @@ class MemoryImage;
 class MusicInterface;
 class ResourceManager;
 class SoundManager;
+class Widget;
 class WidgetManager;
 
 class LumoAppBase;
@@ -48,6 +52,9 @@ extern LumoAppBase* gCrashApp;
 // Set while the display is lost and not yet restored; the cursor thread
 // reads it without a lock.
 extern std::atomic<bool> gDisplayLost;
+// Time of the last attempt to restore a lost display; 0 after a successful
+// presentation.
+extern uint32_t gLastDisplayReinitTime;
 
 // A named position in a played demo.
 struct DemoMarker {
@@ -112,6 +119,8 @@ public:
     // Reads the product's properties; Init calls it before ReadFromRegistry.
     virtual void PropertiesHook() {}
     virtual void BeforeScreenModeHook() {}
+    // The display's first start produced a new 3-D test verdict; empty.
+    virtual void Warning3DHook() {}
     // True when the hook chose the working folder itself; false (default)
     // makes Init change to `programDir`.
     virtual bool ChangeDirectoryHook(const std::string& dir);
@@ -123,10 +132,12 @@ public:
     // ---- Operations that later parts of the framework fill in. Until then
     // they do what is noted, so that start-up and shut-down run end to end.
 
-    // Creates the main window and the display; nothing yet.
-    virtual void MakeWindow() {}
-    // Shows the cursor the state asks for; nothing yet.
-    virtual void EnforceCursor() {}
+    // Destroys the old main window, creates the one of the current mode,
+    // makes the display on first use and starts it; falls back to a cheaper
+    // mode (or ends the run) when the display cannot start.
+    virtual void MakeWindow();
+    // Shows the system cursor of `cursorKind` (none for kinds 11 and 12).
+    virtual void EnforceCursor();
     // The music interface for the window; none yet (null).
     virtual MusicInterface* CreateMusicInterface(Plat::Window* window);
     // The sound manager (silent without a window); none yet (null).
@@ -136,8 +147,9 @@ public:
     virtual void SetMusicVolume(double volume);
     // Readies a full-screen display for a system box; nothing yet.
     virtual void PrepareForGDIDialog() {}
-    // Forgets the time a blocking box took; nothing yet.
-    virtual void ResetTiming() {}
+    // Forgets elapsed time after something blocked the loop; releases held
+    // keys and mouse buttons.
+    virtual void ResetTiming();
     // The product version of a program file; empty until versions are stamped.
     virtual std::string GetProductVersion(const std::string& path);
     // The client area of a maximised window on the desktop; false while the
@@ -150,6 +162,72 @@ public:
     virtual void MoveSoftwareCursor(int x, int y);
     virtual void SetPendingCursorPos(int x, int y);
     virtual int GetDisplayFrameMs();
+
+    // ---- Window, screen modes and display set-up
+
+    // Restarts the display on `mainWindow`; returns the display's result code.
+    int ReInitDisplay();
+    // Takes the display's refresh rate; while recording writes the display record.
+    void RecordDisplaySetup();
+    virtual void SwitchScreenMode(bool wantWindowed, bool is3D, bool force);
+    // The same with the current 3-D flag, not forced.
+    virtual void SwitchScreenMode(bool wantWindowed);
+    // Re-creates the window in the current mode.
+    virtual void SwitchScreenMode();
+    // Switches 3-D drawing; with reinit the display restarts at once.
+    void Set3DAccelerated(bool enable, bool reinit = true);
+    // Presents the frame (null: all of it); restores a lost display.
+    virtual void Redraw(const TRect<int>* clipRect);
+    bool Is3DSupported();
+    bool Is3DRecommended();
+    // A new surface image of the display holding a copy of the image; null
+    // without a display.
+    DDImage* CopyImage(Image* image);
+    virtual void BeforeDisplayInitHook() {}
+    virtual void AfterDisplayInitHook() {}
+    // Walk the memory images around a display start.
+    virtual void ImagesBeforeDisplayInit();
+    virtual void ImagesAfterDisplayInit();
+    virtual void ImagesUnderDisplayLock();
+
+    // ---- Main loop and fixed-step timing
+
+    // Runs the program's main loop; returns when it ends.
+    virtual void Start();
+    virtual void DoMainLoop();
+    // Steps until an update ran; false when the loop must unwind.
+    virtual bool UpdateApp();
+    // One step of the loop's state machine; false only once `loopExit` is set.
+    virtual bool UpdateAppStep(bool* updated);
+    // One timing pass; false only when it would sleep but may not.
+    virtual bool Process(bool allowSleep);
+    // One fixed-step update when one may run now.
+    virtual bool DoUpdateFrames();
+    virtual void UpdateFrames();
+    virtual void UpdateFramesF(float fraction);
+    // Draws and presents when due; true when a frame was drawn.
+    virtual bool DrawDirty();
+    // Deletes the widget once no loop that may use it still runs.
+    virtual void QueueDeferredDelete(Widget* widget);
+    void ProcessDeleteQueue();
+    // Adds the time since the last call to the update accumulator (at most 200 ms).
+    void ClampElapsedTime();
+    double GetLoadingThreadProgress();
+    virtual void AfterLoopHook() {}
+
+    // ---- Window messages, focus
+    // (What the loop needs so far: close, activation, size, mouse, keys.)
+
+    // The procedure of the program's windows.
+    static intptr_t WindowProc(Plat::Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // Handles queued input messages (one with onlyOne); true while some remain.
+    bool ProcessDeferredMessages(bool onlyOne);
+    // Recomputes the focus from `active` and `minimized`.
+    virtual void RehupFocus();
+    virtual void GotFocus() {}
+    virtual void LostFocus() {}
+    // Forgets every held key.
+    void ClearKeyStates();
 
     // ---- Demo file
 
@@ -164,6 +242,9 @@ public:
     // Recording: writes the update delta of a new record (with fillers for
     // long gaps); the caller then writes the form bit, command and data.
     void DemoWriteUpdateDelta();
+    // Playback: replays the records due at the current update (called by the
+    // main loop before each update).
+    void DemoReplayEvents();
 
     // Memory images enter the set at the end of their construction and leave
     // it at the start of their destruction.
@@ -238,6 +319,9 @@ public:
     // only once the new one is complete. True only when it was written.
     bool WriteBytesToFile(const std::string& fileName, const uint8_t* data, uint32_t length);
     bool WriteBufferToFile(const std::string& fileName, const Buffer& buffer);
+    // Whether the file can be opened "rb" through the pak layer; demo-aware
+    // like the file reads.
+    bool FileExists(const std::string& fileName);
 
     // ---- Command line
 
@@ -368,6 +452,14 @@ public:
     TRect<int> screenRect;
     bool aspectCorrection;
     Ratio windowAspect;
+    // Display set-up options that the display object reads at each start.
+    int colorDepth = 16;          // bits per pixel of a full-screen mode
+    bool stretchToAspect = false; // full screen, 3-D: the draw surface takes the desktop's shape
+    bool auto3D = false;          // 3-D goes on when the 3-D test passes without warning
+    bool test3D = false;          // the first display start runs the 3-D test
+    int minVidMemory3D = 0;       // MB of video memory the 3-D test requires
+    int recVidMemory3D = 0;       // MB it recommends
+    TRect<int> presentationRect;  // the display's presentation rectangle, copied at each start
     ResourceManager* resourceManager; // owned; made with the resource manager
 
     // Demo playback state used by start-up.
@@ -377,7 +469,44 @@ public:
     int32_t demoCommand;
     int32_t demoTotalUpdates;
     bool demoClosing = false; // the window closed during playback: no record is consumed any more
+    bool demoLoadingCompleted = false; // playback: the loading-completed record was replayed
     std::vector<DemoMarker> demoMarkers;
+
+    // Main loop and timing; times are milliseconds of the clock.
+    int vsyncFastCount = 0;
+    uint32_t vsyncCheckTick = 0;
+    int vsyncCheckUpdates = 0;
+    double updateTimeAccum = 0.0; // never more than 200.0
+    uint32_t lastTimingTick = 0;  // 0: not started
+    double updateFraction = 0.0;
+    int loopState = 0; // 0 messages, 1 update or draw, 2 fractional updates, 3 pass finished
+    int loopDepth = 0;
+    int stepMode = 0; // 0 run, 1 one step then pause, 2 paused
+    int updatesSinceDraw = 0;
+    bool updatedSinceDraw = true;
+    bool lastDrawSkipped = false;
+    bool forceRedraw = false;
+    int sleepCount = 0;
+    int drawTime = 0;
+    int screenBltTime = 0;
+    bool inMainLoop = false;
+    bool demoPaused = false;
+    int32_t demoTargetUpdate = 0;
+    bool demoRunToEnd = false;
+    bool demoStepDraw = false;
+    bool demoMuted = false;
+    std::list<std::pair<int, Widget*>> deleteQueue; // (loop depth, widget)
+    int32_t loadingTasksDone = 0;
+    int32_t loadingTasksTotal = 0;
+
+    // Window messages.
+    std::list<Plat::WindowMessage> deferredMessages;
+    bool ctrlDown = false;
+    bool altDown = false;
+    bool allowAltEnter = true;
+    uint32_t lastTimerTick = 0;
+    uint32_t lastInputTime = 0;
+    bool windowIconic = false;
 
 protected:
     // The image of a new shared entry, owned by the table: a new empty image
@@ -390,6 +519,8 @@ protected:
     virtual bool LaunchThread(std::thread& thread, void (*entry)(LumoAppBase*));
 
 private:
+    // A queued mouse message: move, then the button.
+    void HandleMouseMessage(const Plat::WindowMessage& msg);
     // The display's critical section, or the application's own while there
     // is no display.
     CriticalSection& ImageLock();

@@ -4,6 +4,7 @@
 #include "framework/graphics/MemoryImage.h"
 
 #include "framework/graphics/PixelBlend.h"
+#include "framework/graphics/PixelBlendAvx2.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -130,6 +131,19 @@ void ForEachRow(const SourcePixels& src, bool sameImage, uint32_t* dstBits, int 
     }
 }
 
+// ForEachRow with the AVX2 row where the processor runs it, else the SSE2
+// one; both give the same words.
+template <typename Avx2Row, typename Sse2Row>
+void ForEachRowOf(const SourcePixels& src, bool sameImage, uint32_t* dstBits, int dstWidth, const BlitArea& area,
+                  Avx2Row&& avx2, Sse2Row&& sse2)
+{
+    if (PixelBlend::Avx2::Available()) {
+        ForEachRow(src, sameImage, dstBits, dstWidth, area, avx2);
+    } else {
+        ForEachRow(src, sameImage, dstBits, dstWidth, area, sse2);
+    }
+}
+
 // Colour channels outside 0-255 would spill into their neighbours in the
 // packed arithmetic.
 uint32_t ClampChannel(int value)
@@ -191,22 +205,37 @@ void MemoryImage::NormalBlt(Image* image, int x, int y, const TRect<int>& srcRec
         const bool white = color == Color::White;
         if (white && !mHasAlpha && !mHasTrans) {
             const uint8_t* runs = source->GetRLAlphaData();
-            ForEachRow(src, same, dstBits, mWidth, area, [runs](uint32_t* d, const uint32_t* s, size_t index, int n) {
-                PixelBlend::BlendRunsRow(d, s, runs + index, n);
-            });
+            ForEachRowOf(
+                src, same, dstBits, mWidth, area,
+                [runs](uint32_t* d, const uint32_t* s, size_t index, int n) {
+                    PixelBlend::Avx2::BlendRunsRow(d, s, runs + index, n);
+                },
+                [runs](uint32_t* d, const uint32_t* s, size_t index, int n) {
+                    PixelBlend::BlendRunsRow(d, s, runs + index, n);
+                });
         } else if (white) {
             const Tint none{255, 255, 255, 255};
-            ForEachRow(src, same, dstBits, mWidth, area, [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
-                PixelBlend::BlendOverRow<false>(d, s, n, none);
-            });
+            ForEachRowOf(
+                src, same, dstBits, mWidth, area,
+                [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
+                    PixelBlend::Avx2::BlendOverRow<false>(d, s, n, none);
+                },
+                [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
+                    PixelBlend::BlendOverRow<false>(d, s, n, none);
+                });
         } else {
             // One kernel serves grey and other colours: with equal channels
             // the per-channel multipliers are the grey loop's one multiplier.
             const Tint tint{ClampChannel(color.mRed), ClampChannel(color.mGreen), ClampChannel(color.mBlue),
                             ClampChannel(color.mAlpha)};
-            ForEachRow(src, same, dstBits, mWidth, area, [&tint](uint32_t* d, const uint32_t* s, size_t, int n) {
-                PixelBlend::BlendOverRow<true>(d, s, n, tint);
-            });
+            ForEachRowOf(
+                src, same, dstBits, mWidth, area,
+                [&tint](uint32_t* d, const uint32_t* s, size_t, int n) {
+                    PixelBlend::Avx2::BlendOverRow<true>(d, s, n, tint);
+                },
+                [&tint](uint32_t* d, const uint32_t* s, size_t, int n) {
+                    PixelBlend::BlendOverRow<true>(d, s, n, tint);
+                });
         }
     }
     BitsChanged();
@@ -236,26 +265,46 @@ void MemoryImage::AdditiveBlt(Image* image, int x, int y, const TRect<int>& srcR
         if (color == Color::White) {
             const Tint none{255, 255, 255, 255};
             if (sourceAlpha) {
-                ForEachRow(src, same, dstBits, mWidth, area, [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
-                    PixelBlend::AddRow<false, true>(d, s, n, none);
-                });
+                ForEachRowOf(
+                    src, same, dstBits, mWidth, area,
+                    [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
+                        PixelBlend::Avx2::AddRow<false, true>(d, s, n, none);
+                    },
+                    [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
+                        PixelBlend::AddRow<false, true>(d, s, n, none);
+                    });
             } else {
-                ForEachRow(src, same, dstBits, mWidth, area, [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
-                    PixelBlend::AddRow<false, false>(d, s, n, none);
-                });
+                ForEachRowOf(
+                    src, same, dstBits, mWidth, area,
+                    [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
+                        PixelBlend::Avx2::AddRow<false, false>(d, s, n, none);
+                    },
+                    [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
+                        PixelBlend::AddRow<false, false>(d, s, n, none);
+                    });
             }
         } else {
             const uint32_t alpha = ClampChannel(color.mAlpha);
             const Tint c{(ClampChannel(color.mRed) * alpha) / 255, (ClampChannel(color.mGreen) * alpha) / 255,
                          (ClampChannel(color.mBlue) * alpha) / 255, 255};
             if (sourceAlpha) {
-                ForEachRow(src, same, dstBits, mWidth, area, [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
-                    PixelBlend::AddRow<true, true>(d, s, n, c);
-                });
+                ForEachRowOf(
+                    src, same, dstBits, mWidth, area,
+                    [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
+                        PixelBlend::Avx2::AddRow<true, true>(d, s, n, c);
+                    },
+                    [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
+                        PixelBlend::AddRow<true, true>(d, s, n, c);
+                    });
             } else {
-                ForEachRow(src, same, dstBits, mWidth, area, [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
-                    PixelBlend::AddRow<true, false>(d, s, n, c);
-                });
+                ForEachRowOf(
+                    src, same, dstBits, mWidth, area,
+                    [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
+                        PixelBlend::Avx2::AddRow<true, false>(d, s, n, c);
+                    },
+                    [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
+                        PixelBlend::AddRow<true, false>(d, s, n, c);
+                    });
             }
         }
     }

@@ -5,6 +5,8 @@
 #include "framework/graphics/MemoryImage.h"
 
 #include "framework/app/LumoAppBase.h"
+#include "framework/graphics/PixelBlend.h"
+#include "framework/graphics/PixelBlendAvx2.h"
 
 #include <algorithm>
 #include <array>
@@ -212,6 +214,28 @@ void BlendBlock(uint32_t* row, int width, int height, int pitch, uint32_t src, u
     }
 }
 
+// From this many pixels on, a blended fill first tabulates the blend for
+// every destination alpha (256 divisions, about a microsecond), then looks
+// each pixel up instead of dividing; below it the table would cost more
+// than it saves.
+constexpr int64_t kTableArea = 2048;
+
+void BlendBlockByTable(uint32_t* row, int width, int height, int pitch, uint32_t src, uint32_t a)
+{
+    PixelBlend::FillTable table;
+    PixelBlend::MakeFillTable(table, src, a);
+    uint32_t uniformAlpha = 255;
+    if (PixelBlend::Avx2::Available()) {
+        for (int y = 0; y < height; ++y, row += pitch) {
+            PixelBlend::Avx2::FillOverRow(row, width, table, uniformAlpha);
+        }
+    } else {
+        for (int y = 0; y < height; ++y, row += pitch) {
+            PixelBlend::FillOverRow(row, width, table, uniformAlpha);
+        }
+    }
+}
+
 // Walks a Bresenham line and hands each pixel's address to plot. With
 // startFraction the starting error takes in the start point's fraction
 // across the minor axis. Where a step of the minor axis leaves the bounding
@@ -326,7 +350,11 @@ void MemoryImage::FillRect(const TRect<int>& rect, const Color& color, int)
             // cannot make the composite alpha 0.
             const int a = std::clamp(color.mAlpha, 0, 255);
             if (a > 0) {
-                BlendBlock(row, rect.mWidth, rect.mHeight, mWidth, color.ToInt(), uint32_t(a));
+                if (int64_t(rect.mWidth) * rect.mHeight >= kTableArea) {
+                    BlendBlockByTable(row, rect.mWidth, rect.mHeight, mWidth, color.ToInt(), uint32_t(a));
+                } else {
+                    BlendBlock(row, rect.mWidth, rect.mHeight, mWidth, color.ToInt(), uint32_t(a));
+                }
             }
         }
     }

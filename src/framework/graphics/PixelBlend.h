@@ -1,7 +1,8 @@
-// Row kernels of the software blits on 0xAARRGGBB words: the run-length
-// blend onto an opaque destination, the alpha-correct blend (white or tinted)
-// and the saturating add. Each has an SSE2 body for blocks of four pixels and
-// a scalar tail; both give the same words for every input.
+// Row kernels of the software blits and fills on 0xAARRGGBB words: the
+// run-length blend onto an opaque destination, the alpha-correct blend (white
+// or tinted), the saturating add and the over blend of one colour. Each has
+// an SSE2 body for blocks of four pixels and a scalar tail; both give the
+// same words for every input.
 #pragma once
 
 #include <emmintrin.h>
@@ -392,6 +393,110 @@ inline void AddRow(uint32_t* dst, const uint32_t* src, int count, const Tint& mu
                 | (((term & 0xFF) * a) >> 8);
         }
         dst[i] = AddSaturate(dst[i], term);
+    }
+}
+
+// ---- Over blend of one colour, by destination alpha (fills). ----
+//
+// The over blend of colour C with alpha a (1-254) depends on the destination
+// only through its alpha d: N = d + ((255 - d) * a) / 255, w = (a * 255) / N,
+// each channel (D * (256 - w) + C * w) >> 8, alpha N. The table holds, for
+// each d, the 16-bit lane multipliers and terms of that sum for a pixel
+// unpacked to (blue, green, red, alpha) lanes: inv = (256 - w, 256 - w,
+// 256 - w, 0) and term = (b * w, g * w, r * w, N * 256), so that the alpha
+// lane comes out N. No lane passes 255 * 256. One lookup per pixel replaces
+// both divisions.
+struct FillEntry {
+    uint64_t inv;
+    uint64_t term;
+};
+
+struct alignas(16) FillTable {
+    FillEntry entries[256];
+};
+
+inline void MakeFillTable(FillTable& table, uint32_t color, uint32_t a)
+{
+    const uint64_t r = (color >> 16) & 0xFF;
+    const uint64_t g = (color >> 8) & 0xFF;
+    const uint64_t b = color & 0xFF;
+    for (uint32_t d = 0; d < 256; ++d) {
+        const uint32_t n = d + ((255 - d) * a) / 255;
+        const uint64_t w = (a * 255) / n;
+        const uint64_t iw = 256 - w;
+        const uint64_t term = b * w | (g * w) << 16 | (r * w) << 32 | uint64_t(n) << 56;
+        table.entries[d] = FillEntry{iw | iw << 16 | iw << 32, term};
+    }
+}
+
+// One pixel through its table entry: lane by lane (D * inv + term) >> 8.
+LUMO_BLEND_INLINE uint32_t FillOver(uint32_t dst, const FillTable& table)
+{
+    const FillEntry& e = table.entries[dst >> 24];
+    uint32_t out = 0;
+    for (int lane = 0; lane < 4; ++lane) {
+        const uint32_t channel = (dst >> (8 * lane)) & 0xFF;
+        const uint32_t inv = uint32_t(e.inv >> (16 * lane)) & 0xFFFF;
+        const uint32_t term = uint32_t(e.term >> (16 * lane)) & 0xFFFF;
+        out |= ((channel * inv + term) >> 8) << (8 * lane);
+    }
+    return out;
+}
+
+namespace Simd {
+
+LUMO_BLEND_INLINE __m128i EntryOf(const FillTable& table, uint32_t d)
+{
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(&table.entries[d]));
+}
+
+// (D * inv + term) >> 8 on the 16-bit lanes of two unpacked pixels.
+LUMO_BLEND_INLINE __m128i FillLanes(__m128i unpacked, __m128i inv, __m128i term)
+{
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(unpacked, inv), term), 8);
+}
+
+} // namespace Simd
+
+// The over blend of one colour along a row, from its table. Blocks whose
+// pixels all have the alpha *uniformAlpha use that alpha's entry held in
+// registers; a block of one other alpha makes that the uniform one, which
+// the caller keeps from row to row.
+inline void FillOverRow(uint32_t* p, int count, const FillTable& table, uint32_t& uniformAlpha)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i colorBits = Simd::Words(kRgbMask);
+    __m128i key = Simd::Words(uniformAlpha << 24 | kRgbMask);
+    __m128i uniform = Simd::EntryOf(table, uniformAlpha);
+    __m128i inv = _mm_unpacklo_epi64(uniform, uniform);
+    __m128i term = _mm_unpackhi_epi64(uniform, uniform);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = Simd::Load(p + i);
+        const __m128i keyed = _mm_or_si128(v, colorBits);
+        const __m128i lo = _mm_unpacklo_epi8(v, zero);
+        const __m128i hi = _mm_unpackhi_epi8(v, zero);
+        if (Simd::AllSet(_mm_cmpeq_epi32(keyed, key))) {
+            Simd::Store(p + i, _mm_packus_epi16(Simd::FillLanes(lo, inv, term), Simd::FillLanes(hi, inv, term)));
+            continue;
+        }
+        const uint8_t* alphas = reinterpret_cast<const uint8_t*>(p + i) + 3;
+        const __m128i e0 = Simd::EntryOf(table, alphas[0]);
+        const __m128i e1 = Simd::EntryOf(table, alphas[4]);
+        const __m128i e2 = Simd::EntryOf(table, alphas[8]);
+        const __m128i e3 = Simd::EntryOf(table, alphas[12]);
+        const __m128i outLo = Simd::FillLanes(lo, _mm_unpacklo_epi64(e0, e1), _mm_unpackhi_epi64(e0, e1));
+        const __m128i outHi = Simd::FillLanes(hi, _mm_unpacklo_epi64(e2, e3), _mm_unpackhi_epi64(e2, e3));
+        Simd::Store(p + i, _mm_packus_epi16(outLo, outHi));
+        if (Simd::AllSet(_mm_cmpeq_epi32(keyed, _mm_shuffle_epi32(keyed, 0)))) {
+            uniformAlpha = uint32_t(_mm_cvtsi128_si32(keyed)) >> 24;
+            key = _mm_shuffle_epi32(keyed, 0);
+            inv = _mm_unpacklo_epi64(e0, e0);
+            term = _mm_unpackhi_epi64(e0, e0);
+        }
+    }
+    for (; i < count; ++i) {
+        p[i] = FillOver(p[i], table);
     }
 }
 

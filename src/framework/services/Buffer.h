@@ -29,6 +29,9 @@ public:
     int GetDataLen() const;
     bool AtEnd() const { return mReadPos >= mBitLength; }
     void SeekFront() { mReadPos = 0; }
+    // The bit read position, so that a reader can look ahead and go back.
+    int GetReadPos() const { return mReadPos; }
+    void SetReadPos(int bitPos) { mReadPos = bitPos; }
 
     // Writes append at the write position.
     void WriteByte(uint8_t value);

@@ -30,4 +30,17 @@ void Ratio::Set(int numerator, int denominator)
     mDenominator = static_cast<int>(d);
 }
 
+bool Ratio::operator<(const Ratio& other) const
+{
+    // a.num * b.den / a.den < b.num, or else a.num < b.num * a.den / b.den,
+    // in integer division.
+    const int64_t num = mNumerator;
+    const int64_t den = mDenominator;
+    const int64_t otherNum = other.mNumerator;
+    const int64_t otherDen = other.mDenominator;
+    const bool first = den != 0 && num * otherDen / den < otherNum;
+    const bool second = otherDen != 0 ? num < otherNum * den / otherDen : den != 0;
+    return first || second;
+}
+
 } // namespace Lumo

@@ -15,6 +15,9 @@ public:
     void Set(int numerator, int denominator);
 
     bool operator==(const Ratio&) const = default;
+    // This aspect is narrower than the other. A zero denominator (a height
+    // of 0) counts as infinitely wide instead of being divided by.
+    bool operator<(const Ratio& other) const;
 
     int mNumerator = 1;
     int mDenominator = 1;

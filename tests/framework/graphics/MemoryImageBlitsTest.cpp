@@ -4,11 +4,13 @@
 // (drawn flag, bits version, modes, clipping, self-blits).
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelBlend.h"
+#include "framework/graphics/PixelBlendAvx2.h"
 
 #include "support/TestApp.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -448,6 +450,107 @@ TEST_F(MemoryImageBlitsTest, EveryAlphaPairMatchesTheModel)
                 }
             }
             EXPECT_EQ(mismatches, 0u);
+        }
+    }
+}
+
+// The run bytes of each row: pixels from each one to the end of its run of
+// one alpha class (0, 255, 1-254) within the row, at most 255.
+std::vector<uint8_t> RunBytes(const Pixels& pixels, int width)
+{
+    const auto classOf = [](uint32_t p) { return (p >> 24) == 0 ? 0 : (p >> 24) == 255 ? 1 : 2; };
+    std::vector<uint8_t> runs(pixels.size());
+    for (size_t row = 0; row < pixels.size(); row += size_t(width)) {
+        for (int x = width - 1; x >= 0; --x) {
+            const size_t i = row + size_t(x);
+            const bool continues = x + 1 < width && classOf(pixels[i + 1]) == classOf(pixels[i]);
+            runs[i] = uint8_t(continues ? std::min(runs[i + 1] + 1, 255) : 1);
+        }
+    }
+    return runs;
+}
+
+// The row kernels themselves, SSE2 and (where the processor runs it) AVX2,
+// on every (source alpha, destination alpha) pair, each row drawn from its
+// own offset over its own length so that blocks and tails fall everywhere:
+// both must give the model's words, so machines with and without AVX2 draw
+// the same pixels.
+TEST_F(MemoryImageBlitsTest, SseAndAvx2RowKernelsMatchTheModel)
+{
+    enum class Kernel { kRuns, kOver, kAdd };
+    struct Case {
+        Kernel kernel;
+        Color color;
+        bool sourceHasAlpha;
+    };
+    const Case cases[] = {
+        {Kernel::kRuns, Color::White, true},
+        {Kernel::kOver, Color::White, true},
+        {Kernel::kOver, Color(128, 128, 128, 255), true},
+        {Kernel::kOver, Color(255, 128, 64, 200), true},
+        {Kernel::kOver, Color(17, 250, 99, 255), true},
+        {Kernel::kAdd, Color::White, false},
+        {Kernel::kAdd, Color::White, true},
+        {Kernel::kAdd, Color(255, 128, 64, 200), false},
+        {Kernel::kAdd, Color(255, 128, 64, 200), true},
+    };
+    using PixelBlend::Tint;
+    const auto draw = [](const Case& c, bool avx2, uint32_t* d, const uint32_t* s, const uint8_t* runs, int n) {
+        const bool white = c.color == Color::White;
+        const uint32_t ca = uint32_t(c.color.mAlpha);
+        const Tint tint{uint32_t(c.color.mRed), uint32_t(c.color.mGreen), uint32_t(c.color.mBlue), ca};
+        const Tint add{uint32_t(c.color.mRed) * ca / 255, uint32_t(c.color.mGreen) * ca / 255,
+                       uint32_t(c.color.mBlue) * ca / 255, 255};
+        namespace Sse2 = PixelBlend;
+        namespace Avx2 = PixelBlend::Avx2;
+        if (c.kernel == Kernel::kRuns) {
+            avx2 ? Avx2::BlendRunsRow(d, s, runs, n) : Sse2::BlendRunsRow(d, s, runs, n);
+        } else if (c.kernel == Kernel::kOver && white) {
+            avx2 ? Avx2::BlendOverRow<false>(d, s, n, tint) : Sse2::BlendOverRow<false>(d, s, n, tint);
+        } else if (c.kernel == Kernel::kOver) {
+            avx2 ? Avx2::BlendOverRow<true>(d, s, n, tint) : Sse2::BlendOverRow<true>(d, s, n, tint);
+        } else if (white && c.sourceHasAlpha) {
+            avx2 ? Avx2::AddRow<false, true>(d, s, n, tint) : Sse2::AddRow<false, true>(d, s, n, tint);
+        } else if (white) {
+            avx2 ? Avx2::AddRow<false, false>(d, s, n, tint) : Sse2::AddRow<false, false>(d, s, n, tint);
+        } else if (c.sourceHasAlpha) {
+            avx2 ? Avx2::AddRow<true, true>(d, s, n, add) : Sse2::AddRow<true, true>(d, s, n, add);
+        } else {
+            avx2 ? Avx2::AddRow<true, false>(d, s, n, add) : Sse2::AddRow<true, false>(d, s, n, add);
+        }
+    };
+    for (bool alongRow : {false, true}) {
+        const AlphaPairs pairs = MakeAlphaPairs(alongRow);
+        const std::vector<uint8_t> runs = RunBytes(pairs.src, 256);
+        for (const Case& c : cases) {
+            for (const bool avx2 : {false, true}) {
+                if (avx2 && !PixelBlend::Avx2::Available()) {
+                    continue;
+                }
+                Pixels got = pairs.dst;
+                Pixels expected = pairs.dst;
+                for (size_t y = 0; y < 256; ++y) {
+                    const size_t offset = y % 11;
+                    const int count = int(256 - offset - y % 7);
+                    const size_t start = y * 256 + offset;
+                    draw(c, avx2, got.data() + start, pairs.src.data() + start, runs.data() + start, count);
+                    for (size_t i = start; i < start + size_t(count); ++i) {
+                        const uint32_t s = pairs.src[i];
+                        expected[i] = c.kernel == Kernel::kRuns ? ModelRuns(expected[i], s)
+                            : c.kernel == Kernel::kOver         ? ModelOver(expected[i], s, c.color)
+                                                                : ModelAdd(expected[i], s, c.color, c.sourceHasAlpha);
+                    }
+                }
+                size_t mismatches = 0;
+                for (size_t i = 0; i < got.size(); ++i) {
+                    if (got[i] != expected[i] && ++mismatches <= 3) {
+                        ADD_FAILURE() << std::hex << "pixel " << i << " src " << pairs.src[i] << " dst "
+                                      << pairs.dst[i] << " got " << got[i] << " want " << expected[i] << std::dec
+                                      << " kernel " << int(c.kernel) << " avx2 " << avx2;
+                    }
+                }
+                EXPECT_EQ(mismatches, 0u);
+            }
         }
     }
 }

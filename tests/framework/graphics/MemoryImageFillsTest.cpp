@@ -3,6 +3,8 @@
 // spans, Bresenham lines in both modes and antialiased lines, including lines
 // at the image edges and lines whose ends share a pixel.
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/PixelBlend.h"
+#include "framework/graphics/PixelBlendAvx2.h"
 
 #include "support/TestApp.h"
 
@@ -239,6 +241,55 @@ TEST_F(MemoryImageFillsTest, BlendedFillMatchesTheFormulaForEveryAlphaPair)
                     want = a == 255 ? 0xFFFF8001 : OverReference(before, 0xFF, 0x80, 0x01, a);
                 }
                 ASSERT_EQ(At(*image, x, 0), want) << "alpha " << a << " over alpha " << (x / 12) << " from " << left;
+            }
+        }
+    }
+}
+
+// The tabulated row kernels behind large blended fills, SSE2 and (where the
+// processor runs it) AVX2, for every colour alpha over every destination
+// alpha: pixels whose alpha changes at each step, then runs of one alpha of
+// 1 to 17 pixels (blocks of one alpha, which become the uniform alpha, and
+// blocks straddling two). Each row is drawn in two calls that hand the
+// uniform alpha on, from offsets that move blocks and tails.
+TEST_F(MemoryImageFillsTest, FillRowKernelsMatchTheFormulaForEveryAlphaPair)
+{
+    std::vector<uint32_t> start;
+    for (uint32_t i = 0; i < 256; ++i) {
+        start.push_back(((i * 7) & 0xFF) << 24 | (i * 0x9E3779B1u & 0x00FFFFFF));
+    }
+    for (uint32_t d = 0; d < 256; ++d) {
+        for (uint32_t k = 0; k <= (d * 5) % 17; ++k) {
+            start.push_back(d << 24 | (uint32_t(start.size()) * 0x01030507u & 0x00FFFFFF));
+        }
+    }
+    const int count = int(start.size());
+    for (uint32_t a = 1; a < 255; ++a) {
+        const uint32_t color = 0x009A35E7;
+        Lumo::PixelBlend::FillTable table;
+        Lumo::PixelBlend::MakeFillTable(table, color, a);
+        for (const bool avx2 : {false, true}) {
+            if (avx2 && !Lumo::PixelBlend::Avx2::Available()) {
+                continue;
+            }
+            for (const int offset : {0, 3}) {
+                std::vector<uint32_t> pixels = start;
+                uint32_t uniformAlpha = 255;
+                const int split = count / 2 + offset;
+                for (const auto& [from, to] : {std::pair{offset, split}, std::pair{split, count - offset}}) {
+                    if (avx2) {
+                        Lumo::PixelBlend::Avx2::FillOverRow(pixels.data() + from, to - from, table, uniformAlpha);
+                    } else {
+                        Lumo::PixelBlend::FillOverRow(pixels.data() + from, to - from, table, uniformAlpha);
+                    }
+                }
+                for (int x = 0; x < count; ++x) {
+                    const uint32_t before = start[size_t(x)];
+                    const bool inside = x >= offset && x < count - offset;
+                    const uint32_t want = inside ? OverReference(before, 0x9A, 0x35, 0xE7, int(a)) : before;
+                    ASSERT_EQ(pixels[size_t(x)], want)
+                        << "alpha " << a << " over " << (before >> 24) << " at " << x << " avx2 " << avx2;
+                }
             }
         }
     }

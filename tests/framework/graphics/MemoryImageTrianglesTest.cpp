@@ -296,34 +296,29 @@ TEST_F(MemoryImageTrianglesTest, MatrixBltPlacesTheSourceRectangle)
     Matrix3 turn;
     turn.RotateDegrees(90.0f);
     const int _ = -1;
+    // The whole texture at columns and rows 3 to 6.
+    const std::vector<int> centred = {_, _, _, _, _, _, _, _, //
+                                      _, _, _, _, _, _, _, _, //
+                                      _, _, _, _, _, _, _, _, //
+                                      _, _, _, 0, 1, 2, 3, _, //
+                                      _, _, _, 4, 5, 6, 7, _, //
+                                      _, _, _, 8, 9, 10, 11, _, //
+                                      _, _, _, 12, 13, 14, 15, _, //
+                                      _, _, _, _, _, _, _, _};
     const Case cases[] = {
         {"identity",
          Matrix3(),
          5.0f,
          5.0f,
          {0, 0, 4, 4},
-         {_, _, _, _, _, _, _, _, //
-          _, _, _, _, _, _, _, _, //
-          _, _, _, _, _, _, _, _, //
-          _, _, _, 0, 1, 2, 3, _, //
-          _, _, _, 4, 5, 6, 7, _, //
-          _, _, _, 8, 9, 10, 11, _, //
-          _, _, _, 12, 13, 14, 15, _, //
-          _, _, _, _, _, _, _, _}},
+         centred},
         // Corners at x - 2 - 0.5 = 2.75 and y - 2 - 0.5 = 2.25: the same pixels.
         {"fractional position",
          Matrix3(),
          5.25f,
          4.75f,
          {0, 0, 4, 4},
-         {_, _, _, _, _, _, _, _, //
-          _, _, _, _, _, _, _, _, //
-          _, _, _, _, _, _, _, _, //
-          _, _, _, 0, 1, 2, 3, _, //
-          _, _, _, 4, 5, 6, 7, _, //
-          _, _, _, 8, 9, 10, 11, _, //
-          _, _, _, 12, 13, 14, 15, _, //
-          _, _, _, _, _, _, _, _}},
+         centred},
         // Texels 1-2 of rows 1-2 (2 x 2) around (4, 4): corners 1.5 and 5.5.
         {"scaled part",
          scale,

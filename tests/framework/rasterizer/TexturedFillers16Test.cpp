@@ -49,12 +49,6 @@ std::vector<uint32_t> IndexTexels(uint32_t count)
     return texels;
 }
 
-// Texel position (x + 0.5) / 2 at destination x.
-SpanVertex Halved(double x, double y)
-{
-    return Vertex(x, y, (x + 0.5) / 2.0, (y + 0.5) / 2.0);
-}
-
 TEST(TexturedFillers16Test, CoverageAndSampleMapOfThePlainFiller)
 {
     const Texture texture(4, 4, IndexTexels(16));
@@ -137,26 +131,7 @@ TEST(TexturedFillers16Test, OneToOneRunsPackTheTexels)
     }
 }
 
-struct PixelCase {
-    const char* what;
-    int index;
-    int width;
-    int height;
-    std::vector<uint32_t> texels;
-    double u;
-    double v;
-    uint32_t vertexColor;
-    SpanColor color; // a, r, g, b
-    uint16_t dest;
-    uint16_t expected;
-};
-
-constexpr SpanColor kWhite = {255, 255, 255, 255};
-
-// 3 x 3 texels: white, red, blue / green, white, red / transparent,
-// half-alpha red, blue.
-const std::vector<uint32_t> kGrid = {0xFFFFFFFF, 0xFFFF0000, 0xFF0000FF, 0xFF00FF00, 0xFFFFFFFF,
-                                     0xFFFF0000, 0x00000000, 0x80FF0000, 0xFF0000FF};
+using HandCase = PixelCase<uint16_t>;
 
 TEST(TexturedFillers16Test, HandWorkedPixels)
 {
@@ -167,7 +142,7 @@ TEST(TexturedFillers16Test, HandWorkedPixels)
     const int linear = tex + kSpanLinear;
     const int blend = tex + kSpanBlended;
     const int blendLinear = blend + kSpanLinear;
-    const PixelCase cases[] = {
+    const HandCase cases[] = {
         // ---- Not blended ----
         // (255 >> 3) << 11 | (128 >> 2) << 5 | 64 >> 3; 555: (255 >> 3) << 10 | (128 >> 3) << 5 | 64 >> 3
         {"plain copy, 565", k565 + tex, 1, 1, {0x00FF8040}, 0.5, 0.5, 0, kWhite, kBackground, 0xFC08},
@@ -226,19 +201,8 @@ TEST(TexturedFillers16Test, HandWorkedPixels)
         {"bilinear over transparent texels: left alone", k565 + blendLinear, 3, 3, kGrid, 0.5, 3.0, 0, kWhite,
          0x1234, 0x1234},
     };
-    for (const PixelCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        const Texture texture(c.width, c.height, c.texels);
-        SpanVertex triangle[3];
-        Corner(triangle, c.u, c.v, c.vertexColor);
-        Canvas<uint16_t> canvas(c.dest);
-        canvas.At(1, 1) = kBackground;
-        Draw(c.index, triangle, canvas, texture, c.color);
-        EXPECT_EQ(canvas.At(0, 0), c.expected);
-        EXPECT_EQ(canvas.At(1, 0), c.expected);
-        EXPECT_EQ(canvas.At(0, 1), c.expected);
-        EXPECT_EQ(canvas.At(1, 1), kBackground);
-        EXPECT_EQ(canvas.At(2, 0), c.dest);
+    for (const HandCase& c : cases) {
+        ExpectHandCase(c, kBackground);
     }
 }
 
@@ -398,28 +362,14 @@ TEST(TexturedFillers16Test, PaletteAndArgbTexturesDrawAlike)
 {
     TestApp app;
     InitSpanFunctions();
-    std::vector<uint32_t> texels;
-    for (uint32_t i = 0; i < 20; ++i) {
-        texels.push_back(((i * 13) & 0xFF) << 24 | (i * 0x0B1D07));
-    }
+    const std::vector<uint32_t> texels = VariedTexels();
     MemoryImage argb(&app);
     argb.SetBits(texels.data(), 5, 4);
     MemoryImage palette(&app);
     palette.SetBits(texels.data(), 5, 4);
     ASSERT_TRUE(palette.Palletize());
 
-    const ClipVertex triangle[3] = {{0.25f, 0.5f, 0.0f, 0.1f, 0xFF80FF40}, {7.5f, 1.25f, 1.0f, 0.0f, 0x80FFFFFF},
-                                    {2.0f, 7.75f, 0.3f, 1.0f, 0x40FF00FF}};
-    for (const int format : {kPixelFormat565, kPixelFormat555}) {
-        for (int flags = 0; flags < 8; ++flags) {
-            SCOPED_TRACE(flags);
-            const Color color = (flags & 1) != 0 ? Color(200, 100, 255, 180) : Color::White;
-            const bool linear = (flags & 2) != 0;
-            const bool vertexColors = (flags & 4) != 0;
-            EXPECT_EQ(DrawWhole(&argb, format, kBackground, color, linear, vertexColors, triangle, 3),
-                      DrawWhole(&palette, format, kBackground, color, linear, vertexColors, triangle, 3));
-        }
-    }
+    ExpectDrawAlikeOnEveryFlagSet<uint16_t>(&argb, &palette, {kPixelFormat565, kPixelFormat555}, kBackground);
 }
 
 // A triangle cut by all four sides of the clip rectangle, drawn as a fan with

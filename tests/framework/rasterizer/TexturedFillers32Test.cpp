@@ -54,13 +54,6 @@ struct CoverageCase {
     const char* expected;
 };
 
-// Texel position (x + 0.5) / 2 at destination x: pixel column c samples
-// texel column c / 2 with a quarter texel to spare either way.
-SpanVertex Halved(double x, double y)
-{
-    return Vertex(x, y, (x + 0.5) / 2.0, (y + 0.5) / 2.0);
-}
-
 TEST(TexturedFillers32Test, CoverageAndSampleMapOfTheCopyFiller)
 {
     const CoverageCase cases[] = {
@@ -156,26 +149,7 @@ TEST(TexturedFillers32Test, OneToOneRunsCopyTheTexels)
     }
 }
 
-struct PixelCase {
-    const char* what;
-    int index;
-    int width;
-    int height;
-    std::vector<uint32_t> texels;
-    double u;
-    double v;
-    uint32_t vertexColor;
-    SpanColor color; // a, r, g, b
-    uint32_t dest;
-    uint32_t expected;
-};
-
-constexpr SpanColor kWhite = {255, 255, 255, 255};
-
-// 3 x 3 texels for sampling: white, red, blue / green, white, red /
-// transparent, half-alpha red, blue.
-const std::vector<uint32_t> kGrid = {0xFFFFFFFF, 0xFFFF0000, 0xFF0000FF, 0xFF00FF00, 0xFFFFFFFF,
-                                     0xFFFF0000, 0x00000000, 0x80FF0000, 0xFF0000FF};
+using HandCase = PixelCase<uint32_t>;
 
 TEST(TexturedFillers32Test, HandWorkedPixels)
 {
@@ -183,7 +157,7 @@ TEST(TexturedFillers32Test, HandWorkedPixels)
     const int linear = kSpanTextured + kSpanLinear;
     const int blend = kSpanTextured + kSpanBlended;
     const int blendLinear = blend + kSpanLinear;
-    const PixelCase cases[] = {
+    const HandCase cases[] = {
         // ---- Nearest sampling ----
         {"copy: T | 0xFF000000, texel alpha ignored", copy, 1, 1, {0x00FF8040}, 0.5, 0.5, 0, kWhite, kBackground,
          0xFFFF8040},
@@ -260,19 +234,8 @@ TEST(TexturedFillers32Test, HandWorkedPixels)
         {"premultiplied source over alpha 0 never carries", blendLinear + kSpanColored, 3, 3, kGrid, 1.5, 1.5, 0,
          {2, 255, 255, 255}, 0x00000000, 0x00FFFFFF},
     };
-    for (const PixelCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        const Texture texture(c.width, c.height, c.texels);
-        SpanVertex triangle[3];
-        Corner(triangle, c.u, c.v, c.vertexColor);
-        Canvas<uint32_t> canvas(c.dest);
-        canvas.At(1, 1) = kBackground;
-        Draw(c.index, triangle, canvas, texture, c.color);
-        EXPECT_EQ(canvas.At(0, 0), c.expected);
-        EXPECT_EQ(canvas.At(1, 0), c.expected);
-        EXPECT_EQ(canvas.At(0, 1), c.expected);
-        EXPECT_EQ(canvas.At(1, 1), kBackground);
-        EXPECT_EQ(canvas.At(2, 0), c.dest);
+    for (const HandCase& c : cases) {
+        ExpectHandCase(c, kBackground);
     }
 }
 
@@ -389,10 +352,7 @@ TEST(TexturedFillers32Test, PaletteAndArgbTexturesDrawAlike)
 {
     TestApp app;
     InitSpanFunctions();
-    std::vector<uint32_t> texels;
-    for (uint32_t i = 0; i < 20; ++i) {
-        texels.push_back(((i * 13) & 0xFF) << 24 | (i * 0x0B1D07));
-    }
+    const std::vector<uint32_t> texels = VariedTexels();
     MemoryImage argb(&app);
     argb.SetBits(texels.data(), 5, 4);
     MemoryImage palette(&app);
@@ -400,18 +360,7 @@ TEST(TexturedFillers32Test, PaletteAndArgbTexturesDrawAlike)
     ASSERT_TRUE(palette.Palletize());
     ASSERT_EQ(palette.mBits, nullptr);
 
-    const ClipVertex triangle[3] = {{0.25f, 0.5f, 0.0f, 0.1f, 0xFF80FF40}, {7.5f, 1.25f, 1.0f, 0.0f, 0x80FFFFFF},
-                                    {2.0f, 7.75f, 0.3f, 1.0f, 0x40FF00FF}};
-    for (const int format : {kPixelFormat8888, kPixelFormat888}) {
-        for (int flags = 0; flags < 8; ++flags) {
-            SCOPED_TRACE(flags);
-            const Color color = (flags & 1) != 0 ? Color(200, 100, 255, 180) : Color::White;
-            const bool linear = (flags & 2) != 0;
-            const bool vertexColors = (flags & 4) != 0;
-            EXPECT_EQ(DrawWhole(&argb, format, kBackground, color, linear, vertexColors, triangle, 3),
-                      DrawWhole(&palette, format, kBackground, color, linear, vertexColors, triangle, 3));
-        }
-    }
+    ExpectDrawAlikeOnEveryFlagSet<uint32_t>(&argb, &palette, {kPixelFormat8888, kPixelFormat888}, kBackground);
 }
 
 // A triangle cut by all four sides of the clip rectangle is drawn as a fan

@@ -6,6 +6,8 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -186,6 +188,90 @@ std::vector<Pixel> DrawWhole(Lumo::MemoryImage* texture, int format, Pixel backg
                                             kCanvasSize * static_cast<int>(sizeof(Pixel)), format, linear,
                                             vertexColors);
     return pixels;
+}
+
+// Texel position (x + 0.5) / 2 at destination x: pixel column c samples
+// texel column c / 2 with a quarter texel to spare either way.
+inline SpanVertex Halved(double x, double y)
+{
+    return Vertex(x, y, (x + 0.5) / 2.0, (y + 0.5) / 2.0);
+}
+
+// One hand-worked pixel: filler index, texture, sampled position, vertex and
+// draw colour (a, r, g, b), destination before and expected after.
+template <class Pixel>
+struct PixelCase {
+    const char* what;
+    int index;
+    int width;
+    int height;
+    std::vector<uint32_t> texels;
+    double u;
+    double v;
+    uint32_t vertexColor;
+    SpanColor color;
+    Pixel dest;
+    Pixel expected;
+};
+
+constexpr SpanColor kWhite = {255, 255, 255, 255};
+
+// 3 x 3 texels for sampling: white, red, blue / green, white, red /
+// transparent, half-alpha red, blue.
+inline const std::vector<uint32_t> kGrid = {0xFFFFFFFF, 0xFFFF0000, 0xFF0000FF, 0xFF00FF00, 0xFFFFFFFF,
+                                            0xFFFF0000, 0x00000000, 0x80FF0000, 0xFF0000FF};
+
+// Draws c's corner triangle onto a canvas of c.dest with pixel (1, 1) set to
+// background, and expects c.expected at the three covered pixels and the
+// rest untouched.
+template <class Pixel>
+void ExpectHandCase(const PixelCase<Pixel>& c, Pixel background)
+{
+    SCOPED_TRACE(c.what);
+    const Texture texture(c.width, c.height, c.texels);
+    SpanVertex triangle[3];
+    Corner(triangle, c.u, c.v, c.vertexColor);
+    Canvas<Pixel> canvas(c.dest);
+    canvas.At(1, 1) = background;
+    Draw(c.index, triangle, canvas, texture, c.color);
+    EXPECT_EQ(canvas.At(0, 0), c.expected);
+    EXPECT_EQ(canvas.At(1, 0), c.expected);
+    EXPECT_EQ(canvas.At(0, 1), c.expected);
+    EXPECT_EQ(canvas.At(1, 1), background);
+    EXPECT_EQ(canvas.At(2, 0), c.dest);
+}
+
+// 5 x 4 texels of varied colour and alpha, for comparing palette and ARGB forms.
+inline std::vector<uint32_t> VariedTexels()
+{
+    std::vector<uint32_t> texels;
+    for (uint32_t i = 0; i < 20; ++i) {
+        texels.push_back(((i * 13) & 0xFF) << 24 | (i * 0x0B1D07));
+    }
+    return texels;
+}
+
+// Expects argb and palette (the same picture in two forms) to draw the same
+// pixels through DrawTriangles in both formats, for every set of the colour,
+// linear and vertex-colour flags.
+template <class Pixel>
+void ExpectDrawAlikeOnEveryFlagSet(Lumo::MemoryImage* argb, Lumo::MemoryImage* palette, const int (&formats)[2],
+                                   Pixel background)
+{
+    using Lumo::Color;
+    const Lumo::TriangleRasterizer::ClipVertex triangle[3] = {{0.25f, 0.5f, 0.0f, 0.1f, 0xFF80FF40},
+                                                              {7.5f, 1.25f, 1.0f, 0.0f, 0x80FFFFFF},
+                                                              {2.0f, 7.75f, 0.3f, 1.0f, 0x40FF00FF}};
+    for (const int format : formats) {
+        for (int flags = 0; flags < 8; ++flags) {
+            SCOPED_TRACE(flags);
+            const Color color = (flags & 1) != 0 ? Color(200, 100, 255, 180) : Color::White;
+            const bool linear = (flags & 2) != 0;
+            const bool vertexColors = (flags & 4) != 0;
+            EXPECT_EQ(DrawWhole(argb, format, background, color, linear, vertexColors, triangle, 3),
+                      DrawWhole(palette, format, background, color, linear, vertexColors, triangle, 3));
+        }
+    }
 }
 
 } // namespace TexturedTestKit

@@ -1,0 +1,39 @@
+// The demo-aware test whether a data file exists: a played demo answers
+// with what the recorded run found, so a replay takes the same branches.
+#include "framework/app/LumoAppBase.h"
+
+#include "framework/services/PakClient.h"
+
+namespace Lumo {
+
+namespace {
+
+constexpr int kDemoFileExists = 14;
+
+} // namespace
+
+bool LumoAppBase::FileExists(const std::string& fileName)
+{
+    if (playingDemo) {
+        // No record is left for this query (closing, or the stream has ended).
+        if (demoClosing || (demoBitsPending && demoBuffer.AtEnd()))
+            return true;
+        DemoReadCommand();
+        demoBitsPending = true;
+        return demoBuffer.ReadNumBits(1, false) != 0;
+    }
+
+    PakFile* file = PakOpen(fileName.c_str(), "rb");
+    const bool exists = file != nullptr;
+    if (file != nullptr)
+        PakClose(file);
+    if (recordingDemo) {
+        DemoWriteUpdateDelta();
+        demoBuffer.WriteNumBits(0, 1);
+        demoBuffer.WriteNumBits(kDemoFileExists, 5);
+        demoBuffer.WriteNumBits(exists ? 1 : 0, 1);
+    }
+    return exists;
+}
+
+} // namespace Lumo

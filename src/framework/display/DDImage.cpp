@@ -1,0 +1,623 @@
+// The surface image: construction, the surface's making from the bits and
+// the reading back, counted locks, and the buffer operations that keep bits
+// and surface consistent. The drawing slots run the memory image's software
+// bodies.
+#include "framework/display/DDImage.h"
+
+#include "framework/app/LumoAppBase.h"
+#include "framework/display/DDInterface.h"
+#include "framework/display/DisplayPixel.h"
+#include "platform/DisplayResults.h"
+#include "platform/DisplaySurface.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace Lumo {
+
+namespace {
+
+LumoAppBase* AppOf(DDInterface* ddInterface)
+{
+    return ddInterface != nullptr ? ddInterface->mApp : gLumoAppBase;
+}
+
+DisplayChannels ChannelsOf(const Plat::SurfaceDesc& desc)
+{
+    return MakeDisplayChannels(desc.pixelFormat.redMask, desc.pixelFormat.greenMask, desc.pixelFormat.blueMask);
+}
+
+// The lowest value whose bit is clear; false when every value is taken.
+bool LowestFreeValue(const std::vector<uint64_t>& used, uint32_t& value)
+{
+    for (size_t word = 0; word < used.size(); ++word) {
+        if (used[word] != ~uint64_t{0}) {
+            for (uint32_t bit = 0; bit < 64; ++bit) {
+                if ((used[word] & (uint64_t{1} << bit)) == 0) {
+                    value = static_cast<uint32_t>(word * 64 + bit);
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// The key for the pixels that are not opaque: the candidate unless an opaque
+// pixel shows it, else the lowest value no visible pixel shows. False when
+// every value is shown.
+template <typename Word>
+bool ChooseColorKey(const uint32_t* bits, const Word* converted, size_t count, uint32_t candidate,
+                    uint32_t valueMask, uint32_t& key)
+{
+    bool collides = false;
+    for (size_t i = 0; i < count; ++i) {
+        if ((bits[i] >> 24) == 255 && (static_cast<uint32_t>(converted[i]) & valueMask) == candidate) {
+            collides = true;
+            break;
+        }
+    }
+    if (!collides) {
+        key = candidate;
+        return true;
+    }
+    std::vector<uint64_t> used((static_cast<size_t>(valueMask) + 1) / 64, 0);
+    for (size_t i = 0; i < count; ++i) {
+        if ((bits[i] >> 24) != 0) {
+            const uint32_t v = static_cast<uint32_t>(converted[i]) & valueMask;
+            used[v / 64] |= uint64_t{1} << (v % 64);
+        }
+    }
+    return LowestFreeValue(used, key);
+}
+
+} // namespace
+
+DDImage::DDImage() : DDImage(gLumoAppBase != nullptr ? gLumoAppBase->ddInterface : nullptr) {}
+
+DDImage::DDImage(DDInterface* ddInterface)
+    : MemoryImage(AppOf(ddInterface)),
+      mDDInterface(ddInterface),
+      mSurface(nullptr),
+      mSurfaceSet(false),
+      mNoLock(false),
+      mVideoMemory(false),
+      mWantDDSurface(false),
+      mLockCount(0),
+      mKeepSurface(false)
+{
+    if (mDDInterface != nullptr) {
+        mDDInterface->AddDDImage(this);
+    }
+}
+
+DDImage::~DDImage()
+{
+    ReleaseSurface();
+    if (mDDInterface != nullptr) {
+        mDDInterface->RemoveDDImage(this);
+    }
+}
+
+bool DDImage::Is3DTarget() const
+{
+    return mDDInterface != nullptr && mDDInterface->mIs3D && mSurface != nullptr &&
+           mSurface == mDDInterface->mDrawSurface;
+}
+
+void DDImage::ReleaseSurface()
+{
+    if (mSurface == nullptr) {
+        return;
+    }
+    if (mLockCount > 0) {
+        mSurface->Unlock(nullptr);
+        mLockCount = 0;
+    }
+    mSurface->Release();
+    mSurface = nullptr;
+}
+
+// ---- Surface
+
+bool DDImage::LockSurface()
+{
+    if (Is3DTarget()) {
+        return false;
+    }
+    if (mLockCount == 0) {
+        mLockedSurfaceDesc = Plat::SurfaceDesc();
+        mLockedSurfaceDesc.size = Plat::kSurfaceDescSize;
+        if (mSurface == nullptr && !GenerateDDSurface()) {
+            return false;
+        }
+        if (mSurface == nullptr) {
+            return false;
+        }
+        if (Plat::Failed(mSurface->Lock(nullptr, &mLockedSurfaceDesc, Plat::kDdlockWait))) {
+            return false;
+        }
+    }
+    ++mLockCount;
+    return true;
+}
+
+bool DDImage::UnlockSurface()
+{
+    if (Is3DTarget() || mLockCount <= 0) {
+        return false;
+    }
+    --mLockCount;
+    if (mLockCount == 0 && mSurface != nullptr) {
+        mSurface->Unlock(nullptr);
+    }
+    return true;
+}
+
+void DDImage::SetSurface(Plat::DisplaySurface* surface)
+{
+    if (surface != nullptr) {
+        surface->AddRef();
+    }
+    ReleaseSurface();
+    mSurfaceSet = true;
+    mSurface = surface;
+    mNoLock = false;
+    if (mSurface == nullptr) {
+        return;
+    }
+    Plat::SurfaceDesc desc;
+    desc.size = Plat::kSurfaceDescSize;
+    desc.flags = Plat::kDdsdWidth | Plat::kDdsdHeight;
+    if (Plat::Failed(mSurface->GetSurfaceDesc(&desc))) {
+        return;
+    }
+    const int width = static_cast<int>(desc.width);
+    const int height = static_cast<int>(desc.height);
+    if (width != mWidth || height != mHeight) {
+        // Pixels of the old size cannot stand for the surface's.
+        DeleteAllNonSurfaceData();
+    }
+    mWidth = width;
+    mHeight = height;
+}
+
+Plat::DisplaySurface* DDImage::GetSurface()
+{
+    if (mSurface == nullptr) {
+        GenerateDDSurface();
+    }
+    return mSurface;
+}
+
+bool DDImage::GenerateDDSurface()
+{
+    if (mSurface != nullptr) {
+        return true;
+    }
+    MemoryImage::CommitBits();
+    if (mHasAlpha || mDDInterface == nullptr || mWidth <= 0 || mHeight <= 0) {
+        return false;
+    }
+    mWantDDSurface = true;
+    const uint32_t* bits = GetBits();
+    if (bits == nullptr) {
+        return false;
+    }
+
+    Plat::SurfaceDesc desc;
+    desc.size = Plat::kSurfaceDesc2Size;
+    desc.flags = Plat::kDdsdCaps | Plat::kDdsdHeight | Plat::kDdsdWidth;
+    desc.width = static_cast<uint32_t>(mWidth);
+    desc.height = static_cast<uint32_t>(mHeight);
+    desc.caps = mVideoMemory ? Plat::kDdscapsVideoMemory : Plat::kDdscapsSystemMemory;
+
+    AutoCrit lock(mDDInterface->mCritSect);
+    if (Plat::Failed(mDDInterface->CreateSurface(&desc, &mSurface)) || mSurface == nullptr) {
+        mSurface = nullptr;
+        return false;
+    }
+    // A surface that never received the picture must not stand for it.
+    if (!LockSurface()) {
+        ReleaseSurface();
+        return false;
+    }
+
+    const size_t count = PixelCount();
+    const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
+    const int pitch = mLockedSurfaceDesc.pitch;
+    uint8_t* surfaceBits = static_cast<uint8_t*>(mLockedSurfaceDesc.surface);
+    bool made = false;
+    uint32_t key = 0;
+
+    if (mLockedSurfaceDesc.pixelFormat.bitCount == 16) {
+        std::vector<uint16_t> converted(count);
+        uint32_t candidate = 0;
+        bool candidateFound = false;
+        for (size_t i = 0; i < count; ++i) {
+            converted[i] = static_cast<uint16_t>(ArgbToDisplay(bits[i], channels));
+            if (!candidateFound && (bits[i] >> 24) < 255) {
+                candidate = converted[i];
+                candidateFound = true;
+            }
+        }
+        made = !mHasTrans || ChooseColorKey(bits, converted.data(), count, candidate, 0xFFFF, key);
+        if (made) {
+            for (int y = 0; y < mHeight; ++y) {
+                uint16_t* row = reinterpret_cast<uint16_t*>(surfaceBits + static_cast<ptrdiff_t>(y) * pitch);
+                const size_t start = static_cast<size_t>(y) * static_cast<size_t>(mWidth);
+                for (int x = 0; x < mWidth; ++x) {
+                    const size_t i = start + static_cast<size_t>(x);
+                    row[x] = !mHasTrans || (bits[i] >> 24) == 255 ? converted[i] : static_cast<uint16_t>(key);
+                }
+            }
+        }
+    } else if (mLockedSurfaceDesc.pixelFormat.bitCount == 32) {
+        std::vector<uint32_t> converted(count);
+        uint32_t candidate = 0;
+        bool candidateFound = false;
+        for (size_t i = 0; i < count; ++i) {
+            converted[i] = ArgbToDisplay(bits[i], channels);
+            if (!candidateFound && (bits[i] >> 24) < 255) {
+                candidate = bits[i];
+                candidateFound = true;
+            }
+        }
+        made = !mHasTrans || ChooseColorKey(bits, converted.data(), count, candidate, 0xFFFFFF, key);
+        if (made) {
+            for (int y = 0; y < mHeight; ++y) {
+                uint32_t* row = reinterpret_cast<uint32_t*>(surfaceBits + static_cast<ptrdiff_t>(y) * pitch);
+                const size_t start = static_cast<size_t>(y) * static_cast<size_t>(mWidth);
+                for (int x = 0; x < mWidth; ++x) {
+                    const size_t i = start + static_cast<size_t>(x);
+                    row[x] = !mHasTrans || (bits[i] >> 24) == 255 ? converted[i] : key;
+                }
+            }
+        }
+    }
+
+    UnlockSurface();
+    if (!made) {
+        // No free key (or a format without a conversion): no surface rather
+        // than one that shows some visible pixels as transparent.
+        ReleaseSurface();
+        return false;
+    }
+    if (mHasTrans) {
+        const Plat::DisplayColorKey colorKey{key, key};
+        mSurface->SetColorKey(Plat::kDdckeySrcBlt, &colorKey);
+    }
+    return true;
+}
+
+void DDImage::SetVideoMemory(bool videoMemory)
+{
+    if (videoMemory == mVideoMemory) {
+        return;
+    }
+    mVideoMemory = videoMemory;
+    GetBits();
+    DeleteDDSurface();
+}
+
+void DDImage::DeleteDDSurface()
+{
+    if (mSurface == nullptr) {
+        return;
+    }
+    if (mColorTable == nullptr && mBits == nullptr && mTextureData == nullptr) {
+        GetBits();
+    }
+    ReleaseSurface();
+}
+
+void DDImage::DeleteAllNonSurfaceData()
+{
+    mBits.reset();
+    mNativeAlphaData.reset();
+    mRLAdditiveData.reset();
+    mRLAlphaData.reset();
+    mColorTable.reset();
+    mColorIndices.reset();
+}
+
+bool DDImage::WriteBitsToSurface()
+{
+    if (mBits == nullptr || !LockSurface()) {
+        return false;
+    }
+    const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
+    const int pitch = mLockedSurfaceDesc.pitch;
+    uint8_t* surfaceBits = static_cast<uint8_t*>(mLockedSurfaceDesc.surface);
+    const uint32_t bitCount = mLockedSurfaceDesc.pixelFormat.bitCount;
+    const uint32_t* bits = mBits.get();
+    for (int y = 0; y < mHeight && (bitCount == 16 || bitCount == 32); ++y) {
+        const uint32_t* in = bits + static_cast<size_t>(y) * static_cast<size_t>(mWidth);
+        uint8_t* rowStart = surfaceBits + static_cast<ptrdiff_t>(y) * pitch;
+        if (bitCount == 16) {
+            uint16_t* row = reinterpret_cast<uint16_t*>(rowStart);
+            for (int x = 0; x < mWidth; ++x) {
+                row[x] = static_cast<uint16_t>(ArgbToDisplay(in[x], channels));
+            }
+        } else {
+            uint32_t* row = reinterpret_cast<uint32_t*>(rowStart);
+            for (int x = 0; x < mWidth; ++x) {
+                row[x] = ArgbToDisplay(in[x], channels);
+            }
+        }
+    }
+    UnlockSurface();
+    return true;
+}
+
+// ---- Buffer operations
+
+uint32_t* DDImage::GetBits()
+{
+    if (mBits != nullptr) {
+        return mBits.get();
+    }
+    if (mSurface == nullptr) {
+        return MemoryImage::GetBits();
+    }
+    if (mNoLock || !LockSurface()) {
+        return nullptr;
+    }
+    const uint32_t bitCount = mLockedSurfaceDesc.pixelFormat.bitCount;
+    if (bitCount != 16 && bitCount != 32) {
+        UnlockSurface();
+        return nullptr;
+    }
+    const size_t count = PixelCount();
+    mBits.reset(new uint32_t[count + 1]);
+    mBits[count] = kBitsSentinel;
+    const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
+    const int pitch = mLockedSurfaceDesc.pitch;
+    const uint8_t* surfaceBits = static_cast<const uint8_t*>(mLockedSurfaceDesc.surface);
+    uint32_t* bits = mBits.get();
+    for (int y = 0; y < mHeight; ++y) {
+        const uint8_t* rowStart = surfaceBits + static_cast<ptrdiff_t>(y) * pitch;
+        uint32_t* out = bits + static_cast<size_t>(y) * static_cast<size_t>(mWidth);
+        if (bitCount == 16) {
+            const uint16_t* row = reinterpret_cast<const uint16_t*>(rowStart);
+            for (int x = 0; x < mWidth; ++x) {
+                out[x] = DisplayToArgb(row[x], channels);
+            }
+        } else {
+            const uint32_t* row = reinterpret_cast<const uint32_t*>(rowStart);
+            for (int x = 0; x < mWidth; ++x) {
+                out[x] = DisplayToArgb(row[x], channels);
+            }
+        }
+    }
+    UnlockSurface();
+    return mBits.get();
+}
+
+void DDImage::CommitBits()
+{
+    if (mSurface != nullptr) {
+        return;
+    }
+    MemoryImage::CommitBits();
+}
+
+void DDImage::BitsChanged()
+{
+    MemoryImage::BitsChanged();
+    if (!mKeepSurface) {
+        ReleaseSurface();
+    }
+}
+
+void DDImage::PurgeBits()
+{
+    if (mSurfaceSet) {
+        return;
+    }
+    mPurgeBits = true;
+    CommitBits();
+    const bool accelerated = mDDInterface != nullptr && mDDInterface->mIs3D;
+    if (accelerated) {
+        if (mSurface != nullptr) {
+            GetBits();
+            DeleteDDSurface();
+        }
+    } else if (mWantDDSurface && GenerateDDSurface()) {
+        mBits.reset();
+        mColorIndices.reset();
+        mColorTable.reset();
+        mNativeAlphaData.reset(); // indexed by the colour table when there was one
+        return;
+    }
+    MemoryImage::PurgeBits();
+}
+
+void DDImage::ReInit()
+{
+    if (mWantPal) {
+        Palletize();
+    }
+    if (mPurgeBits) {
+        PurgeBits();
+    }
+    if (mWantDDSurface) {
+        GenerateDDSurface();
+    }
+}
+
+void DDImage::DeleteNativeData()
+{
+    if (mSurfaceSet) {
+        return;
+    }
+    if (mBits == nullptr && mColorIndices == nullptr) {
+        GetBits();
+    }
+    mNativeAlphaData.reset();
+    mRLAdditiveData.reset();
+    DeleteDDSurface();
+}
+
+void DDImage::DeleteExtraBuffers()
+{
+    if (mSurfaceSet) {
+        return;
+    }
+    MemoryImage::DeleteSWBuffers();
+    MemoryImage::Delete3DBuffers();
+    DeleteDDSurface();
+}
+
+void DDImage::Create(int width, int height)
+{
+    mBits.reset();
+    if (width != mWidth || height != mHeight) {
+        // A palette form of another size cannot stand for the new picture.
+        mColorTable.reset();
+        mColorIndices.reset();
+    }
+    mWidth = width;
+    mHeight = height;
+    BitsChanged();
+}
+
+bool DDImage::Palletize()
+{
+    const bool done = MemoryImage::Palletize();
+    if (done) {
+        DeleteDDSurface();
+    }
+    return done;
+}
+
+// ---- Drawing slots
+
+template <typename Body>
+void DDImage::DrawSoftware(Body body)
+{
+    if (mSurface != nullptr && mSurfaceSet) {
+        if (Is3DTarget() || mNoLock || GetBits() == nullptr) {
+            return;
+        }
+        mKeepSurface = true;
+        body();
+        mKeepSurface = false;
+        WriteBitsToSurface();
+        DeleteAllNonSurfaceData();
+        return;
+    }
+    if (GetBits() == nullptr) {
+        return;
+    }
+    body();
+}
+
+namespace {
+
+// A source that is a surface image whose pixels cannot be read draws nothing.
+bool Readable(Image* image)
+{
+    DDImage* source = dynamic_cast<DDImage*>(image);
+    return source == nullptr || source->GetBits() != nullptr;
+}
+
+} // namespace
+
+bool DDImage::PolyFill3D(const TPoint<int>* /*vertices*/, int /*count*/, const TRect<int>* /*clipRect*/,
+                         const Color& /*color*/, int /*drawMode*/, int /*x*/, int /*y*/)
+{
+    return false; // only the 3-D renderer fills polygons
+}
+
+void DDImage::FillRect(const TRect<int>& rect, const Color& color, int drawMode)
+{
+    DrawSoftware([&] { MemoryImage::FillRect(rect, color, drawMode); });
+}
+
+void DDImage::ClearRect(const TRect<int>& rect)
+{
+    DrawSoftware([&] { MemoryImage::ClearRect(rect); });
+}
+
+void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
+{
+    DrawSoftware([&] { MemoryImage::DrawLine(x1, y1, x2, y2, color, drawMode); });
+}
+
+void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
+{
+    DrawSoftware([&] { MemoryImage::DrawLineAA(x1, y1, x2, y2, color, drawMode); });
+}
+
+void DDImage::FillScanLinesWithCoverage(const Span* spans, int count, const Color& color, int drawMode,
+                                        const unsigned char* coverage, int coverageX, int coverageY,
+                                        int coveragePitch, int unused)
+{
+    DrawSoftware([&] {
+        MemoryImage::FillScanLinesWithCoverage(spans, count, color, drawMode, coverage, coverageX, coverageY,
+                                               coveragePitch, unused);
+    });
+}
+
+void DDImage::Blt(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color, int drawMode)
+{
+    if (!Readable(image)) {
+        return;
+    }
+    DrawSoftware([&] { MemoryImage::Blt(image, x, y, srcRect, color, drawMode); });
+}
+
+void DDImage::BltF(Image* image, float x, float y, const TRect<int>& srcRect, const TRect<int>& clipRect,
+                   const Color& color, int drawMode)
+{
+    if (!Readable(image)) {
+        return;
+    }
+    DrawSoftware([&] { MemoryImage::BltF(image, x, y, srcRect, clipRect, color, drawMode); });
+}
+
+void DDImage::BltRotated(Image* image, float x, float y, const TRect<int>& srcRect, const TRect<int>& clipRect,
+                         const Color& color, int drawMode, double angle, float centerX, float centerY)
+{
+    if (!Readable(image)) {
+        return;
+    }
+    DrawSoftware([&] {
+        MemoryImage::BltRotated(image, x, y, srcRect, clipRect, color, drawMode, angle, centerX, centerY);
+    });
+}
+
+void DDImage::StretchBlt(Image* image, const TRect<int>& destRect, const TRect<int>& srcRect,
+                         const TRect<int>& clipRect, const Color& color, int drawMode, bool fastStretch)
+{
+    if (!Readable(image)) {
+        return;
+    }
+    DrawSoftware([&] { MemoryImage::StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, fastStretch); });
+}
+
+void DDImage::BltMatrix(Image* image, float x, float y, const Matrix3& matrix, const TRect<int>& clipRect,
+                        const Color& color, int drawMode, const TRect<int>& srcRect, bool blend)
+{
+    if (!Readable(image)) {
+        return;
+    }
+    DrawSoftware(
+        [&] { MemoryImage::BltMatrix(image, x, y, matrix, clipRect, color, drawMode, srcRect, blend); });
+}
+
+void DDImage::BltTrianglesTex(Image* texture, const TriangleRasterizer::ClipVertex (*vertices)[3], int numTriangles,
+                              const TRect<int>& clipRect, const Color& color, int drawMode, float tx, float ty,
+                              bool blend)
+{
+    if (!Readable(texture)) {
+        return;
+    }
+    DrawSoftware([&] {
+        MemoryImage::BltTrianglesTex(texture, vertices, numTriangles, clipRect, color, drawMode, tx, ty, blend);
+    });
+}
+
+} // namespace Lumo

@@ -1,0 +1,137 @@
+// The surface image: a memory image whose pixels may also live in a display
+// surface in the display's own pixel format. The display wraps its screen,
+// back-buffer and cursor-area surfaces in surface images; loaded pictures
+// keep a surface copy so that drawing them onto the screen is a
+// surface-to-surface blit. Keeps the 32-bit bits and the surface consistent,
+// and writes and reads the cached-image record "DDImage:".
+#pragma once
+
+#include "framework/graphics/MemoryImage.h"
+#include "platform/DisplayTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Plat {
+class DisplaySurface;
+}
+
+namespace Lumo {
+
+class DDInterface;
+
+class DDImage : public MemoryImage {
+public:
+    // On the application's display.
+    DDImage();
+    explicit DDImage(DDInterface* ddInterface);
+    DDImage(const DDImage&) = delete;
+    DDImage& operator=(const DDImage&) = delete;
+
+    // ---- Slots shared with the memory image. The drawing slots draw with
+    // the memory image's software bodies; on an image over a display
+    // surface the result is written back into the surface.
+    ~DDImage() override;                                                                        // 0
+    bool PolyFill3D(const TPoint<int>* vertices, int count, const TRect<int>* clipRect,         // 1
+                    const Color& color, int drawMode, int x, int y) override;
+    void FillRect(const TRect<int>& rect, const Color& color, int drawMode) override;          // 2
+    void ClearRect(const TRect<int>& rect) override;                                           // 4
+    void DrawLine(double x1, double y1, double x2, double y2, const Color& color,              // 5
+                  int drawMode) override;
+    void DrawLineAA(double x1, double y1, double x2, double y2, const Color& color,            // 6
+                    int drawMode) override;
+    void FillScanLinesWithCoverage(const Span* spans, int count, const Color& color,           // 8
+                                   int drawMode, const unsigned char* coverage, int coverageX,
+                                   int coverageY, int coveragePitch, int unused) override;
+    void Blt(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color,        // 9
+             int drawMode) override;
+    void BltF(Image* image, float x, float y, const TRect<int>& srcRect,                       // 10
+              const TRect<int>& clipRect, const Color& color, int drawMode) override;
+    void BltRotated(Image* image, float x, float y, const TRect<int>& srcRect,                 // 11
+                    const TRect<int>& clipRect, const Color& color, int drawMode, double angle,
+                    float centerX, float centerY) override;
+    void StretchBlt(Image* image, const TRect<int>& destRect, const TRect<int>& srcRect,       // 12
+                    const TRect<int>& clipRect, const Color& color, int drawMode,
+                    bool fastStretch) override;
+    void BltMatrix(Image* image, float x, float y, const Matrix3& matrix,                      // 13
+                   const TRect<int>& clipRect, const Color& color, int drawMode,
+                   const TRect<int>& srcRect, bool blend) override;
+    void BltTrianglesTex(Image* texture, const TriangleRasterizer::ClipVertex (*vertices)[3],  // 14
+                         int numTriangles, const TRect<int>& clipRect, const Color& color,
+                         int drawMode, float tx, float ty, bool blend) override;
+    void PurgeBits() override;                                                                 // 20
+    void DeleteExtraBuffers() override;                                                        // 23
+    void ReInit() override;                                                                    // 24
+    void BitsChanged() override;                                                               // 25
+    void CommitBits() override;                                                                // 26
+    void DeleteNativeData() override;                                                          // 27
+    void Create(int width, int height) override;                                               // 30
+    // The 32-bit bits, read back from the surface when absent; null when the
+    // surface may not be locked (or cannot be).
+    uint32_t* GetBits() override;                                                              // 31
+    bool Palletize() override;                                                                 // 34
+
+    // ---- Operations of the surface image
+    // Memory of the surface to be made: video (true) or system memory.
+    virtual void SetVideoMemory(bool videoMemory);                                             // 35
+    // Makes the surface from the bits; false for an image with partly
+    // transparent pixels, or when the surface cannot be made.
+    virtual bool GenerateDDSurface();                                                          // 36
+    // Counted: only the outermost pair reaches the surface.
+    virtual bool LockSurface();                                                                // 47
+    virtual bool UnlockSurface();                                                              // 48
+    // Adopts a surface made elsewhere (one reference taken); takes its size.
+    virtual void SetSurface(Plat::DisplaySurface* surface);                                    // 49
+    // Stores the image in the data cache under group and "DDImage:" + suffix.
+    virtual void WriteToCache(const std::string& group, const std::string& suffix);            // 50
+
+    // The surface, generated first when missing (may still be null).
+    Plat::DisplaySurface* GetSurface();
+    // Releases the surface, reading the pixels back first when no other
+    // form holds them.
+    void DeleteDDSurface();
+    // Frees bits, native data, run-length data, colour table and indices:
+    // the surface is then the only copy.
+    void DeleteAllNonSurfaceData();
+    // A new image on the application's display from the cache record of
+    // group and "DDImage:" + suffix; null when there is none or it is damaged.
+    static DDImage* ReadFromCache(const std::string& group, const std::string& suffix);
+
+    // ---- The cached-image record
+    // Bytes of this image's record.
+    size_t CacheRecordSize();
+    // Writes the record into area (CacheRecordSize() bytes).
+    void WriteCacheRecord(uint8_t* area);
+    // A new image on the display from a record; null when the record's size
+    // does not match the dimensions it claims.
+    static DDImage* ReadCacheRecord(DDInterface* ddInterface, const uint8_t* data, size_t size);
+    // The file names a picture of this path may have been read from.
+    static std::string CacheFileNames(const std::string& path);
+
+    DDInterface* mDDInterface;     // not owned
+    Plat::DisplaySurface* mSurface; // one reference; null when absent
+    bool mSurfaceSet;              // adopted through SetSurface
+    bool mNoLock;                  // never lock the surface for reading back
+    bool mVideoMemory;
+    bool mWantDDSurface;
+    int mLockCount;
+    Plat::SurfaceDesc mLockedSurfaceDesc; // filled by the surface's Lock
+
+private:
+    // True when 3-D draws onto this image's surface (the display's draw surface).
+    bool Is3DTarget() const;
+    // Runs a software body on the bits; on an adopted surface the bits are
+    // read back first and written back afterwards.
+    template <typename Body>
+    void DrawSoftware(Body body);
+    // The bits into the locked surface, converted to its format (opaque).
+    bool WriteBitsToSurface();
+    // Releases the surface without reading it back.
+    void ReleaseSurface();
+
+    bool mKeepSurface; // a software body runs on an adopted surface's bits
+};
+
+} // namespace Lumo

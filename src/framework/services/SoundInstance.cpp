@@ -1,0 +1,7 @@
+#include "framework/services/SoundInstance.h"
+
+namespace Lumo {
+
+SoundInstance::~SoundInstance() = default;
+
+} // namespace Lumo

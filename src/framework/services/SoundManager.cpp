@@ -1,0 +1,7 @@
+#include "framework/services/SoundManager.h"
+
+namespace Lumo {
+
+SoundManager::~SoundManager() = default;
+
+} // namespace Lumo

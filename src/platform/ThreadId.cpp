@@ -1,0 +1,13 @@
+// Thread ids from the kernel's thread numbers.
+#include "platform/ThreadId.h"
+
+#include <unistd.h>
+
+namespace Plat {
+
+uint32_t CurrentThreadId()
+{
+    return static_cast<uint32_t>(gettid());
+}
+
+} // namespace Plat
