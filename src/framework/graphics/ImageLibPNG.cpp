@@ -3,12 +3,14 @@
 #include "framework/graphics/ImageLib.h"
 
 #include "framework/services/PakClient.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
 #include <png.h>
 
 #include <cstdio>
 #include <new>
+#include <vector>
 
 namespace ImageLib {
 
@@ -30,13 +32,24 @@ struct PngReadState {
 };
 
 struct PngWriteState {
-    FILE* file = nullptr;
+    std::vector<uint8_t> bytes;
     png_structp png = nullptr;
     png_infop info = nullptr;
     const Image* image = nullptr;
 };
 
 void PngSilentWarning(png_structp, png_const_charp)
+{
+}
+
+// libpng's write function: the file is built in memory and saved whole.
+void PngAppend(png_structp png, png_bytep data, png_size_t length)
+{
+    std::vector<uint8_t>* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    bytes->insert(bytes->end(), data, data + length);
+}
+
+void PngNoFlush(png_structp)
 {
 }
 
@@ -95,7 +108,7 @@ bool PngWriteRows(PngWriteState& state)
         return false;
 
     const Image& image = *state.image;
-    png_init_io(png, state.file);
+    png_set_write_fn(png, &state.bytes, PngAppend, PngNoFlush);
     png_color_8 significantBits {};
     significantBits.red = 8;
     significantBits.green = 8;
@@ -162,32 +175,29 @@ bool WritePNGImage(const std::string& fileName, const Image* image)
     if (image == nullptr || image->mBits == nullptr || image->mWidth <= 0 || image->mHeight <= 0)
         return false;
 
-    PngWriteState state;
-    state.image = image;
-    state.file = Plat::GetFileSystem().OpenFile(fileName, "wb");
-    if (state.file == nullptr)
+    // Saves only into a folder that is already there.
+    Plat::FileSystem& fileSystem = Plat::GetFileSystem();
+    const std::string path = fileSystem.NativePath(fileName);
+    const size_t slash = path.rfind('/');
+    Plat::FindData folder;
+    if (slash != std::string::npos && slash > 0 && !fileSystem.GetEntry(path.substr(0, slash), folder))
         return false;
 
+    PngWriteState state;
+    state.image = image;
     state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngSilentWarning);
-    if (state.png == nullptr) {
-        std::fclose(state.file);
+    if (state.png == nullptr)
         return false;
-    }
     state.info = png_create_info_struct(state.png);
     if (state.info == nullptr) {
         png_destroy_write_struct(&state.png, nullptr);
-        std::fclose(state.file);
         return false;
     }
 
-    bool ok = PngWriteRows(state);
+    const bool encoded = PngWriteRows(state);
     png_destroy_write_struct(&state.png, &state.info);
-    // A full disk shows only when the buffered bytes go out.
-    if (std::ferror(state.file) != 0)
-        ok = false;
-    if (std::fclose(state.file) != 0)
-        ok = false;
-    return ok;
+    // A failed save leaves the file that was there before.
+    return encoded && Plat::WriteFileAtomically(path, state.bytes.data(), state.bytes.size());
 }
 
 } // namespace ImageLib

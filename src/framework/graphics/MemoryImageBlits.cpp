@@ -159,6 +159,29 @@ SourcePixels SourcePixelsOf(MemoryImage& source)
     return SourcePixels{source.GetBits(), nullptr, nullptr, source.mWidth};
 }
 
+// The additive rows for one tint mode, picking the source-alpha variant once
+// per blit rather than per row.
+template <bool Tinted>
+void AddRows(const SourcePixels& src, bool sameImage, uint32_t* dstBits, int dstWidth, const BlitArea& area,
+             bool sourceAlpha, const Tint& tint)
+{
+    if (sourceAlpha) {
+        ForEachRowOf(
+            src, sameImage, dstBits, dstWidth, area,
+            [&tint](uint32_t* d, const uint32_t* s, size_t, int n) {
+                PixelBlend::Avx2::AddRow<Tinted, true>(d, s, n, tint);
+            },
+            [&tint](uint32_t* d, const uint32_t* s, size_t, int n) { PixelBlend::AddRow<Tinted, true>(d, s, n, tint); });
+    } else {
+        ForEachRowOf(
+            src, sameImage, dstBits, dstWidth, area,
+            [&tint](uint32_t* d, const uint32_t* s, size_t, int n) {
+                PixelBlend::Avx2::AddRow<Tinted, false>(d, s, n, tint);
+            },
+            [&tint](uint32_t* d, const uint32_t* s, size_t, int n) { PixelBlend::AddRow<Tinted, false>(d, s, n, tint); });
+    }
+}
+
 } // namespace
 
 void MemoryImage::Blt(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color, int drawMode)
@@ -263,49 +286,12 @@ void MemoryImage::AdditiveBlt(Image* image, int x, int y, const TRect<int>& srcR
         // min(i, 255)) computed in place, so it needs no table reads.
         const bool sourceAlpha = source->mHasAlpha;
         if (color == Color::White) {
-            const Tint none{255, 255, 255, 255};
-            if (sourceAlpha) {
-                ForEachRowOf(
-                    src, same, dstBits, mWidth, area,
-                    [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
-                        PixelBlend::Avx2::AddRow<false, true>(d, s, n, none);
-                    },
-                    [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
-                        PixelBlend::AddRow<false, true>(d, s, n, none);
-                    });
-            } else {
-                ForEachRowOf(
-                    src, same, dstBits, mWidth, area,
-                    [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
-                        PixelBlend::Avx2::AddRow<false, false>(d, s, n, none);
-                    },
-                    [&none](uint32_t* d, const uint32_t* s, size_t, int n) {
-                        PixelBlend::AddRow<false, false>(d, s, n, none);
-                    });
-            }
+            AddRows<false>(src, same, dstBits, mWidth, area, sourceAlpha, Tint{255, 255, 255, 255});
         } else {
             const uint32_t alpha = ClampChannel(color.mAlpha);
             const Tint c{(ClampChannel(color.mRed) * alpha) / 255, (ClampChannel(color.mGreen) * alpha) / 255,
                          (ClampChannel(color.mBlue) * alpha) / 255, 255};
-            if (sourceAlpha) {
-                ForEachRowOf(
-                    src, same, dstBits, mWidth, area,
-                    [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
-                        PixelBlend::Avx2::AddRow<true, true>(d, s, n, c);
-                    },
-                    [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
-                        PixelBlend::AddRow<true, true>(d, s, n, c);
-                    });
-            } else {
-                ForEachRowOf(
-                    src, same, dstBits, mWidth, area,
-                    [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
-                        PixelBlend::Avx2::AddRow<true, false>(d, s, n, c);
-                    },
-                    [&c](uint32_t* d, const uint32_t* s, size_t, int n) {
-                        PixelBlend::AddRow<true, false>(d, s, n, c);
-                    });
-            }
+            AddRows<true>(src, same, dstBits, mWidth, area, sourceAlpha, c);
         }
     }
     BitsChanged();

@@ -335,11 +335,39 @@ inline int Coverage(int err)
     return 255 - ((err >> 8) & 255);
 }
 
+// Horizontal and vertical lines always blend normally, through FillRect.
+// Returns false for a slanted line, which the caller draws itself.
+bool FillAxisLine(MemoryImage& image, double x1, double y1, double x2, double y2, const Color& color,
+                  int drawMode)
+{
+    if (y1 == y2) {
+        const int left = int(std::min(x1, x2));
+        image.FillRect(TRect<int>(left, int(y1), int(std::max(x1, x2)) - left + 1, int(y2 - y1 + 1.0)), color,
+                       drawMode);
+        return true;
+    }
+    if (x1 == x2) {
+        const int top = int(std::min(y1, y2));
+        image.FillRect(TRect<int>(int(x1), top, int(x2 - x1 + 1.0), int(std::max(y1, y2)) - top + 1), color,
+                       drawMode);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 // The draw mode is not read: a memory image always blends normally.
-void MemoryImage::FillRect(const TRect<int>& rect, const Color& color, int)
+// The drawing context clips before it calls; a direct caller's rectangle is
+// still cut to the image so that no write lands outside the pixels.
+static TRect<int> InsideImage(const TRect<int>& rect, int width, int height)
 {
+    return rect.Intersection(TRect<int>(0, 0, width, height));
+}
+
+void MemoryImage::FillRect(const TRect<int>& givenRect, const Color& color, int)
+{
+    const TRect<int> rect = InsideImage(givenRect, mWidth, mHeight);
     uint32_t* bits = GetBits();
     if (rect.mWidth > 0 && rect.mHeight > 0) {
         uint32_t* row = bits + ptrdiff_t(rect.mY) * mWidth + rect.mX;
@@ -361,8 +389,9 @@ void MemoryImage::FillRect(const TRect<int>& rect, const Color& color, int)
     BitsChanged();
 }
 
-void MemoryImage::ClearRect(const TRect<int>& rect)
+void MemoryImage::ClearRect(const TRect<int>& givenRect)
 {
+    const TRect<int> rect = InsideImage(givenRect, mWidth, mHeight);
     uint32_t* bits = GetBits();
     if (rect.mWidth > 0 && rect.mHeight > 0) {
         FillBlock(bits + ptrdiff_t(rect.mY) * mWidth + rect.mX, rect.mWidth, rect.mHeight, mWidth, 0);
@@ -370,17 +399,9 @@ void MemoryImage::ClearRect(const TRect<int>& rect)
     BitsChanged();
 }
 
-// Horizontal and vertical lines always blend normally, through FillRect.
 void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
 {
-    if (y1 == y2) {
-        const int left = int(std::min(x1, x2));
-        FillRect(TRect<int>(left, int(y1), int(std::max(x1, x2)) - left + 1, int(y2 - y1 + 1.0)), color, drawMode);
-        return;
-    }
-    if (x1 == x2) {
-        const int top = int(std::min(y1, y2));
-        FillRect(TRect<int>(int(x1), top, int(x2 - x1 + 1.0), int(std::max(y1, y2)) - top + 1), color, drawMode);
+    if (FillAxisLine(*this, x1, y1, x2, y2, color, drawMode)) {
         return;
     }
     if (drawMode == 0) {
@@ -393,14 +414,7 @@ void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Col
 
 void MemoryImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
 {
-    if (y1 == y2) {
-        const int left = int(std::min(x1, x2));
-        FillRect(TRect<int>(left, int(y1), int(std::max(x1, x2)) - left + 1, int(y2 - y1 + 1.0)), color, drawMode);
-        return;
-    }
-    if (x1 == x2) {
-        const int top = int(std::min(y1, y2));
-        FillRect(TRect<int>(int(x1), top, int(x2 - x1 + 1.0), int(std::max(y1, y2)) - top + 1), color, drawMode);
+    if (FillAxisLine(*this, x1, y1, x2, y2, color, drawMode)) {
         return;
     }
     if (drawMode == 0) {

@@ -29,12 +29,6 @@ constexpr size_t kSchemePrefixLength = 7; // "http://"
 
 // The C runtime's decimal conversion (leading blanks, a sign, digits up to
 // the first other character), held inside the int range.
-int DecimalValue(const std::string& text)
-{
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
-}
-
 bool StartsWith(const std::string& text, const char* prefix)
 {
     return text.rfind(prefix, 0) == 0;
@@ -138,7 +132,7 @@ void HTTPTransfer::PrepareTransfer(const std::string& url)
     }
     const size_t colon = mHost.find(':');
     if (colon != std::string::npos) {
-        mPort = DecimalValue(mHost.substr(colon + 1));
+        mPort = LeadingInt(mHost.substr(colon + 1));
         mHost.resize(colon);
     }
 }
@@ -406,7 +400,7 @@ bool HTTPTransfer::ReceiveResponse(int socket)
                 if (line.substr(19) != "identity")
                     chunked = true;
             } else if (StartsWith(line, "Content-Length: ")) {
-                mContentLength.store(DecimalValue(line.substr(16)), std::memory_order_release);
+                mContentLength.store(LeadingInt(line.substr(16)), std::memory_order_release);
             } else if (line.empty()) {
                 inHeader = false;
                 bodyRemaining = chunked ? 0 : mContentLength.load(std::memory_order_acquire);

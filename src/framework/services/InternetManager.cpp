@@ -20,12 +20,6 @@ namespace {
 const char* const kAdListFile = "adlist.txt";
 
 // The C runtime's decimal conversion, held inside the int range.
-int DecimalValue(const std::string& text)
-{
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
-}
-
 bool FileExistsForApp(const std::string& name)
 {
     if (gLumoAppBase != nullptr)
@@ -168,7 +162,7 @@ void InternetManager::ParseAdList(const std::string& line, bool isNew)
         entry.kind = kKindMore;
     } else if (!keyword.empty() && keyword[0] >= '0' && keyword[0] <= '9') {
         entry.kind = kKindPopup;
-        entry.firstNumber = DecimalValue(keyword);
+        entry.firstNumber = LeadingInt(keyword);
         index = 1;
     } else {
         return;
@@ -192,9 +186,9 @@ void InternetManager::ParseAdList(const std::string& line, bool isNew)
         if (section == 0) {
             if (entry.kind == kKindPopup) {
                 if (index == 0)
-                    entry.firstNumber = DecimalValue(word);
+                    entry.firstNumber = LeadingInt(word);
                 else if (index == 1)
-                    entry.secondNumber = DecimalValue(word);
+                    entry.secondNumber = LeadingInt(word);
             } else {
                 if (index == 0)
                     entry.firstWord = word;
@@ -206,9 +200,9 @@ void InternetManager::ParseAdList(const std::string& line, bool isNew)
             AddFile(entry, word, isNew);
         } else if (section == 2) {
             if (index == 0)
-                entry.firstFlag = DecimalValue(word) != 0;
+                entry.firstFlag = LeadingInt(word) != 0;
             else if (index == 1)
-                entry.secondFlag = DecimalValue(word) != 0;
+                entry.secondFlag = LeadingInt(word) != 0;
             ++index;
         }
     }
@@ -293,7 +287,7 @@ bool InternetManager::TakeCatalogue()
         if (line.empty())
             continue;
         if (lineNumber == 0)
-            mCatalogueFlag = DecimalValue(line) != 0;
+            mCatalogueFlag = LeadingInt(line) != 0;
         else if (lineNumber == 1)
             mResultURL = line;
         else

@@ -208,9 +208,9 @@ bool ResourceManager::ParseImageElement(XMLElement& element)
         res->mAlphaGridImage = mDefaultPath + *alphaGrid;
 
     const std::string* rows = element.FindAttribute("rows");
-    res->mRows = rows != nullptr ? std::atoi(rows->c_str()) : 1;
+    res->mRows = rows != nullptr ? LeadingInt(*rows) : 1;
     const std::string* cols = element.FindAttribute("cols");
-    res->mCols = cols != nullptr ? std::atoi(cols->c_str()) : 1;
+    res->mCols = cols != nullptr ? LeadingInt(*cols) : 1;
     // The alpha grid and the animation divide the image by these.
     if (res->mRows < 1 || res->mCols < 1)
         return RecordError("Invalid rows or cols.");
@@ -231,11 +231,11 @@ bool ResourceManager::ParseImageElement(XMLElement& element)
 
     if (kind != AnimInfo::KIND_NONE) {
         if (const std::string* frameDelay = element.FindAttribute("framedelay"))
-            res->mAnimInfo.mFrameDelay = std::atoi(frameDelay->c_str());
+            res->mAnimInfo.mFrameDelay = LeadingInt(*frameDelay);
         const std::string* begin = element.FindAttribute("begindelay");
         const std::string* end = element.FindAttribute("enddelay");
-        const int beginDelay = begin != nullptr ? std::atoi(begin->c_str()) : 0;
-        const int endDelay = end != nullptr ? std::atoi(end->c_str()) : 0;
+        const int beginDelay = begin != nullptr ? LeadingInt(*begin) : 0;
+        const int endDelay = end != nullptr ? LeadingInt(*end) : 0;
         if (const std::string* perFrame = element.FindAttribute("perframedelay"))
             ParseIntList(*perFrame, res->mAnimInfo.mPerFrameTimes);
         if (const std::string* frameMap = element.FindAttribute("framemap"))
@@ -250,7 +250,7 @@ void ResourceManager::ParseIntList(const std::string& text, std::vector<int>& li
     list.clear();
     size_t position = 0;
     for (;;) {
-        list.push_back(std::atoi(text.c_str() + position));
+        list.push_back(LeadingInt(text.substr(position)));
         const size_t comma = text.find(',', position);
         if (comma == std::string::npos)
             break;
@@ -275,7 +275,7 @@ bool ResourceManager::ParseFontElement(XMLElement& element)
         res->mSysFont = true;
         res->mPath = res->mPath.substr(5);
         const std::string* size = element.FindAttribute("size");
-        const int pointSize = size != nullptr ? std::atoi(size->c_str()) : 0;
+        const int pointSize = size != nullptr ? LeadingInt(*size) : 0;
         if (pointSize < 1)
             return RecordError("SysFont needs point size");
         res->mSize = pointSize;

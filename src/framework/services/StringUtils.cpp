@@ -1,5 +1,9 @@
 #include "framework/services/StringUtils.h"
 
+#include <climits>
+
+#include <algorithm>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -268,6 +272,13 @@ int ReadUTF8Char(const uint8_t** data, int remaining, char16_t* character)
     *character = static_cast<char16_t>(value & 0xFFFF);
     *data = bytes + length;
     return length;
+}
+
+int LeadingInt(const std::string& text)
+{
+    // strtol saturates at the long range instead of overflowing.
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
 
 } // namespace Lumo

@@ -29,6 +29,9 @@ bool StringToInt(const std::u16string& text, int* result);
 
 // Optional '-', digits, optional '.' and digits. No exponent.
 bool StringToDouble(const std::string& text, double* result);
+// The decimal number at the start of the text ("12abc" gives 12), clamped to
+// the int range; 0 when there is none. For lenient fields of outside text.
+int LeadingInt(const std::string& text);
 
 // Copy without leading and trailing white space (isspace).
 std::string Trim(const std::string& text);

@@ -548,3 +548,17 @@ TEST_F(MemoryImageFillsTest, OutOfRangeColoursAreHeldInRange)
     image->DrawLine(0.0, 0.0, 1.0, 1.0, Color(1000, 0, 0, 255), 1);
     ExpectPixels(*image, 0xFF102030, {{{0, 0}, 0xFFFF2030}, {{1, 1}, 0xFFFF2030}});
 }
+
+TEST_F(MemoryImageFillsTest, RectanglesReachingPastTheImageAreCutToIt)
+{
+    // 3 x 2 image of 0x11111111; each rectangle hangs over an edge.
+    auto image = MakeImage(3, 2, 0x11111111);
+    image->FillRect(TRect<int>(2, -1, 5, 2), Color(255, 0, 0), 0);   // covers (2,0) only
+    image->ClearRect(TRect<int>(-4, 1, 5, 9));                       // covers (0,1) only
+    const uint32_t expected[2][3] = {{0x11111111, 0x11111111, 0xFFFF0000},
+                                     {0x00000000, 0x11111111, 0x11111111}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(At(*image, x, y), expected[y][x]) << x << "," << y;
+    EXPECT_EQ(image->mBits[image->PixelCount()], MemoryImage::kBitsSentinel);
+}

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -270,6 +271,35 @@ void ExpectDrawAlikeOnEveryFlagSet(Lumo::MemoryImage* argb, Lumo::MemoryImage* p
             const bool vertexColors = (flags & 4) != 0;
             EXPECT_EQ(DrawWhole(argb, format, background, color, linear, vertexColors, triangle, 3),
                       DrawWhole(palette, format, background, color, linear, vertexColors, triangle, 3));
+        }
+    }
+}
+
+// Texture positions anywhere in 32 bits, tiny and odd-sized textures: every
+// texel read stays inside the texels (the sanitizer build sees any that does
+// not) and no write leaves the triangle's bounding box.
+template <class Pixel>
+void ExpectWildTexturePositionsStayInside(uint32_t seed, const int (&groups)[2], Pixel background)
+{
+    std::mt19937 random(seed);
+    const int sizes[][2] = {{1, 1}, {3, 2}, {2, 5}, {7, 7}};
+    for (const auto& size : sizes) {
+        const Texture texture(size[0], size[1], Plain(size[0] * size[1], 0x80FF8040));
+        for (int round = 0; round < 200; ++round) {
+            SpanVertex triangle[3];
+            for (SpanVertex& v : triangle) {
+                v = Vertex((random() % 33) / 4.0, (random() % 33) / 4.0, 0.0, 0.0, random());
+                const int32_t spread = (round % 4 == 0) ? INT32_MAX : (size[0] + size[1]) * 65536 * 2;
+                v.mU = static_cast<int32_t>(random()) % spread;
+                v.mV = static_cast<int32_t>(random()) % spread;
+            }
+            for (const int group : groups) {
+                const int flags = Lumo::TriangleRasterizer::kSpanTextured + static_cast<int>(random() % 16);
+                Canvas<Pixel> canvas(background);
+                Draw(group + flags, triangle, canvas, texture, {128, 200, 100, 50});
+                ASSERT_TRUE(canvas.GuardsIntact());
+                ASSERT_TRUE(OnlyInsideBox(canvas, triangle, background));
+            }
         }
     }
 }
