@@ -8,20 +8,29 @@
 #include "framework/app/LumoApp.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/ImageFont.h"
+#include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/SysFont.h"
+#include "framework/services/SoundManager.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/Clock.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace {
 
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
 constexpr uint32_t kHeadlessRunMs = 3000;
+constexpr const char* kPixelFontPath = "fonts\\pixel.txt";
+// Made by tools/make_sounds.py; the sound manager adds the extension.
+constexpr const char* kClickSound = "sounds\\click";
 
 // A filled background and a few shapes, one of them moving with the updates.
 class DemoWidget : public Lumo::Widget {
@@ -30,6 +39,52 @@ public:
     {
         ++mUpdates;
         MarkDirty();
+    }
+
+    // Not owned; null draws no pixel-font line.
+    void SetPixelFont(Lumo::Font* font) { mPixelFont = font; }
+    // Called on every click (the application plays a sound).
+    std::function<void()> clicked;
+
+    // Input: the box under the mouse lights up, a click recolours the
+    // marker, the arrow keys move it, and the last key and character show.
+    void MouseMove(int theX, int theY) override
+    {
+        mMouseX = theX;
+        mMouseY = theY;
+        mMouseInside = true;
+    }
+    void MouseDrag(int theX, int theY) override { MouseMove(theX, theY); }
+    void MouseLeave() override { mMouseInside = false; }
+    void MouseDown(int theX, int theY, int /*buttonNum*/, int /*clickCount*/) override
+    {
+        MouseMove(theX, theY);
+        ++mClicks;
+        if (clicked)
+            clicked();
+    }
+    void KeyDown(int keyCode) override
+    {
+        mLastKey = keyCode;
+        constexpr int kStep = 10;
+        if (keyCode == 0x25) // left
+            mMarkerX -= kStep;
+        else if (keyCode == 0x27) // right
+            mMarkerX += kStep;
+        else if (keyCode == 0x26) // up
+            mMarkerY -= kStep;
+        else if (keyCode == 0x28) // down
+            mMarkerY += kStep;
+        mMarkerX = std::clamp(mMarkerX, 0, width - kMarkerSize);
+        mMarkerY = std::clamp(mMarkerY, 0, height - kMarkerSize);
+    }
+    void KeyChar(char theChar) override
+    {
+        if (static_cast<unsigned char>(theChar) >= 0x20) {
+            mTyped += theChar;
+            if (mTyped.size() > 24)
+                mTyped.erase(0, mTyped.size() - 24);
+        }
     }
 
     void Draw(Lumo::Graphics* g) override
@@ -55,11 +110,58 @@ public:
         g->SetFont(&mFont);
         g->SetColor(Lumo::Color(255, 255, 255));
         g->DrawString("Tavoro Oribel", 100, 380);
+        // A line in the pixel font of data/fonts, whose glyphs are cut from
+        // a loaded image. Every piece drawn onto the screen costs a pass
+        // over the whole surface, so the line is drawn once into an image
+        // of its own (over the background colour) and that image each frame.
+        if (mPixelFont != nullptr) {
+            if (mPixelLine == nullptr) {
+                const std::string text = "Tavoro Oribel - pixel font";
+                mPixelLine = std::make_unique<Lumo::MemoryImage>();
+                mPixelLine->Create(mPixelFont->StringWidth(text) + 4, mPixelFont->GetHeight() + 4);
+                Lumo::Graphics lineG(mPixelLine.get());
+                lineG.SetColor(Lumo::Color(24, 40, 72));
+                lineG.FillRect(0, 0, mPixelLine->GetWidth(), mPixelLine->GetHeight());
+                lineG.SetFont(mPixelFont);
+                lineG.SetColor(Lumo::Color(255, 220, 120));
+                lineG.DrawString(text, 0, mPixelFont->GetAscent());
+            }
+            g->DrawImage(mPixelLine.get(), 100, 570 - mPixelFont->GetAscent());
+        }
+
+        // The box under the mouse gets a bright double outline.
+        const Lumo::TRect<int> boxes[] = {{100, 100, 200, 120}, {220, 160, 200, 140}};
+        for (const Lumo::TRect<int>& box : boxes) {
+            if (mMouseInside && mMouseX >= box.mX && mMouseX < box.mX + box.mWidth && mMouseY >= box.mY &&
+                mMouseY < box.mY + box.mHeight) {
+                g->SetColor(Lumo::Color(255, 255, 255));
+                g->DrawRect(box.mX - 2, box.mY - 2, box.mWidth + 3, box.mHeight + 3);
+                g->DrawRect(box.mX - 3, box.mY - 3, box.mWidth + 5, box.mHeight + 5);
+                break;
+            }
+        }
+        const Lumo::Color markerColors[] = {Lumo::Color(255, 255, 0), Lumo::Color(0, 255, 255),
+                                            Lumo::Color(255, 0, 255)};
+        g->SetColor(markerColors[mClicks % 3]);
+        g->FillRect(mMarkerX, mMarkerY, kMarkerSize, kMarkerSize);
+        g->SetColor(Lumo::Color(255, 255, 255));
+        g->DrawString("key " + std::to_string(mLastKey) + "  typed: " + mTyped, 500, 380);
     }
 
 private:
     uint64_t mUpdates = 0;
+    static constexpr int kMarkerSize = 24;
+    int mMouseX = 0;
+    int mMouseY = 0;
+    bool mMouseInside = false;
+    int mClicks = 0;
+    int mMarkerX = 600;
+    int mMarkerY = 460;
+    int mLastKey = 0;
+    std::string mTyped;
     Lumo::SysFont mFont{"Arial", 20, true};
+    Lumo::Font* mPixelFont = nullptr;
+    std::unique_ptr<Lumo::MemoryImage> mPixelLine;
 };
 
 class DemoApp : public Lumo::LumoApp {
@@ -81,8 +183,23 @@ public:
     void InitHook() override
     {
         mWidget.Resize(0, 0, width, height);
+        // The game runs in its data folder; elsewhere (the build's smoke
+        // runs) the font is absent and its line is left out.
+        if (FileExists(kPixelFontPath)) {
+            mPixelFont = std::make_unique<Lumo::ImageFont>(this, kPixelFontPath);
+            mWidget.SetPixelFont(mPixelFont.get());
+        }
         if (widgetManager != nullptr)
             widgetManager->AddWidget(&mWidget);
+        if (widgetManager != nullptr)
+            widgetManager->SetFocus(&mWidget);
+        // A blip at start and on each click; without a sound card (or away
+        // from the data folder) there is no sound and nothing else changes.
+        if (soundManager != nullptr && FileExists(std::string(kClickSound) + ".wav")) {
+            mClickSound = soundManager->LoadSound(kClickSound);
+            mWidget.clicked = [this] { PlaySample(mClickSound); };
+            PlaySample(mClickSound);
+        }
         mStartTick = Plat::GetClock().TickCount();
     }
 
@@ -96,7 +213,9 @@ public:
 private:
     uint32_t mExitAfterMs;
     uint32_t mStartTick = 0;
+    int mClickSound = -1;
     DemoWidget mWidget;
+    std::unique_ptr<Lumo::ImageFont> mPixelFont; // its images are shared images of the application
 };
 
 bool HasDisplay()

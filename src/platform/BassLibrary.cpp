@@ -1,10 +1,14 @@
 #include "platform/BassLibrary.h"
 
+#include "platform/BassAudio.h"
+
 namespace Plat {
 
 namespace {
+// Until a library is installed, LoadBassLibrary gives our own.
+bool gChosen = false;
 const BassLibrary* gInstalled = nullptr;
-}
+} // namespace
 
 BassLibrary::BassLibrary(std::vector<std::pair<std::string, BassProc>> functions)
     : mFunctions(std::move(functions))
@@ -37,12 +41,13 @@ BassProc BassLibrary::Find(const std::string& name) const
 
 const BassLibrary* LoadBassLibrary(const std::string& /*path*/)
 {
-    return gInstalled;
+    return gChosen ? gInstalled : &OwnBassLibrary();
 }
 
 const BassLibrary* SetBassLibrary(const BassLibrary* library)
 {
-    const BassLibrary* previous = gInstalled;
+    const BassLibrary* previous = gChosen ? gInstalled : &OwnBassLibrary();
+    gChosen = true;
     gInstalled = library;
     return previous;
 }

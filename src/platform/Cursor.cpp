@@ -2,11 +2,15 @@
 
 #include <SDL.h>
 
+#include <cstring>
 #include <memory>
 
 namespace Plat {
 
 namespace {
+
+// The cursor Show was given last (null: hidden).
+Cursor* gShown = nullptr;
 
 SDL_SystemCursor SdlShape(Cursor::Shape shape)
 {
@@ -38,49 +42,85 @@ SDL_SystemCursor SdlShape(Cursor::Shape shape)
 
 Cursor* Cursor::Create(int hotX, int hotY, const uint8_t* andMask, const uint8_t* xorMask)
 {
-    if (andMask == nullptr || xorMask == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0)
+    if (andMask == nullptr || xorMask == nullptr)
         return nullptr;
-    // SDL's masks: data 1 mask 1 black, data 0 mask 1 white, mask 0 clear;
-    // the desktop's: AND 0 XOR 0 black, AND 0 XOR 1 white, AND 1 clear.
-    uint8_t data[128];
-    uint8_t mask[128];
-    for (int i = 0; i < 128; ++i) {
-        mask[i] = static_cast<uint8_t>(~andMask[i]);
-        data[i] = static_cast<uint8_t>(~andMask[i] & ~xorMask[i]);
-    }
-    SDL_Cursor* cursor = SDL_CreateCursor(data, mask, 32, 32, hotX, hotY);
-    return cursor != nullptr ? new Cursor(cursor) : nullptr;
+    Cursor* cursor = new Cursor(false, Shape::Arrow);
+    cursor->mHotX = hotX;
+    cursor->mHotY = hotY;
+    std::memcpy(cursor->mAndMask, andMask, sizeof(cursor->mAndMask));
+    std::memcpy(cursor->mXorMask, xorMask, sizeof(cursor->mXorMask));
+    return cursor;
 }
 
 Cursor* Cursor::GetSystem(Shape shape)
 {
     static std::unique_ptr<Cursor> cursors[static_cast<int>(Shape::Count)];
     const int index = static_cast<int>(shape);
-    if (index < 0 || index >= static_cast<int>(Shape::Count) || SDL_WasInit(SDL_INIT_VIDEO) == 0)
+    if (index < 0 || index >= static_cast<int>(Shape::Count))
         return nullptr;
-    if (!cursors[index]) {
-        SDL_Cursor* cursor = SDL_CreateSystemCursor(SdlShape(shape));
-        if (cursor == nullptr)
-            return nullptr;
-        cursors[index].reset(new Cursor(cursor));
-    }
+    if (!cursors[index])
+        cursors[index].reset(new Cursor(true, shape));
     return cursors[index].get();
+}
+
+void* Cursor::Handle()
+{
+    if (mHandle != nullptr)
+        return mHandle;
+    if (mSystem) {
+        mHandle = SDL_CreateSystemCursor(SdlShape(mShape));
+        return mHandle;
+    }
+    // SDL's masks: data 1 mask 1 black, data 0 mask 1 white, mask 0 clear;
+    // the desktop's: AND 0 XOR 0 black, AND 0 XOR 1 white, AND 1 clear.
+    uint8_t data[128];
+    uint8_t mask[128];
+    for (int i = 0; i < 128; ++i) {
+        mask[i] = static_cast<uint8_t>(~mAndMask[i]);
+        data[i] = static_cast<uint8_t>(~mAndMask[i] & ~mXorMask[i]);
+    }
+    mHandle = SDL_CreateCursor(data, mask, 32, 32, mHotX, mHotY);
+    return mHandle;
 }
 
 void Cursor::Show(Cursor* cursor)
 {
+    gShown = cursor;
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
         return;
     if (cursor == nullptr) {
         SDL_ShowCursor(SDL_DISABLE);
         return;
     }
-    SDL_SetCursor(static_cast<SDL_Cursor*>(cursor->mHandle));
+    void* handle = cursor->Handle();
+    if (handle != nullptr) {
+        SDL_SetCursor(static_cast<SDL_Cursor*>(handle));
+        if (SDL_GetCursor() != handle) {
+            // Made before the video side last restarted (SDL refused it as
+            // unknown): make it again.
+            cursor->mHandle = nullptr;
+            handle = cursor->Handle();
+            if (handle != nullptr)
+                SDL_SetCursor(static_cast<SDL_Cursor*>(handle));
+        }
+    } else {
+        // The desktop cannot make it: its default cursor.
+        SDL_SetCursor(SDL_GetDefaultCursor());
+    }
     SDL_ShowCursor(SDL_ENABLE);
+}
+
+Cursor* Cursor::Shown()
+{
+    return gShown;
 }
 
 Cursor::~Cursor()
 {
+    if (gShown == this)
+        gShown = nullptr;
+    // SDL frees its cursors when the video side stops, and ignores one it
+    // no longer knows.
     if (mHandle != nullptr && SDL_WasInit(SDL_INIT_VIDEO) != 0)
         SDL_FreeCursor(static_cast<SDL_Cursor*>(mHandle));
 }

@@ -192,7 +192,10 @@ bool SdlWindow::GetCursorClientPos(int& x, int& y) const
 
 void SdlWindow::SetCapture(bool capture)
 {
-    SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+    // Drivers without capture (the dummy one) refuse; the messages then
+    // stop at the window's edge, which loses nothing but drags outside.
+    if (mWindow != nullptr && SDL_WasInit(SDL_INIT_VIDEO) != 0)
+        SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
 }
 
 void SdlWindow::NoteMouse(int x, int y)

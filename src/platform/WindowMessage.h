@@ -70,6 +70,15 @@ constexpr uintptr_t kSizeRestored = 0;
 constexpr uintptr_t kSizeMinimized = 1;
 constexpr uintptr_t kSizeMaximized = 2;
 
+// kWmSysCommand wParam (the low 4 bits are the desktop's own).
+constexpr uintptr_t kScCommandMask = 0xFFF0;
+constexpr uintptr_t kScMonitorPower = 0xF170;
+
+// kWmPowerBroadcast: the queries a program may refuse, and the refusal.
+constexpr uintptr_t kPbtApmQuerySuspend = 0;
+constexpr uintptr_t kPbtApmQueryStandby = 1;
+constexpr intptr_t kBroadcastQueryDeny = 0x424D5144;
+
 // Mouse-message wParam: buttons and modifier keys held.
 constexpr uintptr_t kMkLButton = 0x0001;
 constexpr uintptr_t kMkRButton = 0x0002;

@@ -318,6 +318,7 @@ LumoAppBase::~LumoAppBase()
         delete mainWindow;
         mainWindow = nullptr;
     }
+    FreeHandCursors();
 
     WaitForLoadingThread();
 
@@ -409,8 +410,8 @@ void LumoAppBase::Init()
 
     // Window classes and the invisible window of the original: nothing here
     // (the window layer keeps its own state; notify messages arrive through
-    // the single-instance socket). The hand and dragging cursors come with
-    // the window layer.
+    // the single-instance socket).
+    MakeHandCursors();
 
     BeforeScreenModeHook();
 
@@ -675,16 +676,7 @@ void LumoAppBase::WriteScrErrorLog(const std::string& text)
 // ---- Operations that later parts fill in
 
 // CreateMusicInterface and CreateSoundManager: LumoAppBaseSound.cpp
-
-void LumoAppBase::SetSfxVolume(double volume)
-{
-    sfxVolume = volume;
-}
-
-void LumoAppBase::SetMusicVolume(double volume)
-{
-    musicVolume = volume;
-}
+// Volumes, muting, effects and image loading: LumoAppBaseMedia.cpp
 
 std::string LumoAppBase::GetProductVersion(const std::string& /*path*/)
 {
@@ -917,16 +909,6 @@ void LumoAppBase::CleanSharedImages()
         }
     }
     sharedImagesDirty = false;
-}
-
-Image* LumoAppBase::LoadSharedImage(const std::string& fileName)
-{
-    if (!fileName.empty() && fileName[0] == '!') {
-        return new MemoryImage(this);
-    }
-    // Image file loading arrives with the image loaders; until then no file
-    // loads.
-    return nullptr;
 }
 
 void LumoAppBase::SetString(const std::string& id, const std::u16string& value)

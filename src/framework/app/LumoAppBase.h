@@ -28,6 +28,7 @@
 namespace Plat {
 class InstanceLock;
 class Window; // made by the window layer
+struct ScreenRect;
 class Cursor; // made by the window layer
 } // namespace Plat
 
@@ -52,6 +53,9 @@ extern LumoAppBase* gCrashApp;
 // Set while the display is lost and not yet restored; the cursor thread
 // reads it without a lock.
 extern std::atomic<bool> gDisplayLost;
+// The desktop's screen saver would now be running over the windowed game:
+// updates, drawing and presenting pause. Main thread only.
+extern bool gScreenSaverIdle;
 // Time of the last attempt to restore a lost display; 0 after a successful
 // presentation.
 extern uint32_t gLastDisplayReinitTime;
@@ -136,17 +140,22 @@ public:
     // makes the display on first use and starts it; falls back to a cheaper
     // mode (or ends the run) when the display cannot start.
     virtual void MakeWindow();
-    // Shows the system cursor of `cursorKind` (none for kinds 11 and 12).
+    // Shows the cursor that fits `cursorKind`, the mouse and the mode: the
+    // software cursor image of the kind, or the system cursor of the kind.
     virtual void EnforceCursor();
+    // Stores the cursor kind (0-12) and shows it.
+    void SetCursor(int kind);
     // The music interface for the window; none yet (null).
     virtual MusicInterface* CreateMusicInterface(Plat::Window* window);
     // The sound manager (silent without a window); none yet (null).
     virtual SoundManager* CreateSoundManager(Plat::Window* window, bool useFMod);
-    // Store the volume (the sound side applies it once it exists).
-    virtual void SetSfxVolume(double volume);
-    virtual void SetMusicVolume(double volume);
-    // Readies a full-screen display for a system box; nothing yet.
-    virtual void PrepareForGDIDialog() {}
+    // The demo playback dialogs (jump to a typed time, pick a marker); none
+    // yet: nothing is shown and the result is 0.
+    virtual int ShowJumpToTimeDialog() { return 0; }
+    virtual int ShowMarkerListDialog() { return 0; }
+    // Readies a full-screen display for a system box: shows the desktop's
+    // surface and stops flipping (`noFlip`) until timing is reset.
+    virtual void PrepareForGDIDialog();
     // Forgets elapsed time after something blocked the loop; releases held
     // keys and mouse buttons.
     virtual void ResetTiming();
@@ -222,12 +231,45 @@ public:
     static intptr_t WindowProc(Plat::Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
     // Handles queued input messages (one with onlyOne); true while some remain.
     bool ProcessDeferredMessages(bool onlyOne);
+    // True for the Alt+key characters the program takes itself (Enter, 'r'),
+    // so that the desktop does not beep at them.
+    virtual bool IsAltShortcut(int charCode);
+    // Sees every key-down before it is queued; true swallows the key.
+    virtual bool WindowKeyHook(int /*key*/, bool /*ctrl*/, bool /*alt*/) { return false; }
+    // The window was asked to close (the request is queued already).
+    virtual void CloseRequestHook() {}
+    virtual bool IsMainWindowEnabled() { return !windowDisabled; }
+    // A key-down while the debug keys are on, and every real key-down during
+    // demo playback; true consumes the key. The base has no debug keys.
+    virtual bool DebugKeyDown(int key);
+    // A character typed during demo playback steers the replay.
+    virtual void DemoPlaybackKey(char key);
+    // Compares the mouse's presence over the client area with `mouseIn` and
+    // follows a change (demo record, mouse exit, cursor).
+    void CheckMouseIn();
+    // The frame is dragged: moves the right and bottom edges of the proposed
+    // outer rectangle so that the client area keeps the aspect.
+    static void KeepSizingAspect(const Plat::ScreenRect& windowRect, const Plat::ScreenRect& clientRect,
+                                 const Ratio& aspect, Plat::ScreenRect& proposed);
     // Recomputes the focus from `active` and `minimized`.
     virtual void RehupFocus();
     virtual void GotFocus() {}
     virtual void LostFocus() {}
     // Forgets every held key.
     void ClearKeyStates();
+    // Draws through a video-memory copy (true) or the plain draw surface;
+    // the whole screen is drawn again after a change.
+    void SetDisplayOption(bool value);
+    // The browser did not take the URL / took it over.
+    virtual void UrlOpenError(const std::string& url);
+    virtual void UrlOpenDone(const std::string& url);
+    // Pauses the windowed game while the desktop's screen saver would run,
+    // and resumes it after input; the loop calls it at most once a second.
+    virtual void ScreenSaverIdleCheck(uint32_t now);
+    // In screen-saver mode sees every message first; true means it is
+    // handled and `result` is the answer.
+    virtual bool ScreenSaverFilter(Plat::Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+                                   intptr_t& result);
 
     // ---- Demo file
 
@@ -245,6 +287,40 @@ public:
     // Playback: replays the records due at the current update (called by the
     // main loop before each update).
     void DemoReplayEvents();
+    // Recording: the record of a queued window message (none for the
+    // messages that are not replayed).
+    void DemoRecordMessage(const Plat::WindowMessage& msg);
+    // Recording: the mouse entered (true) or left the client area.
+    void DemoRecordMouseInside(bool inside);
+
+    // ---- Images and sounds
+
+    // A new surface image with the file's pixels, owned by the caller; null
+    // when the file cannot be loaded (nothing is reported: callers do).
+    virtual DDImage* GetImage(const std::string& path, bool commitBits = true);
+    // A new surface image of the rectangle's size holding that part of the
+    // image, with its rows, columns and animation; null for no image.
+    virtual DDImage* CopyImageRect(Image* image, const TRect<int>& rect);
+    // Plays the effect once (at the pan); the instance frees itself when it
+    // ends. Nothing without a sound manager or a free instance.
+    virtual void PlaySample(int soundId);
+    virtual void PlaySample(int soundId, int pan);
+    // Volumes run from 0.0 to 1.0. The music and effect volumes are stored
+    // here and passed on as 0.0 while muted.
+    virtual double GetMusicVolume();
+    virtual double GetSfxVolume();
+    // The system mixer's volume; 0.0 before the sound manager exists.
+    virtual double GetMasterVolume();
+    virtual void SetMusicVolume(double volume);
+    virtual void SetSfxVolume(double volume);
+    // Sets the mixer's volume and stores it as the effects volume.
+    virtual void SetMasterVolume(double volume);
+    virtual bool IsMuted();
+    // Counted: every Mute needs its Unmute. autoMute marks mutes made by the
+    // program (focus loss, minimising, fast demo playback), which are not
+    // remembered in the settings. Both re-apply the volumes.
+    virtual void Mute(bool autoMute);
+    virtual void Unmute(bool autoMute);
 
     // Memory images enter the set at the end of their construction and leave
     // it at the start of their destruction.
@@ -507,6 +583,16 @@ public:
     uint32_t lastTimerTick = 0;
     uint32_t lastInputTime = 0;
     bool windowIconic = false;
+    bool debugKeysEnabled = false; // toggled by Ctrl+Alt+D
+    uint32_t timerResumeTick = 0;  // timer messages came back after a gap of more than 500 ms
+    uint32_t urlOpenTime = 0;      // the last URL went to the browser
+    uint32_t lastMonitorPowerTick = 0; // the last request to power the monitor down
+    bool pointerOverWindow = false; // the pointer is over the main window (no leave since its last move)
+
+    // Input, cursor and screen saver.
+    Image* cursorImages[13] = {}; // software cursor of each kind; not owned
+    bool videoOnlyDraw = false;   // the display option
+    uint32_t lastScreenSaverCheck = 0; // when the loop last ran the idle check
 
 protected:
     // The image of a new shared entry, owned by the table: a new empty image
@@ -521,6 +607,13 @@ protected:
 private:
     // A queued mouse message: move, then the button.
     void HandleMouseMessage(const Plat::WindowMessage& msg);
+    // A queued key-down: Alt+Enter, Ctrl+Alt+D, the debug keys, the widgets.
+    void HandleKeyDownMessage(const Plat::WindowMessage& msg);
+    // A queued timer message: the timer's tick, a pending URL, the mouse's presence.
+    void HandleTimerMessage();
+    // The hand and dragging cursors from their masks (none without video).
+    void MakeHandCursors();
+    void FreeHandCursors();
     // The display's critical section, or the application's own while there
     // is no display.
     CriticalSection& ImageLock();
@@ -537,6 +630,10 @@ private:
 namespace detail {
 // Makes the next error-log line start the file afresh, as at a new run.
 void ResetScrErrorLog();
+// Forgets what the screen-saver logic learnt, as at a new run.
+void ResetScreenSaverState();
+// The idle time after which the desktop's screen saver counts as running.
+uint32_t ScreenSaverTimeout();
 } // namespace detail
 
 } // namespace Lumo

@@ -1,10 +1,67 @@
-// Writing the header of a demo record: the recorders of every demo-aware
-// operation start their records here.
+// Writing demo records: the header every recorder starts with, and the
+// records of the window messages that a played demo replays.
 #include "framework/app/LumoAppBase.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace Lumo {
+
+namespace {
+
+// Record commands of the window messages.
+constexpr int kShortMouseMove = 0;
+constexpr int kShortMouseButton = 1;
+constexpr int kLongMouseMove = 0;
+constexpr int kLongActivate = 1;
+constexpr int kLongSize = 2;
+constexpr int kLongKeyDown = 3;
+constexpr int kLongKeyUp = 4;
+constexpr int kLongChar = 5;
+constexpr int kLongClose = 6;
+constexpr int kLongMouseEnter = 7;
+constexpr int kLongMouseLeave = 8;
+constexpr int kLongMouseWheel = 21;
+
+void WriteRecordHeader(LumoAppBase& app, bool shortForm, int command)
+{
+    app.DemoWriteUpdateDelta();
+    app.demoBuffer.WriteNumBits(shortForm ? 1 : 0, 1);
+    app.demoBuffer.WriteNumBits(command, shortForm ? 1 : 5);
+}
+
+// The click count a button message carries in its record; 0 for a move.
+int ButtonClickCount(uint32_t message, bool& down)
+{
+    down = true;
+    switch (message) {
+    case Plat::kWmLButtonDown:
+        return 1;
+    case Plat::kWmLButtonDblClk:
+        return 2;
+    case Plat::kWmRButtonDown:
+        return -1;
+    case Plat::kWmRButtonDblClk:
+        return -2;
+    case Plat::kWmMButtonDown:
+        return 3;
+    default:
+        break;
+    }
+    down = false;
+    switch (message) {
+    case Plat::kWmLButtonUp:
+        return 1;
+    case Plat::kWmRButtonUp:
+        return -1;
+    case Plat::kWmMButtonUp:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
 
 void LumoAppBase::DemoWriteUpdateDelta()
 {
@@ -18,6 +75,81 @@ void LumoAppBase::DemoWriteUpdateDelta()
     }
     demoBuffer.WriteNumBits(std::max(updateCount - demoNextUpdate, 0), 4);
     demoNextUpdate = updateCount;
+}
+
+void LumoAppBase::DemoRecordMessage(const Plat::WindowMessage& msg)
+{
+    const bool mainWin = msg.window == mainWindow;
+    switch (msg.message) {
+    case Plat::kWmActivateApp:
+        if (mainWin) {
+            WriteRecordHeader(*this, false, kLongActivate);
+            demoBuffer.WriteNumBits(msg.wParam != 0 ? 1 : 0, 1);
+        }
+        return;
+    case Plat::kWmSize:
+        WriteRecordHeader(*this, false, kLongSize);
+        demoBuffer.WriteBoolean(msg.wParam == Plat::kSizeMinimized);
+        return;
+    case Plat::kWmClose:
+        if (mainWin || (invisWindow != nullptr && msg.window == invisWindow))
+            WriteRecordHeader(*this, false, kLongClose);
+        return;
+    case Plat::kWmKeyDown:
+    case Plat::kWmSysKeyDown:
+        WriteRecordHeader(*this, false, kLongKeyDown);
+        demoBuffer.WriteNumBits(static_cast<int>(msg.wParam & 0xFF), 8);
+        return;
+    case Plat::kWmKeyUp:
+    case Plat::kWmSysKeyUp:
+        WriteRecordHeader(*this, false, kLongKeyUp);
+        demoBuffer.WriteNumBits(static_cast<int>(msg.wParam & 0xFF), 8);
+        return;
+    case Plat::kWmChar:
+        // Always the one-byte form.
+        WriteRecordHeader(*this, false, kLongChar);
+        demoBuffer.WriteNumBits(0, 1);
+        demoBuffer.WriteNumBits(static_cast<int8_t>(msg.wParam & 0xFF), 8);
+        return;
+    case Plat::kWmMouseWheel:
+        WriteRecordHeader(*this, false, kLongMouseWheel);
+        demoBuffer.WriteNumBits(Plat::HighWordSigned(static_cast<intptr_t>(msg.wParam)) / Plat::kWheelDelta, 8);
+        return;
+    default:
+        break;
+    }
+    if (msg.message < Plat::kWmMouseMove || msg.message > Plat::kWmMButtonUp)
+        return; // not replayed: moves of the window, timers, sizing, display notices
+
+    const int x = Plat::LowWordSigned(msg.lParam);
+    const int y = Plat::HighWordSigned(msg.lParam);
+    const int dx = x - demoMouseX;
+    const int dy = y - demoMouseY;
+    if (std::abs(dx) < 32 && std::abs(dy) < 32) {
+        if (dx != 0 || dy != 0) {
+            WriteRecordHeader(*this, true, kShortMouseMove);
+            demoBuffer.WriteNumBits(dx, 6);
+            demoBuffer.WriteNumBits(dy, 6);
+        }
+    } else {
+        WriteRecordHeader(*this, false, kLongMouseMove);
+        demoBuffer.WriteNumBits(x, 12);
+        demoBuffer.WriteNumBits(y, 12);
+    }
+    bool down = false;
+    const int clickCount = ButtonClickCount(msg.message, down);
+    if (clickCount != 0) {
+        WriteRecordHeader(*this, true, kShortMouseButton);
+        demoBuffer.WriteNumBits(down ? 1 : 0, 1);
+        demoBuffer.WriteNumBits(clickCount, 3);
+    }
+    demoMouseX = x;
+    demoMouseY = y;
+}
+
+void LumoAppBase::DemoRecordMouseInside(bool inside)
+{
+    WriteRecordHeader(*this, false, inside ? kLongMouseEnter : kLongMouseLeave);
 }
 
 } // namespace Lumo

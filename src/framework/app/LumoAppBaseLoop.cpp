@@ -4,6 +4,7 @@
 #include "framework/app/LumoAppBase.h"
 
 #include "framework/services/Debug.h"
+#include "framework/services/SoundManager.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/Clock.h"
@@ -170,7 +171,7 @@ bool LumoAppBase::Process(bool allowSleep)
     if (playingDemo && (updateCount < demoTargetUpdate || demoRunToEnd)) {
         if (!demoMuted && !demoStepDraw) {
             demoMuted = true;
-            // Muting comes with the sound side.
+            Mute(true);
         }
         if (!gFastDrawTimeTaken) {
             gFastDrawTimeTaken = true;
@@ -205,7 +206,9 @@ bool LumoAppBase::Process(bool allowSleep)
     }
     if (demoMuted && !(updateCount < demoTargetUpdate || demoRunToEnd)) {
         demoMuted = false;
-        // Stopping the sounds and unmuting come with the sound side.
+        if (soundManager != nullptr)
+            soundManager->StopAllSounds();
+        Unmute(true);
     }
 
     if (demoPaused || updateMultiplier <= 0.0) {
@@ -349,7 +352,8 @@ void LumoAppBase::ResetTiming()
 
 bool LumoAppBase::DoUpdateFrames()
 {
-    // (The screen-saver pause, when it comes, holds every update here.)
+    if (gScreenSaverIdle)
+        return false;
     if (playingDemo) {
         if (loadingThreadCompleted && !loadingCompletedHandled && demoLoadingCompleted) {
             loadingCompletedHandled = true;
@@ -404,8 +408,17 @@ bool LumoAppBase::DrawDirty()
         return false;
     }
 
-    // (The debug overlays and the screen-saver idle check join here.)
+    // (The debug overlays join here.)
     const uint32_t start = Now();
+    if (start - lastScreenSaverCheck >= 1000) {
+        lastScreenSaverCheck = start;
+        ScreenSaverIdleCheck(start);
+    }
+    if (gScreenSaverIdle) {
+        lastDrawSkipped = true;
+        updatedSinceDraw = false;
+        return false;
+    }
 
     isDrawing = true;
     const bool drewSomething = widgetManager != nullptr && widgetManager->image != nullptr &&

@@ -1,19 +1,30 @@
-// The window procedure and the deferred-message queue, as far as the main
-// loop needs them: closing, activation, size, moves, mouse, keys and
-// characters reach the widget tree between two updates; Alt+Enter switches
-// the screen mode. Focus follows activation and minimising.
+// The window procedure and the deferred-message queue. The procedure answers
+// what needs an answer at once (painting, cursor, power and system
+// commands) and queues input and window-state messages; the main loop hands
+// them one by one to ProcessDeferredMessages, which records them into a
+// demo and passes them to the widget tree between two updates. While a demo
+// plays, real input is ignored and some keys steer the playback instead.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/display/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/Clock.h"
+#include "platform/DebugOutput.h"
 #include "platform/EventPump.h"
+#include "platform/SystemSound.h"
 #include "platform/Window.h"
 
-#include <cstring>
+#include <cctype>
+#include <cstdio>
 
 namespace Lumo {
 
 namespace {
+
+bool IsMouseMessage(uint32_t message)
+{
+    return message >= Plat::kWmMouseMove && message <= Plat::kWmMButtonUp;
+}
 
 bool IsQueuedMessage(uint32_t message)
 {
@@ -35,7 +46,7 @@ bool IsQueuedMessage(uint32_t message)
     case Plat::kWmMouseLeave:
         return true;
     default:
-        return message >= Plat::kWmMouseMove && message <= Plat::kWmMButtonUp;
+        return IsMouseMessage(message);
     }
 }
 
@@ -44,6 +55,17 @@ bool IsDisplayNotice(uint32_t message)
     return message == Plat::kWmSysColorChange || message == Plat::kWmDisplayChange;
 }
 
+bool IsKeyMessage(uint32_t message)
+{
+    return message == Plat::kWmKeyDown || message == Plat::kWmSysKeyDown || message == Plat::kWmKeyUp ||
+           message == Plat::kWmSysKeyUp;
+}
+
+// Milliseconds counted back from the end of a played demo by the keys '4' to '9'.
+constexpr int kPlaybackJumpMs[6] = {120000, 90000, 60000, 30000, 10000, 5000};
+
+constexpr int kVkD = 0x44;
+
 } // namespace
 
 intptr_t LumoAppBase::WindowProc(Plat::Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam)
@@ -51,12 +73,30 @@ intptr_t LumoAppBase::WindowProc(Plat::Window* window, uint32_t message, uintptr
     LumoAppBase* app = window != nullptr ? static_cast<LumoAppBase*>(window->GetUserData()) : nullptr;
     if (app == nullptr)
         return Plat::DefWindowProc(window, message, wParam, lParam);
+    intptr_t filtered = 0;
+    if (app->isScreenSaver && app->ScreenSaverFilter(window, message, wParam, lParam, filtered))
+        return filtered;
+
+    if (app->notifyMessage != 0 && message == app->notifyMessage && window == app->mainWindow) {
+        app->RestoreAndActivate(wParam, lParam);
+        return 0;
+    }
 
     switch (message) {
     case Plat::kWmSetCursor:
         if (!app->crashed)
             app->EnforceCursor();
         return 1;
+    case Plat::kWmDestroy: {
+        char text[64];
+        std::snprintf(text, sizeof(text), "DESTROYED HWND: %d\r\n",
+                      static_cast<int>(reinterpret_cast<uintptr_t>(window) & 0x7FFFFFFFu));
+        Plat::WriteDebugText(text);
+        return Plat::DefWindowProc(window, message, wParam, lParam);
+    }
+    case Plat::kWmEnable:
+        app->windowDisabled = wParam == 0;
+        return Plat::DefWindowProc(window, message, wParam, lParam);
     case Plat::kWmPaint:
         if (app->initialized && !app->crashed) {
             if (app->inMainLoop)
@@ -64,10 +104,38 @@ intptr_t LumoAppBase::WindowProc(Plat::Window* window, uint32_t message, uintptr
             return 0;
         }
         return Plat::DefWindowProc(window, message, wParam, lParam);
+    case Plat::kWmQueryOpen:
+        if (!app->IsMainWindowEnabled())
+            return 0; // stay minimised while a box of ours holds the program
+        return Plat::DefWindowProc(window, message, wParam, lParam);
     case Plat::kWmEraseBkgnd:
         return 1;
     case Plat::kWmEndSession:
         app->Shutdown();
+        return Plat::DefWindowProc(window, message, wParam, lParam);
+    case Plat::kWmNcLButtonDown: {
+        // Moving or sizing the window blocks inside the default handling;
+        // the time it took is not caught up afterwards.
+        const intptr_t result = Plat::DefWindowProc(window, message, wParam, lParam);
+        app->lastTimingTick = Plat::GetClock().TickCount();
+        app->updateTimeAccum = 0.0;
+        return result;
+    }
+    case Plat::kWmSysChar:
+        if (app->IsAltShortcut(static_cast<int>(wParam)))
+            return 0;
+        return Plat::DefWindowProc(window, message, wParam, lParam);
+    case Plat::kWmSysCommand:
+        if ((wParam & Plat::kScCommandMask) == Plat::kScMonitorPower) {
+            app->lastMonitorPowerTick = Plat::GetClock().TickCount();
+            if (!app->loadingCompletedHandled)
+                return 0;
+        }
+        return Plat::DefWindowProc(window, message, wParam, lParam);
+    case Plat::kWmPowerBroadcast:
+        if ((wParam == Plat::kPbtApmQuerySuspend || wParam == Plat::kPbtApmQueryStandby) &&
+            !(app->loadingCompletedHandled && app->physicallyWindowed))
+            return Plat::kBroadcastQueryDeny;
         return Plat::DefWindowProc(window, message, wParam, lParam);
     case Plat::kWmActivateApp:
         // The loop and the presentation know at once; the rest waits in the queue.
@@ -78,19 +146,35 @@ intptr_t LumoAppBase::WindowProc(Plat::Window* window, uint32_t message, uintptr
         break;
     }
 
+    // Whether the pointer is over the window, as the desktop knows it now.
+    if (window == app->mainWindow) {
+        if (IsMouseMessage(message))
+            app->pointerOverWindow = true;
+        else if (message == Plat::kWmMouseLeave)
+            app->pointerOverWindow = false;
+    }
+
     if (!IsQueuedMessage(message))
         return Plat::DefWindowProc(window, message, wParam, lParam);
     // A system box over the full screen takes the input.
     if (app->noFlip)
         return Plat::DefWindowProc(window, message, wParam, lParam);
 
-    if (message == Plat::kWmKeyDown || message == Plat::kWmSysKeyDown || message == Plat::kWmKeyUp ||
-        message == Plat::kWmSysKeyUp) {
+    if (IsKeyMessage(message)) {
         const bool down = message == Plat::kWmKeyDown || message == Plat::kWmSysKeyDown;
         if (wParam == Plat::kVkControl)
             app->ctrlDown = down;
         else if (wParam == Plat::kVkMenu)
             app->altDown = down;
+        if (down && app->WindowKeyHook(static_cast<int>(wParam), app->ctrlDown, app->altDown))
+            return 0;
+    }
+
+    if (app->playingDemo) {
+        if (message == Plat::kWmChar)
+            app->DemoPlaybackKey(static_cast<char>(wParam));
+        else if (message == Plat::kWmKeyDown)
+            app->DebugKeyDown(static_cast<int>(wParam));
     }
 
     std::list<Plat::WindowMessage>& queue = app->deferredMessages;
@@ -114,8 +198,23 @@ intptr_t LumoAppBase::WindowProc(Plat::Window* window, uint32_t message, uintptr
         queue.push_back({window, message, wParam, lParam});
 
     switch (message) {
+    case Plat::kWmSizing:
+        if (app->aspectCorrection && lParam != 0) {
+            Plat::ScreenRect* proposed = reinterpret_cast<Plat::ScreenRect*>(lParam);
+            KeepSizingAspect(window->GetWindowRect(), window->GetClientRect(), app->windowAspect, *proposed);
+        }
+        return Plat::DefWindowProc(window, message, wParam, lParam);
     case Plat::kWmSize:
         app->windowIconic = wParam == Plat::kSizeMinimized;
+        if (wParam == Plat::kSizeRestored && app->aspectCorrection && window == app->mainWindow &&
+            app->ddInterface != nullptr) {
+            const int clientWidth = static_cast<int>(static_cast<uintptr_t>(lParam) & 0xFFFFu);
+            const int clientHeight = static_cast<int>((static_cast<uintptr_t>(lParam) >> 16) & 0xFFFFu);
+            app->ddInterface->RecreateWindowedDrawSurface(clientWidth, clientHeight);
+            if (app->widgetManager != nullptr)
+                app->widgetManager->SetMouseRemap(app->screenRect, app->ddInterface->mPresentationRect);
+            window->Invalidate();
+        }
         return Plat::DefWindowProc(window, message, wParam, lParam);
     case Plat::kWmSysKeyDown:
         // Alt+F4 closes the window as the desktop's own handling would; no
@@ -124,9 +223,107 @@ intptr_t LumoAppBase::WindowProc(Plat::Window* window, uint32_t message, uintptr
             Plat::GetEventPump().PostMessage({window, Plat::kWmClose, 0, 0});
         return 0;
     case Plat::kWmClose:
+        app->CloseRequestHook();
         return 0; // the window is destroyed by the shut-down, not here
     default:
         return Plat::DefWindowProc(window, message, wParam, lParam);
+    }
+}
+
+void LumoAppBase::KeepSizingAspect(const Plat::ScreenRect& windowRect, const Plat::ScreenRect& clientRect,
+                                   const Ratio& aspect, Plat::ScreenRect& proposed)
+{
+    // A degenerate aspect would divide by zero: leave the rectangle alone.
+    if (aspect.mNumerator <= 0 || aspect.mDenominator <= 0)
+        return;
+    const int clientWidth = clientRect.Width() + proposed.Width() - windowRect.Width();
+    const int clientHeight = clientRect.Height() + proposed.Height() - windowRect.Height();
+    int newWidth = aspect.mNumerator * clientHeight / aspect.mDenominator;
+    if (clientWidth > newWidth)
+        newWidth = clientWidth;
+    const int newHeight = aspect.mDenominator * newWidth / aspect.mNumerator;
+    proposed.right += newWidth - clientWidth;
+    proposed.bottom += newHeight - clientHeight;
+}
+
+bool LumoAppBase::IsAltShortcut(int charCode)
+{
+    // tolower is only defined for byte values.
+    if (charCode < 0 || charCode > 255)
+        return false;
+    const int lower = std::tolower(charCode);
+    return lower == 13 || lower == 'r';
+}
+
+bool LumoAppBase::DebugKeyDown(int /*key*/)
+{
+    return false;
+}
+
+void LumoAppBase::DemoPlaybackKey(char key)
+{
+    switch (key) {
+    case '+':
+        updateMultiplier *= 1.5;
+        break;
+    case '-':
+        updateMultiplier *= 0.6666666666666666;
+        break;
+    case '=':
+        updateMultiplier = 1.0;
+        break;
+    case '0':
+        demoTargetUpdate = demoTotalUpdates;
+        break;
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9':
+        if (frameTime > 0)
+            demoTargetUpdate = demoTotalUpdates - kPlaybackJumpMs[key - '4'] / frameTime;
+        break;
+    case 'J':
+    case 'j':
+        ShowJumpToTimeDialog();
+        break;
+    case 'L':
+    case 'l':
+        ShowMarkerListDialog();
+        break;
+    case 'M':
+    case 'm':
+        demoRunToEnd = true;
+        break;
+    case 'N':
+    case 'n':
+        demoTargetUpdate = updateCount + 1;
+        demoStepDraw = true;
+        break;
+    case 'P':
+    case 'p':
+        demoPaused = !demoPaused;
+        updateTimeAccum = 0.0;
+        lastTimingTick = Plat::GetClock().TickCount();
+        break;
+    case 'S':
+    case 's':
+        if (GetMusicVolume() == 0.0) {
+            SetMusicVolume(savedMusicVolume);
+        } else {
+            savedMusicVolume = musicVolume;
+            SetMusicVolume(0.0);
+        }
+        if (GetSfxVolume() == 0.0) {
+            SetSfxVolume(savedSfxVolume);
+        } else {
+            savedSfxVolume = sfxVolume;
+            SetSfxVolume(0.0);
+        }
+        break;
+    default:
+        break;
     }
 }
 
@@ -137,7 +334,9 @@ bool LumoAppBase::ProcessDeferredMessages(bool onlyOne)
         deferredMessages.pop_front();
         const bool mainWin = msg.window == mainWindow;
 
-        // (Recording writes the message to the demo here once recording exists.)
+        if (recordingDemo && !shutdown)
+            DemoRecordMessage(msg);
+
         if (!playingDemo) {
             switch (msg.message) {
             case Plat::kWmActivateApp:
@@ -145,6 +344,9 @@ bool LumoAppBase::ProcessDeferredMessages(bool onlyOne)
                     RehupFocus();
                     if (active && !windowed && widgetManager != nullptr)
                         widgetManager->MarkAllDirty();
+                    // Losing the window while a URL opens means the browser took it.
+                    if (urlOpenPending && !active)
+                        UrlOpenDone(lastUrl);
                 }
                 break;
             case Plat::kWmMove:
@@ -162,9 +364,15 @@ bool LumoAppBase::ProcessDeferredMessages(bool onlyOne)
                     const bool nowMinimized = msg.wParam == Plat::kSizeMinimized;
                     if (nowMinimized != minimized) {
                         minimized = nowMinimized;
-                        // (Muting while minimised comes with the sound side.)
-                        if (!minimized && widgetManager != nullptr)
-                            widgetManager->MarkAllDirty();
+                        if (minimized) {
+                            if (autoMuteOnLostFocus)
+                                Mute(true);
+                        } else {
+                            if (autoMuteOnLostFocus)
+                                Unmute(true);
+                            if (widgetManager != nullptr)
+                                widgetManager->MarkAllDirty();
+                        }
                     }
                 }
                 RehupFocus();
@@ -173,20 +381,14 @@ bool LumoAppBase::ProcessDeferredMessages(bool onlyOne)
                 break;
             case Plat::kWmSysColorChange:
             case Plat::kWmDisplayChange:
-                if (widgetManager != nullptr)
+                if (widgetManager != nullptr) {
+                    widgetManager->NotifyAll();
                     widgetManager->MarkAllDirty();
+                }
                 break;
             case Plat::kWmKeyDown:
             case Plat::kWmSysKeyDown:
-                lastInputTime = lastTimerTick;
-                if (msg.message == Plat::kWmSysKeyDown && msg.wParam == static_cast<uintptr_t>(Plat::kVkReturn) &&
-                    !forceFullscreen && !fullScreenFailed && allowAltEnter) {
-                    SwitchScreenMode(!windowed);
-                    ClearKeyStates();
-                    break;
-                }
-                if (widgetManager != nullptr)
-                    widgetManager->KeyDown(static_cast<int>(msg.wParam));
+                HandleKeyDownMessage(msg);
                 break;
             case Plat::kWmKeyUp:
             case Plat::kWmSysKeyUp:
@@ -206,25 +408,15 @@ bool LumoAppBase::ProcessDeferredMessages(bool onlyOne)
                 }
                 break;
             case Plat::kWmMouseLeave:
-                if (mouseIn && !crashed) {
-                    mouseIn = false;
-                    if (widgetManager != nullptr) {
-                        int x = 0;
-                        int y = 0;
-                        if (mainWindow != nullptr)
-                            mainWindow->GetCursorClientPos(x, y);
-                        widgetManager->RemapMouse(x, y);
-                        widgetManager->MouseExit(x, y);
-                    }
-                    EnforceCursor();
-                }
+                if (!crashed)
+                    CheckMouseIn();
                 break;
             case Plat::kWmTimer:
                 if (inMainLoop && !crashed)
-                    lastTimerTick = Plat::GetClock().TickCount();
+                    HandleTimerMessage();
                 break;
             default:
-                if (msg.message >= Plat::kWmMouseMove && msg.message <= Plat::kWmMButtonUp && !crashed)
+                if (IsMouseMessage(msg.message) && !crashed)
                     HandleMouseMessage(msg);
                 break;
             }
@@ -240,19 +432,44 @@ bool LumoAppBase::ProcessDeferredMessages(bool onlyOne)
     return !deferredMessages.empty();
 }
 
+void LumoAppBase::HandleKeyDownMessage(const Plat::WindowMessage& msg)
+{
+    const int key = static_cast<int>(msg.wParam);
+    lastInputTime = lastTimerTick;
+    if (msg.message == Plat::kWmSysKeyDown && key == Plat::kVkReturn && !forceFullscreen && !fullScreenFailed &&
+        allowAltEnter) {
+        SwitchScreenMode(!windowed);
+        ClearKeyStates();
+        return;
+    }
+    if (key == kVkD && widgetManager != nullptr && widgetManager->keyDown[Plat::kVkControl] != 0 &&
+        widgetManager->keyDown[Plat::kVkMenu] != 0) {
+        Plat::PlaySystemSoundFile("c:\\windows\\media\\Windows XP Menu Command.wav");
+        debugKeysEnabled = !debugKeysEnabled;
+    }
+    if (debugKeysEnabled && DebugKeyDown(key))
+        return;
+    if (widgetManager != nullptr)
+        widgetManager->KeyDown(key);
+}
+
 void LumoAppBase::HandleMouseMessage(const Plat::WindowMessage& msg)
 {
     int x = Plat::LowWordSigned(msg.lParam);
     int y = Plat::HighWordSigned(msg.lParam);
     lastInputTime = lastTimerTick;
-    if (widgetManager == nullptr)
-        return;
-    widgetManager->RemapMouse(x, y);
-    widgetManager->MouseMove(x, y);
+    if (widgetManager != nullptr) {
+        widgetManager->RemapMouse(x, y);
+        widgetManager->MouseMove(x, y);
+    }
     if (!mouseIn) {
+        if (recordingDemo && !shutdown)
+            DemoRecordMouseInside(true);
         mouseIn = true;
         EnforceCursor();
     }
+    if (widgetManager == nullptr)
+        return;
 
     int downCount = 0;
     int upCount = 0;
@@ -299,34 +516,52 @@ void LumoAppBase::HandleMouseMessage(const Plat::WindowMessage& msg)
     }
 }
 
-void LumoAppBase::RehupFocus()
+void LumoAppBase::HandleTimerMessage()
 {
-    const bool newFocus = active && !minimized;
-    if (newFocus == hasFocus)
-        return;
-    hasFocus = newFocus;
-    // (Muting on lost focus comes with the sound side.)
-    if (hasFocus) {
-        if (widgetManager != nullptr)
-            widgetManager->GotFocus();
-        GotFocus();
-    } else {
-        if (widgetManager != nullptr)
-            widgetManager->LostFocus();
-        LostFocus();
-        if (mainWindow != nullptr)
-            mainWindow->SetCapture(false);
-        if (widgetManager != nullptr)
-            widgetManager->DoMouseUps();
+    const uint32_t now = Plat::GetClock().TickCount();
+    if (now - lastTimerTick > 500)
+        timerResumeTick = now;
+    lastTimerTick = now;
+
+    // A URL handed to the browser: the browser took over when our window
+    // lost the focus; it failed when we still have it long after. Not
+    // judged until the timer has run steadily for 5 s (after a sleep of the
+    // machine, say).
+    if (urlOpenPending && now - timerResumeTick > 5000) {
+        const uint32_t sinceOpen = now - urlOpenTime;
+        if (sinceOpen > 8000 && !active)
+            UrlOpenDone(lastUrl);
+        else if (sinceOpen > 12000 && active)
+            UrlOpenError(lastUrl);
     }
+
+    CheckMouseIn();
 }
 
-void LumoAppBase::ClearKeyStates()
+void LumoAppBase::CheckMouseIn()
 {
-    if (widgetManager != nullptr)
-        std::memset(widgetManager->keyDown, 0, sizeof(widgetManager->keyDown));
-    ctrlDown = false;
-    altDown = false;
+    if (mainWindow == nullptr)
+        return;
+    int x = 0;
+    int y = 0;
+    const bool known = mainWindow->GetCursorClientPos(x, y);
+    int areaWidth = width;
+    int areaHeight = height;
+    if (ddInterface != nullptr && ddInterface->mDisplayWidth > 0 && ddInterface->mDisplayHeight > 0) {
+        areaWidth = ddInterface->mDisplayWidth;
+        areaHeight = ddInterface->mDisplayHeight;
+    }
+    const bool inside = known && pointerOverWindow && x >= 0 && y >= 0 && x < areaWidth && y < areaHeight;
+    if (inside == mouseIn)
+        return;
+    if (recordingDemo && !shutdown)
+        DemoRecordMouseInside(inside);
+    if (!inside && widgetManager != nullptr) {
+        widgetManager->RemapMouse(x, y);
+        widgetManager->MouseExit(x, y);
+    }
+    mouseIn = inside;
+    EnforceCursor();
 }
 
 } // namespace Lumo

@@ -3,6 +3,7 @@
 
 #include "framework/services/BassMusicInterface.h"
 #include "framework/services/DSoundManager.h"
+#include "framework/services/FModMusicInterface.h"
 #include "framework/services/MusicInterface.h"
 #include "platform/BassLibrary.h"
 
@@ -12,10 +13,11 @@ MusicInterface* LumoAppBase::CreateMusicInterface(Plat::Window* window)
 {
     if (noSound)
         return new MusicInterface();
-    // The FMOD music player is not built yet: its songs stay silent.
     if (useFMod)
-        return new MusicInterface();
-    // Without a BASS library the player would end the program; stay silent.
+        return new FModMusicInterface(window);
+    // Our own BASS library is there unless a test took it away; without one
+    // the player would end the program, so stay silent. With no sound card
+    // the library does not start and every song stays silent.
     if (Plat::LoadBassLibrary(".\\bass.dll") == nullptr)
         return new MusicInterface();
     return new BassMusicInterface(window);

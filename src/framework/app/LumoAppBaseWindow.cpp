@@ -2,7 +2,7 @@
 // mode and placing it, starting and restarting the display, switching
 // between window and full screen and between software and 3-D drawing, the
 // fallbacks when a mode fails, presenting frames and recovering a lost
-// display; the system cursor.
+// display.
 #include "framework/app/LumoAppBase.h"
 
 #include "framework/display/DDInterface.h"
@@ -97,6 +97,9 @@ void LumoAppBase::MakeWindow()
         AutoCrit lock(critSect);
         mainWindow = window;
     }
+    // The window layer makes windows before they have a procedure: the
+    // creation message is handed over here.
+    WindowProc(window, Plat::kWmCreate, 0, 0);
 
     if (ddInterface == nullptr) {
         ddInterface = new DDInterface(this);
@@ -263,8 +266,7 @@ void LumoAppBase::Set3DAccelerated(bool enable, bool reinit)
 
 void LumoAppBase::Redraw(const TRect<int>* clipRect)
 {
-    // (The screen-saver pause, when it comes, holds presenting here too.)
-    if (isDrawing || shutdown || minimized || ddInterface == nullptr)
+    if (isDrawing || shutdown || gScreenSaverIdle || minimized || ddInterface == nullptr)
         return;
 
     const bool ok = ddInterface->Redraw(clipRect);
@@ -327,13 +329,9 @@ bool LumoAppBase::Is3DRecommended()
 
 DDImage* LumoAppBase::CopyImage(Image* image)
 {
-    if (ddInterface == nullptr || image == nullptr)
+    if (image == nullptr)
         return nullptr;
-    DDImage* copy = new DDImage(ddInterface);
-    copy->Create(image->GetWidth(), image->GetHeight());
-    Graphics g(copy);
-    g.DrawImage(image, 0, 0);
-    return copy;
+    return CopyImageRect(image, TRect<int>(0, 0, image->GetWidth(), image->GetHeight()));
 }
 
 // Every walk takes the image lock: the loading thread makes images while
@@ -357,61 +355,6 @@ void LumoAppBase::ImagesUnderDisplayLock()
     AutoCrit lock(ImageLock());
     for (MemoryImage* image : memoryImageSet)
         image->DeleteExtraBuffers();
-}
-
-// ---- The cursor
-
-void LumoAppBase::EnforceCursor()
-{
-    if (ddInterface == nullptr)
-        return;
-    // No software cursor images are set in this program: the system cursor
-    // of the kind is shown.
-    Plat::Cursor* cursor = nullptr;
-    const int kind = (crashed || !mouseIn) ? 0 : cursorKind;
-    switch (kind) {
-    case 1:
-        cursor = handCursor != nullptr ? handCursor : Plat::Cursor::GetSystem(Plat::Cursor::Shape::Hand);
-        break;
-    case 2:
-        cursor = draggingCursor != nullptr ? draggingCursor : Plat::Cursor::GetSystem(Plat::Cursor::Shape::Hand);
-        break;
-    case 3:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::IBeam);
-        break;
-    case 4:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::No);
-        break;
-    case 5:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::SizeAll);
-        break;
-    case 6:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::SizeNeSw);
-        break;
-    case 7:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::SizeNs);
-        break;
-    case 8:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::SizeNwSe);
-        break;
-    case 9:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::SizeWe);
-        break;
-    case 10:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::Wait);
-        break;
-    case 11:
-    case 12:
-        cursor = nullptr; // no cursor at all
-        break;
-    default:
-        cursor = Plat::Cursor::GetSystem(Plat::Cursor::Shape::Arrow);
-        break;
-    }
-    if (cursor != nullptr || kind == 11 || kind == 12)
-        Plat::Cursor::Show(cursor);
-    if (ddInterface->SetCursorImage(nullptr))
-        forceRedraw = true;
 }
 
 } // namespace Lumo

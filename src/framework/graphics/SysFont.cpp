@@ -1,11 +1,15 @@
 #include "framework/graphics/SysFont.h"
 
 #include "framework/app/LumoAppBase.h"
+#include "framework/display/DDImage.h"
+#include "framework/display/DisplayPixel.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "platform/DisplaySurface.h"
 #include "platform/TextRenderer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace Lumo {
@@ -125,28 +129,44 @@ void SysFont::RecoverPixels(const uint32_t* onWhite, const uint32_t* onBlack, ui
     }
 }
 
-void SysFont::RenderText(const std::string& text, uint32_t rgb, uint32_t* pixels, int width, int height)
+void SysFont::RenderText(const std::string& text, uint32_t rgb, int x, int y, uint32_t* pixels, int width,
+                         int height)
 {
     Plat::TextFont& font = *mFontHandle;
     const char* chars = text.data();
     const size_t length = text.size();
     if (mDrawShadow) {
-        font.DrawText(chars, length, 1, 1, 0x000000, pixels, width, height, width);
+        font.DrawText(chars, length, x + 1, y + 1, 0x000000, pixels, width, height, width);
         if (mSimulateBold) {
-            font.DrawText(chars, length, 2, 1, 0x000000, pixels, width, height, width);
+            font.DrawText(chars, length, x + 2, y + 1, 0x000000, pixels, width, height, width);
         }
     }
-    font.DrawText(chars, length, 0, 0, rgb, pixels, width, height, width);
+    font.DrawText(chars, length, x, y, rgb, pixels, width, height, width);
     if (mSimulateBold) {
-        font.DrawText(chars, length, 1, 0, rgb, pixels, width, height, width);
+        font.DrawText(chars, length, x + 1, y, rgb, pixels, width, height, width);
     }
 }
 
+namespace {
+
+// The colour's alpha plays no part: the text layer draws opaque colours.
+uint32_t TextRgb(const Color& color)
+{
+    return (static_cast<uint32_t>(color.mRed & 0xFF) << 16) | (static_cast<uint32_t>(color.mGreen & 0xFF) << 8) |
+           static_cast<uint32_t>(color.mBlue & 0xFF);
+}
+
+} // namespace
+
 void SysFont::DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color,
-                         const TRect<int>&)
+                         const TRect<int>& clipRect)
 {
     // A context without a real destination draws nothing.
     if (g->mDestImage == Graphics::GetStaticImage()) {
+        return;
+    }
+    if (auto* surfaceImage = dynamic_cast<DDImage*>(g->mDestImage)) {
+        DrawOnSurface(g, surfaceImage, x, y, text, color, clipRect);
         return;
     }
     const int width = StringWidth(text);
@@ -155,14 +175,12 @@ void SysFont::DrawString(Graphics* g, int x, int y, const std::string& text, con
         return;
     }
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    // The colour's alpha plays no part: the text layer draws opaque colours.
-    const uint32_t rgb = (static_cast<uint32_t>(color.mRed & 0xFF) << 16) |
-                         (static_cast<uint32_t>(color.mGreen & 0xFF) << 8) | static_cast<uint32_t>(color.mBlue & 0xFF);
+    const uint32_t rgb = TextRgb(color);
 
     std::vector<uint32_t> onWhite(count, kWhiteFill);
     std::vector<uint32_t> onBlack(count, kBlackFill);
-    RenderText(text, rgb, onWhite.data(), width, height);
-    RenderText(text, rgb, onBlack.data(), width, height);
+    RenderText(text, rgb, 0, 0, onWhite.data(), width, height);
+    RenderText(text, rgb, 0, 0, onBlack.data(), width, height);
 
     MemoryImage image(mApp);
     image.Create(width, height);
@@ -170,6 +188,98 @@ void SysFont::DrawString(Graphics* g, int x, int y, const std::string& text, con
     RecoverPixels(onWhite.data(), onBlack.data(), image.GetBits(), count);
     image.BitsChanged();
     g->DrawImage(&image, x, y - mAscent);
+}
+
+void SysFont::DrawOnSurface(Graphics* g, DDImage* image, int x, int y, const std::string& text, const Color& color,
+                            const TRect<int>& clipRect)
+{
+    Plat::DisplaySurface* surface = image->GetSurface();
+    if (surface == nullptr) {
+        return;
+    }
+    // A surface the image holds locked cannot be written by the text layer.
+    const bool heldLocked = image->mLockCount > 0;
+    if (heldLocked) {
+        surface->Unlock(nullptr);
+    }
+    // An open 3-D scene would be ended here; this build has no 3-D renderer.
+
+    // The surface path puts the cell's top one pixel below the memory
+    // path's y - ascent.
+    const int cellX = x + static_cast<int>(g->mTransX);
+    const int cellY = y - mAscent + 1 + static_cast<int>(g->mTransY);
+
+    // The text layer writes into 32-bit pixels: the part of the surface
+    // around the text and inside the clip is locked, widened to 32 bits,
+    // written and put back. Untouched pixels come back unchanged, as the
+    // conversions round-trip. The margin of a line height on every side
+    // leaves room for glyphs reaching beyond their cells and for the extra
+    // passes.
+    const int margin = std::max(mHeight, 2);
+    const TRect<int> around(cellX - margin, cellY - margin, StringWidth(text) + 2 * margin, mHeight + 2 * margin);
+    const TRect<int> area =
+        clipRect.Intersection(TRect<int>(0, 0, surface->Width(), surface->Height())).Intersection(around);
+    bool drawn = false;
+    if (area.mWidth > 0 && area.mHeight > 0) {
+        const Plat::DisplayRect rect{area.mX, area.mY, area.mX + area.mWidth, area.mY + area.mHeight};
+        Plat::SurfaceDesc desc;
+        desc.size = Plat::kSurfaceDescSize;
+        if (!Plat::Failed(surface->Lock(&rect, &desc, Plat::kDdlockWait))) {
+            const uint32_t bitCount = desc.pixelFormat.bitCount;
+            if (bitCount == 16 || bitCount == 32) {
+                const DisplayChannels channels =
+                    MakeDisplayChannels(desc.pixelFormat.redMask, desc.pixelFormat.greenMask,
+                                        desc.pixelFormat.blueMask);
+                const int width = area.mWidth;
+                const int height = area.mHeight;
+                std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+                uint8_t* const start = static_cast<uint8_t*>(desc.surface);
+                for (int row = 0; row < height; ++row) {
+                    const uint8_t* line = start + static_cast<ptrdiff_t>(row) * desc.pitch;
+                    uint32_t* out = pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
+                    if (bitCount == 16) {
+                        const uint16_t* in = reinterpret_cast<const uint16_t*>(line);
+                        for (int col = 0; col < width; ++col) {
+                            out[col] = DisplayToArgb(in[col], channels);
+                        }
+                    } else {
+                        const uint32_t* in = reinterpret_cast<const uint32_t*>(line);
+                        for (int col = 0; col < width; ++col) {
+                            out[col] = DisplayToArgb(in[col], channels);
+                        }
+                    }
+                }
+
+                RenderText(text, TextRgb(color), cellX - area.mX, cellY - area.mY, pixels.data(), width, height);
+
+                for (int row = 0; row < height; ++row) {
+                    uint8_t* line = start + static_cast<ptrdiff_t>(row) * desc.pitch;
+                    const uint32_t* in = pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
+                    if (bitCount == 16) {
+                        uint16_t* out = reinterpret_cast<uint16_t*>(line);
+                        for (int col = 0; col < width; ++col) {
+                            out[col] = static_cast<uint16_t>(ArgbToDisplay(in[col], channels));
+                        }
+                    } else {
+                        uint32_t* out = reinterpret_cast<uint32_t*>(line);
+                        for (int col = 0; col < width; ++col) {
+                            out[col] = ArgbToDisplay(in[col], channels);
+                        }
+                    }
+                }
+                drawn = true;
+            }
+            surface->Unlock(&rect);
+        }
+    }
+    if (drawn) {
+        // The surface now holds the only valid picture.
+        image->DeleteAllNonSurfaceData();
+    }
+
+    if (heldLocked) {
+        surface->Lock(nullptr, &image->mLockedSurfaceDesc, Plat::kDdlockWait);
+    }
 }
 
 } // namespace Lumo

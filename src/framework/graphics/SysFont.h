@@ -1,6 +1,7 @@
 // A font of the system's text layer. Text is rendered off screen twice, over
 // white and over black, and the two renderings give a 32-bit image whose
-// alpha is the glyph coverage, drawn through the context like any picture.
+// alpha is the glyph coverage, drawn through the context like any picture;
+// onto a surface image the text layer writes into the surface itself.
 #pragma once
 
 #include "framework/graphics/Font.h"
@@ -13,6 +14,7 @@
 
 namespace Lumo {
 
+class DDImage;
 class LumoAppBase;
 
 class SysFont : public Font {
@@ -50,8 +52,13 @@ public:
 private:
     void Init(LumoAppBase* app, const std::string& faceName, int pointSize, int script, bool bold, bool italics,
               bool underline, int dpi);
-    // The shadow and text passes of one rendering.
-    void RenderText(const std::string& text, uint32_t rgb, uint32_t* pixels, int width, int height);
+    // The shadow and text passes of one rendering, the text's cell at (x, y)
+    // of the pixels.
+    void RenderText(const std::string& text, uint32_t rgb, int x, int y, uint32_t* pixels, int width, int height);
+    // Writes the text straight into the surface of a surface image, one
+    // pixel lower than the memory-image path puts it.
+    void DrawOnSurface(Graphics* g, DDImage* image, int x, int y, const std::string& text, const Color& color,
+                       const TRect<int>& clipRect);
 };
 
 } // namespace Lumo

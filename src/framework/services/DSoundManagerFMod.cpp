@@ -1,20 +1,69 @@
 // The sound manager's use of the FMOD library: starting FSOUND beside the
-// sound device and decoding ".mp3" sounds. The FMOD library object comes
-// with the music players; until then these steps do nothing and ".mp3"
-// sounds do not load.
+// sound device, and decoding ".mp3" sounds (any format the library
+// decodes) into a source buffer.
 #include "framework/services/DSoundManager.h"
+
+#include <climits>
+#include <cstring>
+
+#include "framework/services/FModInstance.h"
 
 namespace Lumo {
 
-void DSoundManager::StartFMod(Plat::Window* /*window*/) {}
-
-void DSoundManager::StopFMod() {}
-
-void DSoundManager::ReleaseFMod() {}
-
-bool DSoundManager::LoadFModSound(unsigned int /*id*/, const std::string& /*fileName*/)
+void DSoundManager::StartFMod(Plat::Window* window)
 {
-    return false;
+    FMOD_INSTANCE* fmod = GetFModInstance();
+    fmod->FSOUND_SetHWND(window);
+    fmod->FSOUND_SetBufferSize(200);
+    fmod->FSOUND_Init(44100, 64, 2);
+}
+
+void DSoundManager::StopFMod()
+{
+    if (FMOD_INSTANCE* fmod = PeekFModInstance())
+        fmod->FSOUND_Close();
+}
+
+void DSoundManager::ReleaseFMod()
+{
+    ReleaseFModInstance();
+}
+
+bool DSoundManager::LoadFModSound(unsigned int id, const std::string& fileName)
+{
+    FMOD_INSTANCE* fmod = PeekFModInstance();
+    if (!mUseFMod || fmod == nullptr || id >= kMaxSourceSounds)
+        return false;
+    Plat::FSoundSample* sample = fmod->FSOUND_Sample_Load(Plat::kFSoundFree, fileName.c_str(), 0, 0);
+    if (sample == nullptr)
+        return false;
+
+    const unsigned mode = fmod->FSOUND_Sample_GetMode(sample);
+    int rate = 0;
+    fmod->FSOUND_Sample_GetDefaults(sample, &rate, nullptr, nullptr, nullptr);
+    const unsigned channels = (mode & Plat::kFSoundMono) != 0 ? 1 : 2;
+    const unsigned bits = (mode & Plat::kFSound8Bits) != 0 ? 8 : 16;
+    const uint64_t dataSize = uint64_t(fmod->FSOUND_Sample_GetLength(sample)) * (channels * bits / 8);
+    uint8_t* data = nullptr;
+    if (dataSize == 0 || dataSize > uint64_t(INT_MAX) || rate <= 0 ||
+        !CreateSourceBuffer(id, channels, uint32_t(rate), bits, uint32_t(dataSize), data)) {
+        fmod->FSOUND_Sample_Free(sample);
+        return false;
+    }
+
+    // A sample that cannot be read out leaves no sound, not a silent one.
+    void* part[2] = {nullptr, nullptr};
+    unsigned partBytes[2] = {0, 0};
+    bool complete = false;
+    if (fmod->FSOUND_Sample_Lock(sample, 0, int(dataSize), &part[0], &part[1], &partBytes[0], &partBytes[1]) != 0) {
+        complete = part[0] != nullptr && partBytes[0] >= dataSize;
+        if (complete)
+            std::memcpy(data, part[0], size_t(dataSize));
+        fmod->FSOUND_Sample_Unlock(sample, part[0], part[1], partBytes[0], partBytes[1]);
+    }
+    const bool loaded = FinishSourceBuffer(id, data, complete);
+    fmod->FSOUND_Sample_Free(sample);
+    return loaded;
 }
 
 } // namespace Lumo
