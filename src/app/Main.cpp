@@ -9,7 +9,6 @@
 #include "framework/graphics/Color.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageFont.h"
-#include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/SysFont.h"
 #include "framework/services/SoundManager.h"
 #include "framework/widgets/Widget.h"
@@ -111,22 +110,11 @@ public:
         g->SetColor(Lumo::Color(255, 255, 255));
         g->DrawString("Tavoro Oribel", 100, 380);
         // A line in the pixel font of data/fonts, whose glyphs are cut from
-        // a loaded image. Every piece drawn onto the screen costs a pass
-        // over the whole surface, so the line is drawn once into an image
-        // of its own (over the background colour) and that image each frame.
+        // a loaded image.
         if (mPixelFont != nullptr) {
-            if (mPixelLine == nullptr) {
-                const std::string text = "Tavoro Oribel - pixel font";
-                mPixelLine = std::make_unique<Lumo::MemoryImage>();
-                mPixelLine->Create(mPixelFont->StringWidth(text) + 4, mPixelFont->GetHeight() + 4);
-                Lumo::Graphics lineG(mPixelLine.get());
-                lineG.SetColor(Lumo::Color(24, 40, 72));
-                lineG.FillRect(0, 0, mPixelLine->GetWidth(), mPixelLine->GetHeight());
-                lineG.SetFont(mPixelFont);
-                lineG.SetColor(Lumo::Color(255, 220, 120));
-                lineG.DrawString(text, 0, mPixelFont->GetAscent());
-            }
-            g->DrawImage(mPixelLine.get(), 100, 570 - mPixelFont->GetAscent());
+            g->SetFont(mPixelFont);
+            g->SetColor(Lumo::Color(255, 220, 120));
+            g->DrawString("Tavoro Oribel - pixel font", 100, 570);
         }
 
         // The box under the mouse gets a bright double outline.
@@ -161,7 +149,6 @@ private:
     std::string mTyped;
     Lumo::SysFont mFont{"Arial", 20, true};
     Lumo::Font* mPixelFont = nullptr;
-    std::unique_ptr<Lumo::MemoryImage> mPixelLine;
 };
 
 class DemoApp : public Lumo::LumoApp {

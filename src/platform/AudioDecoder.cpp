@@ -29,6 +29,11 @@ bool IsMpegFrameHeader(const uint8_t* p)
 
 } // namespace
 
+bool PlayablePcmFormat(uint32_t channels, uint32_t rate, uint32_t bits)
+{
+    return (channels == 1 || channels == 2) && (bits == 8 || bits == 16) && rate >= 1000 && rate <= 192000;
+}
+
 AudioFormat DetectAudioFormat(const uint8_t* data, size_t size)
 {
     if (data == nullptr)

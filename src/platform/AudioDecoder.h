@@ -27,6 +27,11 @@ enum class AudioFormat {
 // a full probe, so Unknown bytes may still load as a module.
 AudioFormat DetectAudioFormat(const uint8_t* data, size_t size);
 
+// The PCM formats every player here takes: one or two channels, 8 or 16 bits,
+// 1000 to 192000 samples per second. The sound manager holds its own WAV and
+// AU readers to the same limits.
+bool PlayablePcmFormat(uint32_t channels, uint32_t rate, uint32_t bits);
+
 // ---- Whole-file decoding
 // Each fills `out` with interleaved signed 16-bit host-order PCM, one or two
 // channels, at the file's own rate, and returns true; on failure `out` is

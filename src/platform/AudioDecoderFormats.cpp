@@ -26,11 +26,6 @@ void SetError(std::string* error, const char* text)
         *error = text;
 }
 
-bool PlayableFormat(uint32_t channels, uint32_t rate)
-{
-    return (channels == 1 || channels == 2) && rate >= 1000 && rate <= 192000;
-}
-
 uint32_t ReadU32(const uint8_t* p)
 {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
@@ -107,7 +102,7 @@ bool ParseWav(const uint8_t* data, size_t size, WavLayout& layout, std::string* 
                 SetError(error, "WAV data is not PCM");
                 return false;
             }
-            if (!PlayableFormat(layout.channels, layout.rate) || (layout.bits != 8 && layout.bits != 16)) {
+            if (!PlayablePcmFormat(layout.channels, layout.rate, layout.bits)) {
                 SetError(error, "WAV format not playable (1-2 channels, 8 or 16 bits, 1-192 kHz)");
                 return false;
             }
@@ -218,7 +213,7 @@ public:
         }
         const vorbis_info* info = ov_info(vorbis.get(), -1);
         if (info == nullptr || info->channels < 1 || info->rate < 1 ||
-            !PlayableFormat(uint32_t(info->channels), uint32_t(info->rate))) {
+            !PlayablePcmFormat(uint32_t(info->channels), uint32_t(info->rate), 16)) {
             ov_clear(vorbis.get());
             SetError(error, "Ogg Vorbis format not playable (1-2 channels, 1-192 kHz)");
             return nullptr;
@@ -308,7 +303,7 @@ public:
             mpg123_replace_reader_handle(handle, Mp3Read, Mp3Seek, nullptr) == MPG123_OK &&
             mpg123_open_handle(handle, file.get()) == MPG123_OK &&
             mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK;
-        if (!opened || encoding != MPG123_ENC_SIGNED_16 || !PlayableFormat(uint32_t(channels), uint32_t(rate))) {
+        if (!opened || encoding != MPG123_ENC_SIGNED_16 || !PlayablePcmFormat(uint32_t(channels), uint32_t(rate), 16)) {
             mpg123_delete(handle);
             SetError(error, "not MPEG audio");
             return nullptr;
@@ -429,6 +424,11 @@ bool DecodeWav(const uint8_t* data, size_t size, PcmBlock& out, std::string* err
     WavLayout layout;
     if (!ParseWav(data, size, layout, error))
         return false;
+    // The same ceiling as every other decoder (8-bit data doubles in size).
+    if (uint64_t(layout.dataBytes) * (layout.bits == 8 ? 2 : 1) > kMaxDecodedBytes) {
+        SetError(error, "decoded sound too large");
+        return false;
+    }
     out.channels = layout.channels;
     out.rate = layout.rate;
     out.bits = 16;

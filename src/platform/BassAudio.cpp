@@ -114,12 +114,16 @@ void ResetConfig(Bass& bass)
     bass.config[kBassConfigGlobalMusicVolume] = 100;
 }
 
+// Once the count wraps, numbers still in use are passed over: a new handle
+// must never stand for a live sound (whose voice would be left behind).
 uint32_t NewHandle(Bass& bass, Kind kind)
 {
-    bass.serial = (bass.serial + 1) & kSerialMask;
-    if (bass.serial == 0)
-        bass.serial = 1;
-    return (uint32_t(kind) << kKindShift) | bass.serial;
+    for (;;) {
+        bass.serial = (bass.serial + 1) & kSerialMask;
+        const uint32_t handle = (uint32_t(kind) << kKindShift) | bass.serial;
+        if (bass.serial != 0 && bass.channels.count(handle) == 0 && bass.samples.count(handle) == 0)
+            return handle;
+    }
 }
 
 Kind KindOf(uint32_t handle)
@@ -246,6 +250,82 @@ uint32_t AddChannel(Bass& bass, Kind kind, Channel channel)
     ApplyLoop(added);
     ApplyVolume(bass, added);
     return handle;
+}
+
+// A module or a stream over the bytes a load names: both are a decoder the
+// mixer pulls through one voice.
+uint32_t LoadChannel(Kind kind, int memory, const void* file, uint32_t offset, uint32_t length, uint32_t flags)
+{
+    Bass& bass = TheBass();
+    std::lock_guard<std::mutex> guard(bass.lock);
+    if (!bass.initialised)
+        return Fail(kBassErrorInit, 0u);
+    std::vector<uint8_t> bytes;
+    if (!ReadSource(memory, file, offset, length, bytes))
+        return 0;
+    Channel channel;
+    AudioStream* source = nullptr;
+    if (kind == kMusic) {
+        channel.module = ModulePlayer::Load(bytes.data(), bytes.size(), bass.Mixer().OutputRate());
+        if (channel.module != nullptr)
+            channel.module->SetRamping((flags & kBassMusicRamp) != 0);
+        source = channel.module.get();
+    } else {
+        channel.stream = DecoderStream::Open(bytes.data(), bytes.size(), bass.Mixer().OutputRate());
+        source = channel.stream.get();
+    }
+    if (source == nullptr)
+        return Fail(kBassErrorFileForm, 0u);
+    channel.voice = bass.Mixer().CreateStreamVoice(source);
+    if (channel.voice == 0)
+        return Fail(kBassErrorMemory, 0u);
+    channel.flags = flags;
+    return Succeed(AddChannel(bass, kind, std::move(channel)));
+}
+
+// Frees a module or a stream; a handle of another kind is left alone.
+void FreeChannel(Kind kind, uint32_t handle)
+{
+    Bass& bass = TheBass();
+    std::lock_guard<std::mutex> guard(bass.lock);
+    if (KindOf(handle) != kind || FindChannel(bass, handle) == nullptr) {
+        tError = kBassErrorHandle;
+        return;
+    }
+    DestroyChannel(bass, handle);
+    tError = kBassOk;
+}
+
+// The decoded sound a sample channel plays; null when its sample is gone.
+const PcmBlock* BlockOf(Bass& bass, const Channel& channel)
+{
+    const auto sample = bass.samples.find(channel.sample);
+    return sample == bass.samples.end() ? nullptr : sample->second.block.get();
+}
+
+// Where a channel plays, or its length, in bytes: a module's as 16-bit
+// stereo output, a stream's and a sample channel's as their 16-bit PCM.
+uint64_t ChannelBytes(uint32_t handle, bool length)
+{
+    Bass& bass = TheBass();
+    std::lock_guard<std::mutex> guard(bass.lock);
+    Channel* channel = FindChannel(bass, handle);
+    if (channel == nullptr)
+        return Fail(kBassErrorHandle, ~uint64_t(0));
+    if (channel->module != nullptr) {
+        const double seconds = length ? channel->module->LengthSeconds() : channel->module->PositionSeconds();
+        return Succeed(uint64_t(seconds * double(kOutputBytesPerSecond)) & ~uint64_t(3));
+    }
+    if (channel->stream != nullptr) {
+        const uint64_t frames = length ? channel->stream->Length() : channel->stream->Position();
+        return Succeed(frames * channel->stream->Channels() * 2);
+    }
+    const PcmBlock* block = BlockOf(bass, *channel);
+    if (block == nullptr)
+        return Fail(kBassErrorHandle, ~uint64_t(0));
+    if (length)
+        return Succeed(uint64_t(block->bytes.size()));
+    return Succeed(bass.Mixer().GetPosition(channel->voice) * block->FrameBytes());
 }
 
 } // namespace
@@ -562,11 +642,11 @@ int BASS_ChannelSetPosition(uint32_t handle, uint64_t position)
             return Fail(kBassErrorPosition, 0);
         return Succeed(1);
     }
-    const auto sample = bass.samples.find(channel->sample);
-    if (sample == bass.samples.end())
+    const PcmBlock* block = BlockOf(bass, *channel);
+    if (block == nullptr)
         return Fail(kBassErrorHandle, 0);
-    const uint64_t frame = position / sample->second.block->FrameBytes();
-    if (frame >= sample->second.block->Frames())
+    const uint64_t frame = position / block->FrameBytes();
+    if (frame >= block->Frames())
         return Fail(kBassErrorPosition, 0);
     bass.Mixer().SetPosition(channel->voice, frame);
     return Succeed(1);
@@ -574,36 +654,12 @@ int BASS_ChannelSetPosition(uint32_t handle, uint64_t position)
 
 uint64_t BASS_ChannelGetPosition(uint32_t handle)
 {
-    Bass& bass = TheBass();
-    std::lock_guard<std::mutex> guard(bass.lock);
-    Channel* channel = FindChannel(bass, handle);
-    if (channel == nullptr)
-        return Fail(kBassErrorHandle, ~uint64_t(0));
-    if (channel->module != nullptr)
-        return Succeed(uint64_t(channel->module->PositionSeconds() * double(kOutputBytesPerSecond)) & ~uint64_t(3));
-    if (channel->stream != nullptr)
-        return Succeed(channel->stream->Position() * channel->stream->Channels() * 2);
-    const auto sample = bass.samples.find(channel->sample);
-    if (sample == bass.samples.end())
-        return Fail(kBassErrorHandle, ~uint64_t(0));
-    return Succeed(bass.Mixer().GetPosition(channel->voice) * sample->second.block->FrameBytes());
+    return ChannelBytes(handle, false);
 }
 
 uint64_t BASS_ChannelGetLength(uint32_t handle)
 {
-    Bass& bass = TheBass();
-    std::lock_guard<std::mutex> guard(bass.lock);
-    Channel* channel = FindChannel(bass, handle);
-    if (channel == nullptr)
-        return Fail(kBassErrorHandle, ~uint64_t(0));
-    if (channel->module != nullptr)
-        return Succeed(uint64_t(channel->module->LengthSeconds() * double(kOutputBytesPerSecond)) & ~uint64_t(3));
-    if (channel->stream != nullptr)
-        return Succeed(channel->stream->Length() * channel->stream->Channels() * 2);
-    const auto sample = bass.samples.find(channel->sample);
-    if (sample == bass.samples.end())
-        return Fail(kBassErrorHandle, ~uint64_t(0));
-    return Succeed(uint64_t(sample->second.block->bytes.size()));
+    return ChannelBytes(handle, true);
 }
 
 int BASS_ChannelSetFlags(uint32_t handle, uint32_t flags)
@@ -683,35 +739,12 @@ uint32_t BASS_PluginLoad(const char* /*file*/, uint32_t /*flags*/)
 uint32_t BASS_MusicLoad(int memory, const void* file, uint32_t offset, uint32_t length, uint32_t flags,
                         uint32_t /*frequency*/)
 {
-    Bass& bass = TheBass();
-    std::lock_guard<std::mutex> guard(bass.lock);
-    if (!bass.initialised)
-        return Fail(kBassErrorInit, 0u);
-    std::vector<uint8_t> bytes;
-    if (!ReadSource(memory, file, offset, length, bytes))
-        return 0;
-    Channel channel;
-    channel.module = ModulePlayer::Load(bytes.data(), bytes.size(), bass.Mixer().OutputRate());
-    if (channel.module == nullptr)
-        return Fail(kBassErrorFileForm, 0u);
-    channel.module->SetRamping((flags & kBassMusicRamp) != 0);
-    channel.voice = bass.Mixer().CreateStreamVoice(channel.module.get());
-    if (channel.voice == 0)
-        return Fail(kBassErrorMemory, 0u);
-    channel.flags = flags;
-    return Succeed(AddChannel(bass, kMusic, std::move(channel)));
+    return LoadChannel(kMusic, memory, file, offset, length, flags);
 }
 
 void BASS_MusicFree(uint32_t handle)
 {
-    Bass& bass = TheBass();
-    std::lock_guard<std::mutex> guard(bass.lock);
-    if (KindOf(handle) != kMusic || FindChannel(bass, handle) == nullptr) {
-        tError = kBassErrorHandle;
-        return;
-    }
-    DestroyChannel(bass, handle);
-    tError = kBassOk;
+    FreeChannel(kMusic, handle);
 }
 
 uint32_t BASS_MusicGetOrders(uint32_t handle)
@@ -768,34 +801,12 @@ int BASS_MusicSetAttribute(uint32_t handle, uint32_t attribute, uint32_t value)
 
 uint32_t BASS_StreamCreateFile(int memory, const void* file, uint32_t offset, uint32_t length, uint32_t flags)
 {
-    Bass& bass = TheBass();
-    std::lock_guard<std::mutex> guard(bass.lock);
-    if (!bass.initialised)
-        return Fail(kBassErrorInit, 0u);
-    std::vector<uint8_t> bytes;
-    if (!ReadSource(memory, file, offset, length, bytes))
-        return 0;
-    Channel channel;
-    channel.stream = DecoderStream::Open(bytes.data(), bytes.size(), bass.Mixer().OutputRate());
-    if (channel.stream == nullptr)
-        return Fail(kBassErrorFileForm, 0u);
-    channel.voice = bass.Mixer().CreateStreamVoice(channel.stream.get());
-    if (channel.voice == 0)
-        return Fail(kBassErrorMemory, 0u);
-    channel.flags = flags;
-    return Succeed(AddChannel(bass, kStream, std::move(channel)));
+    return LoadChannel(kStream, memory, file, offset, length, flags);
 }
 
 void BASS_StreamFree(uint32_t handle)
 {
-    Bass& bass = TheBass();
-    std::lock_guard<std::mutex> guard(bass.lock);
-    if (KindOf(handle) != kStream || FindChannel(bass, handle) == nullptr) {
-        tError = kBassErrorHandle;
-        return;
-    }
-    DestroyChannel(bass, handle);
-    tError = kBassOk;
+    FreeChannel(kStream, handle);
 }
 
 // ---- Samples

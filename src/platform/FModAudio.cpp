@@ -47,6 +47,45 @@ struct ModuleData {
     bool paused = false;
 };
 
+// The whole of an open file: its size from a seek to the end, then one read
+// from the start. Sounds larger than kMaxFileBytes are refused.
+template <typename SeekFn, typename TellFn, typename ReadFn>
+bool ReadWhole(SeekFn seekTo, TellFn tellAt, ReadFn readInto, std::vector<uint8_t>& bytes)
+{
+    bool ok = seekTo(0, SEEK_END);
+    const long size = ok ? tellAt() : -1;
+    ok = ok && size > 0 && size <= kMaxFileBytes && seekTo(0, SEEK_SET);
+    if (ok) {
+        bytes.resize(size_t(size));
+        ok = readInto(bytes.data(), bytes.size());
+    }
+    if (!ok)
+        bytes.clear();
+    return ok;
+}
+
+// Pauses or resumes a voice; a paused voice is kept apart from one that ran
+// to its end, which is not resumed.
+void PauseVoice(AudioMixer& mixer, VoiceId voice, bool& pausedFlag, bool pause, bool looping)
+{
+    if (pause) {
+        if (!pausedFlag && mixer.IsPlaying(voice)) {
+            mixer.Stop(voice);
+            pausedFlag = true;
+        }
+    } else if (pausedFlag) {
+        pausedFlag = false;
+        mixer.Play(voice, looping);
+    }
+}
+
+template <typename Data>
+Data* FindIn(std::map<uintptr_t, Data>& map, const void* handle)
+{
+    const auto it = map.find(reinterpret_cast<uintptr_t>(handle));
+    return it != map.end() ? &it->second : nullptr;
+}
+
 struct ChannelData {
     VoiceId voice = 0;
     uintptr_t sample = 0; // what the channel plays (one of the two)
@@ -82,26 +121,20 @@ public:
 
     AudioMixer* Mixer() { return output != nullptr ? &output->Mixer() : nullptr; }
 
-    SampleData* FindSample(FSoundSample* sample)
-    {
-        const auto it = samples.find(reinterpret_cast<uintptr_t>(sample));
-        return it != samples.end() ? &it->second : nullptr;
-    }
-    StreamData* FindStream(FSoundStream* stream)
-    {
-        const auto it = streams.find(reinterpret_cast<uintptr_t>(stream));
-        return it != streams.end() ? &it->second : nullptr;
-    }
-    ModuleData* FindModule(FMusicModule* module)
-    {
-        const auto it = modules.find(reinterpret_cast<uintptr_t>(module));
-        return it != modules.end() ? &it->second : nullptr;
-    }
+    SampleData* FindSample(FSoundSample* sample) { return FindIn(samples, sample); }
+    StreamData* FindStream(FSoundStream* stream) { return FindIn(streams, stream); }
+    ModuleData* FindModule(FMusicModule* module) { return FindIn(modules, module); }
     ChannelData* FindChannel(int channel)
     {
         if (channel < 0 || size_t(channel) >= channels.size())
             return nullptr;
         return &channels[size_t(channel)];
+    }
+    // The channel while it has a voice (so the output is open); else null.
+    ChannelData* ChannelWithVoice(int channel)
+    {
+        ChannelData* data = FindChannel(channel);
+        return data != nullptr && data->voice != 0 ? data : nullptr;
     }
 
     bool ChannelBusy(const ChannelData& channel) const
@@ -162,35 +195,36 @@ public:
             void* handle = open(name);
             if (handle == nullptr)
                 return false;
-            bool ok = seek(handle, 0, SEEK_END) == 0;
-            const int size = ok ? tell(handle) : -1;
-            ok = ok && size > 0 && size <= kMaxFileBytes && seek(handle, 0, SEEK_SET) == 0;
-            if (ok) {
-                bytes.resize(size_t(size));
-                ok = read(bytes.data(), size, handle) == size;
-            }
+            const auto seekTo = [&](long position, int mode) {
+                return seek(handle, int(position), static_cast<signed char>(mode)) == 0;
+            };
+            const auto tellAt = [&]() { return long(tell(handle)); };
+            const auto readInto = [&](uint8_t* into, size_t count) {
+                return read(into, int(count), handle) == int(count);
+            };
+            const bool ok = ReadWhole(seekTo, tellAt, readInto, bytes);
             close(handle);
-            if (!ok)
-                bytes.clear();
             return ok;
         }
         FILE* file = GetFileSystem().OpenFile(name, "rb");
         if (file == nullptr)
             return false;
-        bool ok = std::fseek(file, 0, SEEK_END) == 0;
-        const long size = ok ? std::ftell(file) : -1;
-        ok = ok && size > 0 && size <= kMaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0;
-        if (ok) {
-            bytes.resize(size_t(size));
-            ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        }
+        const auto seekTo = [&](long position, int mode) { return std::fseek(file, position, mode) == 0; };
+        const auto tellAt = [&]() { return std::ftell(file); };
+        const auto readInto = [&](uint8_t* into, size_t count) { return std::fread(into, 1, count, file) == count; };
+        const bool ok = ReadWhole(seekTo, tellAt, readInto, bytes);
         std::fclose(file);
-        if (!ok)
-            bytes.clear();
         return ok;
     }
 
-    uintptr_t NewHandle() { return nextHandle++; }
+    // Keeps a new sample, stream or song under a handle of its own.
+    template <typename Handle, typename Data>
+    Handle* Keep(std::map<uintptr_t, Data>& map, Data data)
+    {
+        const uintptr_t handle = nextHandle++;
+        map.emplace(handle, std::move(data));
+        return reinterpret_cast<Handle*>(handle);
+    }
 };
 
 FModState& State()
@@ -279,9 +313,7 @@ FSoundSample* SampleLoad(int /*index*/, const char* name, unsigned /*mode*/, int
     sample.mode = ModeOf(*block) | kFSoundLoopOff;
     sample.frequency = int(block->rate);
     sample.block = std::move(block);
-    const uintptr_t handle = s.NewHandle();
-    s.samples.emplace(handle, std::move(sample));
-    return AsHandle<FSoundSample>(handle);
+    return s.Keep<FSoundSample>(s.samples, std::move(sample));
 }
 
 FSoundSample* SampleAlloc(int /*index*/, int length, unsigned mode, int frequency, int volume, int pan,
@@ -304,9 +336,7 @@ FSoundSample* SampleAlloc(int /*index*/, int length, unsigned mode, int frequenc
     sample.pan = std::clamp(pan, 0, 255);
     sample.priority = priority;
     sample.block = std::move(block);
-    const uintptr_t handle = s.NewHandle();
-    s.samples.emplace(handle, std::move(sample));
-    return AsHandle<FSoundSample>(handle);
+    return s.Keep<FSoundSample>(s.samples, std::move(sample));
 }
 
 void SampleFree(FSoundSample* sample)
@@ -438,8 +468,8 @@ int SetVolume(int channel, int volume)
 {
     FModState& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
-    ChannelData* data = s.FindChannel(channel);
-    if (data == nullptr || data->voice == 0)
+    ChannelData* data = s.ChannelWithVoice(channel);
+    if (data == nullptr)
         return 0;
     s.output->Mixer().SetGain(data->voice, SampleGain(volume));
     return 1;
@@ -449,19 +479,10 @@ int SetPaused(int channel, int paused)
 {
     FModState& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
-    ChannelData* data = s.FindChannel(channel);
-    if (data == nullptr || data->voice == 0)
+    ChannelData* data = s.ChannelWithVoice(channel);
+    if (data == nullptr)
         return 0;
-    AudioMixer& mixer = s.output->Mixer();
-    if (paused != 0) {
-        if (!data->paused && mixer.IsPlaying(data->voice)) {
-            mixer.Stop(data->voice);
-            data->paused = true;
-        }
-    } else if (data->paused) {
-        data->paused = false;
-        mixer.Play(data->voice, data->looping);
-    }
+    PauseVoice(s.output->Mixer(), data->voice, data->paused, paused != 0, data->looping);
     return 1;
 }
 
@@ -469,8 +490,8 @@ int SetLoopMode(int channel, unsigned mode)
 {
     FModState& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
-    ChannelData* data = s.FindChannel(channel);
-    if (data == nullptr || data->voice == 0)
+    ChannelData* data = s.ChannelWithVoice(channel);
+    if (data == nullptr)
         return 0;
     data->looping = (mode & kFSoundLoopNormal) != 0;
     if (data->stream != 0) {
@@ -502,9 +523,7 @@ FSoundStream* StreamOpenFile(const char* name, unsigned mode, int /*length*/)
     if (stream.decoder == nullptr)
         return nullptr;
     stream.decoder->SetLooping((mode & kFSoundLoopNormal) != 0);
-    const uintptr_t handle = s.NewHandle();
-    s.streams.emplace(handle, std::move(stream));
-    return AsHandle<FSoundStream>(handle);
+    return s.Keep<FSoundStream>(s.streams, std::move(stream));
 }
 
 int StreamClose(FSoundStream* stream)
@@ -558,9 +577,7 @@ FMusicModule* LoadSong(const char* name)
     if (module.player == nullptr)
         return nullptr;
     module.player->SetRepeatCount(-1);
-    const uintptr_t handle = s.NewHandle();
-    s.modules.emplace(handle, std::move(module));
-    return AsHandle<FMusicModule>(handle);
+    return s.Keep<FMusicModule>(s.modules, std::move(module));
 }
 
 int FreeSong(FMusicModule* module)
@@ -646,16 +663,7 @@ int SongSetPaused(FMusicModule* module, int paused)
     ModuleData* data = s.FindModule(module);
     if (data == nullptr || data->voice == 0 || s.output == nullptr)
         return 0;
-    AudioMixer& mixer = s.output->Mixer();
-    if (paused != 0) {
-        if (!data->paused && mixer.IsPlaying(data->voice)) {
-            mixer.Stop(data->voice);
-            data->paused = true;
-        }
-    } else if (data->paused) {
-        data->paused = false;
-        mixer.Play(data->voice, false);
-    }
+    PauseVoice(s.output->Mixer(), data->voice, data->paused, paused != 0, false);
     return 1;
 }
 

@@ -130,6 +130,7 @@ TEST(AudioDecoderTest, RefusesBrokenOrUnplayableWav)
         {"three channels", MakeWavFile({{"fmt ", FmtBody(1, 3, 22050, 16), {}}, {"data", pcm, {}}})},
         {"24 bits", MakeWavFile({{"fmt ", FmtBody(1, 1, 22050, 24), {}}, {"data", pcm, {}}})},
         {"rate too low", MakeWavFile({{"fmt ", FmtBody(1, 1, 500, 16), {}}, {"data", pcm, {}}})},
+        {"rate too high", MakeWavFile({{"fmt ", FmtBody(1, 1, 192001, 16), {}}, {"data", pcm, {}}})},
         {"data before format", MakeWavFile({{"data", pcm, {}}, {"fmt ", FmtBody(1, 1, 22050, 16), {}}})},
         {"empty data", MakeWavFile({{"fmt ", FmtBody(1, 1, 22050, 16), {}}, {"data", {}, {}}})},
         {"no data chunk", MakeWavFile({{"fmt ", FmtBody(1, 1, 22050, 16), {}}})},

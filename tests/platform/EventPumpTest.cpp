@@ -7,6 +7,7 @@
 #include "platform/SdlWindowSystem.h"
 #include "platform/Window.h"
 #include "support/FakeWindowSystem.h"
+#include "support/PumpedMessage.h"
 #include "support/SimulatedClock.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +18,7 @@ namespace {
 
 using Kind = Plat::InputEvent::Kind;
 
-struct Message {
-    uint32_t message;
-    uintptr_t wParam;
-    intptr_t lParam;
-    bool operator==(const Message&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Message& m)
-{
-    return out << std::hex << "{0x" << m.message << ", 0x" << m.wParam << ", 0x" << m.lParam << "}" << std::dec;
-}
+using Message = LumoTest::PumpedMessage;
 
 class EventPumpTest : public ::testing::Test {
 protected:

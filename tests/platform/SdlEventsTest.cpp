@@ -7,6 +7,7 @@
 #include "platform/SdlWindow.h"
 #include "platform/Window.h"
 #include "platform/WindowSystem.h"
+#include "support/PumpedMessage.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -18,17 +19,7 @@
 
 namespace {
 
-struct Message {
-    uint32_t message;
-    uintptr_t wParam;
-    intptr_t lParam;
-    bool operator==(const Message&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Message& m)
-{
-    return out << std::hex << "{0x" << m.message << ", 0x" << m.wParam << ", 0x" << m.lParam << "}" << std::dec;
-}
+using Message = LumoTest::PumpedMessage;
 
 constexpr intptr_t kAltBit = intptr_t(1) << 29;
 constexpr intptr_t kUpBits = static_cast<intptr_t>((1u << 30) | (1u << 31));
@@ -74,11 +65,17 @@ protected:
         return out;
     }
 
-    SDL_Event WindowEvent(uint8_t what, int data1 = 0, int data2 = 0) const
+    // An event of the type with every other field zero.
+    static SDL_Event Blank(uint32_t type)
     {
         SDL_Event event;
         std::memset(&event, 0, sizeof(event));
-        event.type = SDL_WINDOWEVENT;
+        event.type = type;
+        return event;
+    }
+    SDL_Event WindowEvent(uint8_t what, int data1 = 0, int data2 = 0) const
+    {
+        SDL_Event event = Blank(SDL_WINDOWEVENT);
         event.window.windowID = mId;
         event.window.event = what;
         event.window.data1 = data1;
@@ -87,9 +84,7 @@ protected:
     }
     SDL_Event Button(uint32_t type, uint8_t button, uint8_t clicks, int x, int y) const
     {
-        SDL_Event event;
-        std::memset(&event, 0, sizeof(event));
-        event.type = type;
+        SDL_Event event = Blank(type);
         event.button.windowID = mId;
         event.button.button = button;
         event.button.clicks = clicks;
@@ -100,9 +95,7 @@ protected:
     }
     SDL_Event Motion(int x, int y) const
     {
-        SDL_Event event;
-        std::memset(&event, 0, sizeof(event));
-        event.type = SDL_MOUSEMOTION;
+        SDL_Event event = Blank(SDL_MOUSEMOTION);
         event.motion.windowID = mId;
         event.motion.x = x;
         event.motion.y = y;
@@ -110,9 +103,7 @@ protected:
     }
     SDL_Event Wheel(int y, bool flipped) const
     {
-        SDL_Event event;
-        std::memset(&event, 0, sizeof(event));
-        event.type = SDL_MOUSEWHEEL;
+        SDL_Event event = Blank(SDL_MOUSEWHEEL);
         event.wheel.windowID = mId;
         event.wheel.y = y;
         event.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
@@ -120,9 +111,7 @@ protected:
     }
     SDL_Event Key(uint32_t type, SDL_Scancode scancode, SDL_Keycode keycode, uint16_t mod = KMOD_NONE) const
     {
-        SDL_Event event;
-        std::memset(&event, 0, sizeof(event));
-        event.type = type;
+        SDL_Event event = Blank(type);
         event.key.windowID = mId;
         event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
         event.key.keysym.scancode = scancode;
@@ -132,9 +121,7 @@ protected:
     }
     SDL_Event Text(const char* utf8) const
     {
-        SDL_Event event;
-        std::memset(&event, 0, sizeof(event));
-        event.type = SDL_TEXTINPUT;
+        SDL_Event event = Blank(SDL_TEXTINPUT);
         event.text.windowID = mId;
         std::strncpy(event.text.text, utf8, sizeof(event.text.text) - 1);
         return event;
@@ -214,9 +201,7 @@ TEST_F(SdlEventsTest, QuitClosesAndOtherWindowsEventsAreNotOurs)
 {
     ASSERT_TRUE(sVideo) << SDL_GetError();
     ASSERT_NE(mWindow, nullptr) << SDL_GetError();
-    SDL_Event quit;
-    std::memset(&quit, 0, sizeof(quit));
-    quit.type = SDL_QUIT;
+    SDL_Event quit = Blank(SDL_QUIT);
     SDL_PushEvent(&quit);
     EXPECT_EQ(Drain(), (std::vector<Message>{{0x0010, 0, 0}}));
 

@@ -1,22 +1,11 @@
 #include "support/SoundFixtures.h"
 
+#include "framework/services/WavWriter.h"
 #include "platform/AudioOutput.h"
 
 namespace LumoTest {
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t value)
-{
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value)
-{
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
 
 void Put32BigEndian(std::vector<uint8_t>& out, uint32_t value)
 {
@@ -26,41 +15,37 @@ void Put32BigEndian(std::vector<uint8_t>& out, uint32_t value)
     out.push_back(uint8_t(value));
 }
 
-void PutTag(std::vector<uint8_t>& out, const std::string& tag)
+// Short tags are padded with spaces.
+void PutTag(Lumo::WavWriter& out, const std::string& tag)
 {
-    for (size_t i = 0; i < 4; ++i)
-        out.push_back(i < tag.size() ? uint8_t(tag[i]) : uint8_t(' '));
+    const std::string four = (tag + "    ").substr(0, 4);
+    out.Tag(four.c_str());
 }
 
 } // namespace
 
 std::vector<uint8_t> MakeWavFile(const std::vector<WavChunk>& chunks)
 {
-    std::vector<uint8_t> body;
+    size_t bodyBytes = 0;
+    for (const WavChunk& chunk : chunks)
+        bodyBytes += 8 + chunk.body.size();
+    Lumo::WavWriter out;
+    out.Tag("RIFF");
+    out.U32(uint32_t(bodyBytes + 4));
+    out.Tag("WAVE");
     for (const WavChunk& chunk : chunks) {
-        PutTag(body, chunk.tag);
-        Put32(body, chunk.declaredSize.value_or(uint32_t(chunk.body.size())));
-        body.insert(body.end(), chunk.body.begin(), chunk.body.end());
+        PutTag(out, chunk.tag);
+        out.U32(chunk.declaredSize.value_or(uint32_t(chunk.body.size())));
+        out.Bytes(chunk.body.data(), chunk.body.size());
     }
-    std::vector<uint8_t> out;
-    PutTag(out, "RIFF");
-    Put32(out, uint32_t(body.size() + 4));
-    PutTag(out, "WAVE");
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
+    return std::move(out.Data());
 }
 
 std::vector<uint8_t> FmtBody(uint16_t formatTag, uint16_t channels, uint32_t rate, uint16_t bits)
 {
-    std::vector<uint8_t> out;
-    const uint32_t blockAlign = uint32_t(channels) * bits / 8;
-    Put16(out, formatTag);
-    Put16(out, channels);
-    Put32(out, rate);
-    Put32(out, blockAlign * rate);
-    Put16(out, blockAlign);
-    Put16(out, bits);
-    return out;
+    Lumo::WavWriter out;
+    out.FormatBody(formatTag, channels, rate, bits);
+    return std::move(out.Data());
 }
 
 std::vector<uint8_t> MakePcmWav(uint16_t channels, uint32_t rate, uint16_t bits, const std::vector<uint8_t>& data)
@@ -85,10 +70,10 @@ std::vector<uint8_t> MakeAuFile(uint32_t dataOffset, uint32_t dataSize, uint32_t
 
 std::vector<uint8_t> SampleBytes(const std::vector<int16_t>& samples)
 {
-    std::vector<uint8_t> out;
+    Lumo::WavWriter out;
     for (int16_t sample : samples)
-        Put16(out, uint16_t(sample));
-    return out;
+        out.U16(uint16_t(sample));
+    return std::move(out.Data());
 }
 
 std::vector<uint8_t> SampleBytes(std::initializer_list<int16_t> samples)

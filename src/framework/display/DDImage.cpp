@@ -7,9 +7,13 @@
 #include "framework/app/LumoAppBase.h"
 #include "framework/display/DDInterface.h"
 #include "framework/display/DisplayPixel.h"
+#include "framework/graphics/Matrix3.h"
+#include "framework/rasterizer/TriangleRasterizer.h"
 #include "platform/DisplayResults.h"
 #include "platform/DisplaySurface.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -85,7 +89,8 @@ DDImage::DDImage(DDInterface* ddInterface)
       mVideoMemory(false),
       mWantDDSurface(false),
       mLockCount(0),
-      mKeepSurface(false)
+      mKeepSurface(false),
+      mDrawBitsCount(0)
 {
     if (mDDInterface != nullptr) {
         mDDInterface->AddDDImage(this);
@@ -117,6 +122,8 @@ void DDImage::ReleaseSurface()
     }
     mSurface->Release();
     mSurface = nullptr;
+    mDrawBits.reset();
+    mDrawBitsCount = 0;
 }
 
 // ---- Surface
@@ -327,28 +334,85 @@ bool DDImage::WriteBitsToSurface()
     if (mBits == nullptr || !LockSurface()) {
         return false;
     }
-    const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
-    const int pitch = mLockedSurfaceDesc.pitch;
-    uint8_t* surfaceBits = static_cast<uint8_t*>(mLockedSurfaceDesc.surface);
+    WriteSurfaceArea(TRect<int>(0, 0, mWidth, mHeight));
+    UnlockSurface();
+    return true;
+}
+
+namespace {
+
+// The common 32-bit layout converts by masking alone.
+bool IsPlain888(const DisplayChannels& c)
+{
+    return c.redMask == 0xFF0000 && c.greenMask == 0xFF00 && c.blueMask == 0xFF;
+}
+
+} // namespace
+
+void DDImage::ReadSurfaceArea(const TRect<int>& area)
+{
     const uint32_t bitCount = mLockedSurfaceDesc.pixelFormat.bitCount;
-    const uint32_t* bits = mBits.get();
-    for (int y = 0; y < mHeight && (bitCount == 16 || bitCount == 32); ++y) {
-        const uint32_t* in = bits + static_cast<size_t>(y) * static_cast<size_t>(mWidth);
-        uint8_t* rowStart = surfaceBits + static_cast<ptrdiff_t>(y) * pitch;
+    if (area.mWidth <= 0 || area.mHeight <= 0 || (bitCount != 16 && bitCount != 32)) {
+        return;
+    }
+    const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
+    const bool plain = bitCount == 32 && IsPlain888(channels);
+    const int pitch = mLockedSurfaceDesc.pitch;
+    const uint8_t* surfaceBits = static_cast<const uint8_t*>(mLockedSurfaceDesc.surface);
+    const int width = area.mWidth;
+    for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
+        const uint8_t* rowStart = surfaceBits + static_cast<ptrdiff_t>(y) * pitch;
+        uint32_t* out = mBits.get() + static_cast<size_t>(y) * static_cast<size_t>(mWidth) + area.mX;
         if (bitCount == 16) {
-            uint16_t* row = reinterpret_cast<uint16_t*>(rowStart);
-            for (int x = 0; x < mWidth; ++x) {
-                row[x] = static_cast<uint16_t>(ArgbToDisplay(in[x], channels));
+            const uint16_t* row = reinterpret_cast<const uint16_t*>(rowStart) + area.mX;
+            for (int x = 0; x < width; ++x) {
+                out[x] = DisplayToArgb(row[x], channels);
+            }
+        } else if (plain) {
+            const uint32_t* row = reinterpret_cast<const uint32_t*>(rowStart) + area.mX;
+            for (int x = 0; x < width; ++x) {
+                out[x] = 0xFF000000u | (row[x] & 0xFFFFFFu);
             }
         } else {
-            uint32_t* row = reinterpret_cast<uint32_t*>(rowStart);
-            for (int x = 0; x < mWidth; ++x) {
+            const uint32_t* row = reinterpret_cast<const uint32_t*>(rowStart) + area.mX;
+            for (int x = 0; x < width; ++x) {
+                out[x] = DisplayToArgb(row[x], channels);
+            }
+        }
+    }
+}
+
+void DDImage::WriteSurfaceArea(const TRect<int>& area)
+{
+    const uint32_t bitCount = mLockedSurfaceDesc.pixelFormat.bitCount;
+    if (area.mWidth <= 0 || area.mHeight <= 0 || (bitCount != 16 && bitCount != 32)) {
+        return;
+    }
+    const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
+    const bool plain = bitCount == 32 && IsPlain888(channels);
+    const int pitch = mLockedSurfaceDesc.pitch;
+    uint8_t* surfaceBits = static_cast<uint8_t*>(mLockedSurfaceDesc.surface);
+    const int width = area.mWidth;
+    for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
+        const uint32_t* in = mBits.get() + static_cast<size_t>(y) * static_cast<size_t>(mWidth) + area.mX;
+        uint8_t* rowStart = surfaceBits + static_cast<ptrdiff_t>(y) * pitch;
+        if (bitCount == 16) {
+            uint16_t* row = reinterpret_cast<uint16_t*>(rowStart) + area.mX;
+            for (int x = 0; x < width; ++x) {
+                row[x] = static_cast<uint16_t>(ArgbToDisplay(in[x], channels));
+            }
+        } else if (plain) {
+            uint32_t* row = reinterpret_cast<uint32_t*>(rowStart) + area.mX;
+            for (int x = 0; x < width; ++x) {
+                row[x] = in[x] & 0xFFFFFFu;
+            }
+        } else {
+            uint32_t* row = reinterpret_cast<uint32_t*>(rowStart) + area.mX;
+            for (int x = 0; x < width; ++x) {
                 row[x] = ArgbToDisplay(in[x], channels);
             }
         }
     }
-    UnlockSurface();
-    return true;
 }
 
 // ---- Buffer operations
@@ -372,25 +436,7 @@ uint32_t* DDImage::GetBits()
     const size_t count = PixelCount();
     mBits.reset(new uint32_t[count + 1]);
     mBits[count] = kBitsSentinel;
-    const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
-    const int pitch = mLockedSurfaceDesc.pitch;
-    const uint8_t* surfaceBits = static_cast<const uint8_t*>(mLockedSurfaceDesc.surface);
-    uint32_t* bits = mBits.get();
-    for (int y = 0; y < mHeight; ++y) {
-        const uint8_t* rowStart = surfaceBits + static_cast<ptrdiff_t>(y) * pitch;
-        uint32_t* out = bits + static_cast<size_t>(y) * static_cast<size_t>(mWidth);
-        if (bitCount == 16) {
-            const uint16_t* row = reinterpret_cast<const uint16_t*>(rowStart);
-            for (int x = 0; x < mWidth; ++x) {
-                out[x] = DisplayToArgb(row[x], channels);
-            }
-        } else {
-            const uint32_t* row = reinterpret_cast<const uint32_t*>(rowStart);
-            for (int x = 0; x < mWidth; ++x) {
-                out[x] = DisplayToArgb(row[x], channels);
-            }
-        }
-    }
+    ReadSurfaceArea(TRect<int>(0, 0, mWidth, mHeight));
     UnlockSurface();
     return mBits.get();
 }
@@ -494,13 +540,97 @@ bool DDImage::Palletize()
 
 // ---- Drawing slots
 
-template <typename Body>
-void DDImage::DrawSoftware(Body body)
+namespace {
+
+// The part of a width x height image inside the columns [x0, x1) and the
+// rows [y0, y1); empty when they miss it.
+TRect<int> InsideImage(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int height)
 {
-    if (mSurface != nullptr && mSurfaceSet) {
-        if (Is3DTarget() || mNoLock || GetBits() == nullptr) {
+    x0 = std::max<int64_t>(x0, 0);
+    y0 = std::max<int64_t>(y0, 0);
+    x1 = std::min<int64_t>(x1, width);
+    y1 = std::min<int64_t>(y1, height);
+    if (x1 <= x0 || y1 <= y0) {
+        return TRect<int>();
+    }
+    return TRect<int>(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                      static_cast<int>(y1 - y0));
+}
+
+TRect<int> RectReach(const TRect<int>& rect, int width, int height)
+{
+    return InsideImage(rect.mX, rect.mY, int64_t(rect.mX) + rect.mWidth, int64_t(rect.mY) + rect.mHeight, width,
+                       height);
+}
+
+// The pixels within margin of the box [minX, maxX] x [minY, maxY]; the whole
+// image when a coordinate is not a number (nothing sound can be said then).
+TRect<int> BoxReach(double minX, double minY, double maxX, double maxY, int margin, int width, int height)
+{
+    if (!std::isfinite(minX) || !std::isfinite(minY) || !std::isfinite(maxX) || !std::isfinite(maxY)) {
+        return TRect<int>(0, 0, width, height);
+    }
+    // Far outside the image every position is as good as the limit.
+    const auto whole = [](double v, bool up) {
+        v = std::clamp(v, -1e9, 1e9);
+        return static_cast<int64_t>(up ? std::ceil(v) : std::floor(v));
+    };
+    return InsideImage(whole(minX, false) - margin, whole(minY, false) - margin, whole(maxX, true) + 1 + margin,
+                       whole(maxY, true) + 1 + margin, width, height);
+}
+
+// A clip rectangle one pixel wider on each side, inside the image: the
+// rasterizer's edge rounding stays within it.
+TRect<int> ClipReach(const TRect<int>& clipRect, int width, int height)
+{
+    return InsideImage(int64_t(clipRect.mX) - 1, int64_t(clipRect.mY) - 1,
+                       int64_t(clipRect.mX) + clipRect.mWidth + 1, int64_t(clipRect.mY) + clipRect.mHeight + 1,
+                       width, height);
+}
+
+TRect<int> LineReach(double x1, double y1, double x2, double y2, int width, int height)
+{
+    // The anti-aliased walk also writes the neighbouring row or column and
+    // may step one pixel past an end.
+    return BoxReach(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2), 4, width, height);
+}
+
+TRect<int> RotatedReach(float x, float y, const TRect<int>& srcRect, const TRect<int>& clipRect, double angle,
+                        float centerX, float centerY, int width, int height)
+{
+    const TRect<int> clip = clipRect.Intersection(TRect<int>(0, 0, width, height));
+    TRect<double> bounds;
+    if (!MemoryImage::GetRotatedBounds(x, y, srcRect, clip, angle, bounds, centerX, centerY)) {
+        return TRect<int>();
+    }
+    return BoxReach(bounds.mX, bounds.mY, bounds.mX + bounds.mWidth, bounds.mY + bounds.mHeight, 1, width, height);
+}
+
+} // namespace
+
+template <typename Body>
+void DDImage::DrawSoftware(const TRect<int>& reach, Body body)
+{
+    if (mSurface == nullptr || !mSurfaceSet) {
+        if (GetBits() == nullptr) {
             return;
         }
+        body();
+        return;
+    }
+    if (Is3DTarget() || mNoLock) {
+        return;
+    }
+    if (mKeepSurface) {
+        // A slot called from within another's body (a line drawn as a fill):
+        // the outer operation's area holds this one's.
+        if (mBits != nullptr) {
+            body();
+        }
+        return;
+    }
+    if (mBits != nullptr) {
+        // Bits read back earlier stand for the whole picture.
         mKeepSurface = true;
         body();
         mKeepSurface = false;
@@ -508,10 +638,35 @@ void DDImage::DrawSoftware(Body body)
         DeleteAllNonSurfaceData();
         return;
     }
-    if (GetBits() == nullptr) {
+    if (!LockSurface()) {
         return;
     }
+    const uint32_t bitCount = mLockedSurfaceDesc.pixelFormat.bitCount;
+    if (bitCount != 16 && bitCount != 32) {
+        UnlockSurface();
+        return;
+    }
+    // The body gets whole-image bits of which only reach is read back.
+    const size_t count = PixelCount();
+    if (mDrawBits == nullptr || mDrawBitsCount != count) {
+        mDrawBits.reset(new uint32_t[count + 1]);
+        mDrawBitsCount = count;
+    }
+    mDrawBits[count] = kBitsSentinel;
+    uint32_t* const lent = mDrawBits.get();
+    mBits = std::move(mDrawBits);
+    ReadSurfaceArea(reach);
+    mKeepSurface = true;
     body();
+    mKeepSurface = false;
+    if (mBits.get() == lent) {
+        WriteSurfaceArea(reach);
+        mDrawBits = std::move(mBits);
+    } else {
+        mDrawBitsCount = 0; // the body replaced the bits; ours went with them
+    }
+    UnlockSurface();
+    DeleteAllNonSurfaceData();
 }
 
 namespace {
@@ -533,29 +688,43 @@ bool DDImage::PolyFill3D(const TPoint<int>* /*vertices*/, int /*count*/, const T
 
 void DDImage::FillRect(const TRect<int>& rect, const Color& color, int drawMode)
 {
-    DrawSoftware([&] { MemoryImage::FillRect(rect, color, drawMode); });
+    DrawSoftware(RectReach(rect, mWidth, mHeight), [&] { MemoryImage::FillRect(rect, color, drawMode); });
 }
 
 void DDImage::ClearRect(const TRect<int>& rect)
 {
-    DrawSoftware([&] { MemoryImage::ClearRect(rect); });
+    DrawSoftware(RectReach(rect, mWidth, mHeight), [&] { MemoryImage::ClearRect(rect); });
 }
 
 void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
 {
-    DrawSoftware([&] { MemoryImage::DrawLine(x1, y1, x2, y2, color, drawMode); });
+    DrawSoftware(LineReach(x1, y1, x2, y2, mWidth, mHeight),
+                 [&] { MemoryImage::DrawLine(x1, y1, x2, y2, color, drawMode); });
 }
 
 void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
 {
-    DrawSoftware([&] { MemoryImage::DrawLineAA(x1, y1, x2, y2, color, drawMode); });
+    DrawSoftware(LineReach(x1, y1, x2, y2, mWidth, mHeight),
+                 [&] { MemoryImage::DrawLineAA(x1, y1, x2, y2, color, drawMode); });
 }
 
 void DDImage::FillScanLinesWithCoverage(const Span* spans, int count, const Color& color, int drawMode,
                                         const unsigned char* coverage, int coverageX, int coverageY,
                                         int coveragePitch, int unused)
 {
-    DrawSoftware([&] {
+    int64_t x0 = INT64_MAX;
+    int64_t y0 = INT64_MAX;
+    int64_t x1 = INT64_MIN;
+    int64_t y1 = INT64_MIN;
+    for (int s = 0; s < count; ++s) {
+        if (spans[s].mWidth > 0) {
+            x0 = std::min<int64_t>(x0, spans[s].mX);
+            x1 = std::max<int64_t>(x1, int64_t(spans[s].mX) + spans[s].mWidth);
+            y0 = std::min<int64_t>(y0, spans[s].mY);
+            y1 = std::max<int64_t>(y1, int64_t(spans[s].mY) + 1);
+        }
+    }
+    DrawSoftware(InsideImage(x0, y0, x1, y1, mWidth, mHeight), [&] {
         MemoryImage::FillScanLinesWithCoverage(spans, count, color, drawMode, coverage, coverageX, coverageY,
                                                coveragePitch, unused);
     });
@@ -566,7 +735,9 @@ void DDImage::Blt(Image* image, int x, int y, const TRect<int>& srcRect, const C
     if (!Readable(image)) {
         return;
     }
-    DrawSoftware([&] { MemoryImage::Blt(image, x, y, srcRect, color, drawMode); });
+    const TRect<int> reach = InsideImage(x, y, int64_t(x) + srcRect.mWidth, int64_t(y) + srcRect.mHeight, mWidth,
+                                         mHeight);
+    DrawSoftware(reach, [&] { MemoryImage::Blt(image, x, y, srcRect, color, drawMode); });
 }
 
 void DDImage::BltF(Image* image, float x, float y, const TRect<int>& srcRect, const TRect<int>& clipRect,
@@ -575,7 +746,9 @@ void DDImage::BltF(Image* image, float x, float y, const TRect<int>& srcRect, co
     if (!Readable(image)) {
         return;
     }
-    DrawSoftware([&] { MemoryImage::BltF(image, x, y, srcRect, clipRect, color, drawMode); });
+    // Drawn as a rotation by 0 about (0, 0).
+    DrawSoftware(RotatedReach(x, y, srcRect, clipRect, 0.0, 0.0f, 0.0f, mWidth, mHeight),
+                 [&] { MemoryImage::BltF(image, x, y, srcRect, clipRect, color, drawMode); });
 }
 
 void DDImage::BltRotated(Image* image, float x, float y, const TRect<int>& srcRect, const TRect<int>& clipRect,
@@ -584,7 +757,7 @@ void DDImage::BltRotated(Image* image, float x, float y, const TRect<int>& srcRe
     if (!Readable(image)) {
         return;
     }
-    DrawSoftware([&] {
+    DrawSoftware(RotatedReach(x, y, srcRect, clipRect, angle, centerX, centerY, mWidth, mHeight), [&] {
         MemoryImage::BltRotated(image, x, y, srcRect, clipRect, color, drawMode, angle, centerX, centerY);
     });
 }
@@ -595,7 +768,14 @@ void DDImage::StretchBlt(Image* image, const TRect<int>& destRect, const TRect<i
     if (!Readable(image)) {
         return;
     }
-    DrawSoftware([&] { MemoryImage::StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, fastStretch); });
+    TRect<double> clippedSrc;
+    TRect<int> clippedDest;
+    const TRect<int> clip = clipRect.Intersection(TRect<int>(0, 0, mWidth, mHeight));
+    const TRect<int> reach = ClipStretchRects(srcRect, clip, destRect, clippedSrc, clippedDest)
+                                 ? RectReach(clippedDest, mWidth, mHeight)
+                                 : TRect<int>();
+    DrawSoftware(reach,
+                 [&] { MemoryImage::StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, fastStretch); });
 }
 
 void DDImage::BltMatrix(Image* image, float x, float y, const Matrix3& matrix, const TRect<int>& clipRect,
@@ -604,8 +784,33 @@ void DDImage::BltMatrix(Image* image, float x, float y, const Matrix3& matrix, c
     if (!Readable(image)) {
         return;
     }
-    DrawSoftware(
-        [&] { MemoryImage::BltMatrix(image, x, y, matrix, clipRect, color, drawMode, srcRect, blend); });
+    // The corners of the source rectangle centred on the origin, placed as
+    // the matrix body places them.
+    const float halfWidth = static_cast<float>(srcRect.mWidth) * 0.5f;
+    const float halfHeight = static_cast<float>(srcRect.mHeight) * 0.5f;
+    const float cornersX[4] = {-halfWidth, halfWidth, -halfWidth, halfWidth};
+    const float cornersY[4] = {-halfHeight, -halfHeight, halfHeight, halfHeight};
+    double minX = INFINITY;
+    double minY = INFINITY;
+    double maxX = -INFINITY;
+    double maxY = -INFINITY;
+    for (int i = 0; i < 4; ++i) {
+        const Matrix3::Vector2 p = matrix.TransformPoint(cornersX[i], cornersY[i]);
+        const double px = static_cast<double>(p.mX + x - 0.5f);
+        const double py = static_cast<double>(p.mY + y - 0.5f);
+        if (!std::isfinite(px) || !std::isfinite(py)) {
+            minX = NAN; // no sound box: BoxReach gives the whole image
+            break;
+        }
+        minX = std::min(minX, px);
+        maxX = std::max(maxX, px);
+        minY = std::min(minY, py);
+        maxY = std::max(maxY, py);
+    }
+    const TRect<int> reach = BoxReach(minX, minY, maxX, maxY, 2, mWidth, mHeight)
+                                 .Intersection(ClipReach(clipRect, mWidth, mHeight));
+    DrawSoftware(reach,
+                 [&] { MemoryImage::BltMatrix(image, x, y, matrix, clipRect, color, drawMode, srcRect, blend); });
 }
 
 void DDImage::BltTrianglesTex(Image* texture, const TriangleRasterizer::ClipVertex (*vertices)[3], int numTriangles,
@@ -615,7 +820,31 @@ void DDImage::BltTrianglesTex(Image* texture, const TriangleRasterizer::ClipVert
     if (!Readable(texture)) {
         return;
     }
-    DrawSoftware([&] {
+    double minX = INFINITY;
+    double minY = INFINITY;
+    double maxX = -INFINITY;
+    double maxY = -INFINITY;
+    bool finite = true;
+    for (int t = 0; t < numTriangles && finite; ++t) {
+        for (int i = 0; i < 3; ++i) {
+            // Offset in single precision, as the body does.
+            const double px = static_cast<double>(vertices[t][i].mX + tx);
+            const double py = static_cast<double>(vertices[t][i].mY + ty);
+            finite = finite && std::isfinite(px) && std::isfinite(py);
+            minX = std::min(minX, px);
+            maxX = std::max(maxX, px);
+            minY = std::min(minY, py);
+            maxY = std::max(maxY, py);
+        }
+    }
+    if (!finite) {
+        minX = NAN; // no sound box: BoxReach gives the whole image
+    }
+    const TRect<int> reach =
+        numTriangles > 0 ? BoxReach(minX, minY, maxX, maxY, 2, mWidth, mHeight)
+                               .Intersection(ClipReach(clipRect, mWidth, mHeight))
+                         : TRect<int>();
+    DrawSoftware(reach, [&] {
         MemoryImage::BltTrianglesTex(texture, vertices, numTriangles, clipRect, color, drawMode, tx, ty, blend);
     });
 }

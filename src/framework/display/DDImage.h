@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -122,16 +123,27 @@ public:
 private:
     // True when 3-D draws onto this image's surface (the display's draw surface).
     bool Is3DTarget() const;
-    // Runs a software body on the bits; on an adopted surface the bits are
-    // read back first and written back afterwards.
+    // Runs a software body on the bits. On an adopted surface only reach
+    // (inside the image; a superset of what the body reads and writes) is
+    // read back first and written back afterwards, so a primitive costs the
+    // area it draws rather than the whole surface.
     template <typename Body>
-    void DrawSoftware(Body body);
+    void DrawSoftware(const TRect<int>& reach, Body body);
     // The bits into the locked surface, converted to its format (opaque).
     bool WriteBitsToSurface();
+    // Between the bits and the locked surface (16 or 32 bits per pixel),
+    // converting; area lies inside the image.
+    void ReadSurfaceArea(const TRect<int>& area);
+    void WriteSurfaceArea(const TRect<int>& area);
     // Releases the surface without reading it back.
     void ReleaseSurface();
 
     bool mKeepSurface; // a software body runs on an adopted surface's bits
+    // The bits lent to software bodies on an adopted surface, kept between
+    // operations so that drawing allocates nothing; only the drawn area of
+    // it is ever valid.
+    std::unique_ptr<uint32_t[]> mDrawBits;
+    size_t mDrawBitsCount;
 };
 
 } // namespace Lumo

@@ -5,6 +5,7 @@
 
 #include "framework/services/BassInstance.h"
 #include "framework/services/PakClient.h"
+#include "framework/services/SongFade.h"
 #include "framework/services/StringUtils.h"
 #include "platform/AudioOutput.h"
 
@@ -305,16 +306,8 @@ void BassMusicInterface::Update()
         BassMusicInfo& info = entry.second;
         if (info.mVolumeAdd == 0.0)
             continue;
-        info.mVolume += info.mVolumeAdd;
-        if (info.mVolume > info.mVolumeCap) {
-            info.mVolume = info.mVolumeCap;
-            info.mVolumeAdd = 0.0;
-        } else if (info.mVolume < 0.0) {
-            info.mVolume = 0.0;
-            info.mVolumeAdd = 0.0;
-            if (info.mStopOnFade)
-                mBass->BASS_ChannelStop(info.GetHandle());
-        }
+        if (StepSongFade(info.mVolume, info.mVolumeAdd, info.mVolumeCap, info.mStopOnFade))
+            mBass->BASS_ChannelStop(info.GetHandle());
         SetChannelVolume(info);
     }
 }

@@ -38,15 +38,11 @@ bool DSoundManager::LoadFModSound(unsigned int id, const std::string& fileName)
     if (sample == nullptr)
         return false;
 
-    const unsigned mode = fmod->FSOUND_Sample_GetMode(sample);
-    int rate = 0;
-    fmod->FSOUND_Sample_GetDefaults(sample, &rate, nullptr, nullptr, nullptr);
-    const unsigned channels = (mode & Plat::kFSoundMono) != 0 ? 1 : 2;
-    const unsigned bits = (mode & Plat::kFSound8Bits) != 0 ? 8 : 16;
-    const uint64_t dataSize = uint64_t(fmod->FSOUND_Sample_GetLength(sample)) * (channels * bits / 8);
+    const FModSampleFormat format = GetFModSampleFormat(*fmod, sample);
+    const uint64_t dataSize = format.DataBytes();
     uint8_t* data = nullptr;
-    if (dataSize == 0 || dataSize > uint64_t(INT_MAX) || rate <= 0 ||
-        !CreateSourceBuffer(id, channels, uint32_t(rate), bits, uint32_t(dataSize), data)) {
+    if (dataSize == 0 || dataSize > uint64_t(INT_MAX) || format.rate <= 0 ||
+        !CreateSourceBuffer(id, format.channels, uint32_t(format.rate), format.bits, uint32_t(dataSize), data)) {
         fmod->FSOUND_Sample_Free(sample);
         return false;
     }

@@ -9,7 +9,9 @@
 #include "framework/services/LastWriteTime.h"
 #include "framework/services/PakClient.h"
 #include "framework/services/PathUtils.h"
+#include "framework/services/WavWriter.h"
 #include "platform/AtomicFile.h"
+#include "platform/AudioDecoder.h"
 #include "platform/FileSystem.h"
 #include "platform/SoundBuffer.h"
 
@@ -104,12 +106,6 @@ bool IsTag(const char (&tag)[4], const char* expected)
     return std::memcmp(tag, expected, 4) == 0;
 }
 
-// The formats a source buffer can hold.
-bool PlayableFormat(uint32_t channels, uint32_t rate, uint32_t bits)
-{
-    return (channels == 1 || channels == 2) && (bits == 8 || bits == 16) && rate >= 1000 && rate <= 192000;
-}
-
 // One 8-bit logarithmic AU sample as a 16-bit one.
 int16_t ExpandLogSample(uint8_t byte)
 {
@@ -133,24 +129,6 @@ int16_t ExpandLogSample(uint8_t byte)
     else
         magnitude = 40672 - m * 256;
     return int16_t(sign * magnitude * 4);
-}
-
-void PutBytes(std::vector<uint8_t>& out, const void* bytes, size_t count)
-{
-    const uint8_t* first = static_cast<const uint8_t*>(bytes);
-    out.insert(out.end(), first, first + count);
-}
-
-void PutU16(std::vector<uint8_t>& out, uint32_t value)
-{
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t value)
-{
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
 }
 
 // Vorbis reads the file through the pak layer.
@@ -271,7 +249,7 @@ bool DSoundManager::ReadWAVFile(unsigned int id, const std::string& fileName)
                 !file.ReadU32(fileRate) || !file.ReadU32(bytesPerSecond) || !file.ReadU16(blockAlign) ||
                 !file.ReadU16(fileBits))
                 return false;
-            if (formatTag != Plat::kWaveFormatPcm || !PlayableFormat(fileChannels, fileRate, fileBits))
+            if (formatTag != Plat::kWaveFormatPcm || !Plat::PlayablePcmFormat(fileChannels, fileRate, fileBits))
                 return false;
             channels = fileChannels;
             rate = fileRate;
@@ -340,44 +318,34 @@ bool DSoundManager::WriteCachedWAV(unsigned int id, const std::string& cachedNam
 
     Plat::WaveFormat format;
     buffer.GetFormat(format);
-    const uint32_t blockAlign = uint32_t(format.channels) * format.bitsPerSample / 8;
     uint64_t sourceTime = 0;
     GetLastWriteTime(sourceName, sourceTime);
     const uint32_t pathLength = uint32_t(sourceName.size());
 
-    std::vector<uint8_t> out;
-    out.reserve(71 + pathLength + dataSize);
-    PutBytes(out, "RIFF", 4);
-    PutU32(out, dataSize + 36);
-    PutBytes(out, "WAVE", 4);
-    PutBytes(out, "fmt ", 4);
-    PutU32(out, 16);
-    PutU16(out, Plat::kWaveFormatPcm);
-    PutU16(out, format.channels);
-    PutU32(out, format.samplesPerSec);
-    PutU32(out, blockAlign * format.samplesPerSec);
-    PutU16(out, blockAlign);
-    PutU16(out, format.bitsPerSample);
-    PutBytes(out, "dep ", 4);
-    PutU32(out, pathLength + 10);
-    PutU16(out, pathLength);
-    PutBytes(out, sourceName.data(), pathLength);
-    PutU32(out, uint32_t(sourceTime));
-    PutU32(out, uint32_t(sourceTime >> 32));
-    PutBytes(out, "xor ", 4);
-    PutU32(out, 1);
-    out.push_back(kCachedWAVKey);
-    PutBytes(out, "data", 4);
-    PutU32(out, dataSize);
+    WavWriter out;
+    out.Reserve(71 + size_t(pathLength) + dataSize);
+    out.PcmHeader(dataSize + 36, format.channels, format.samplesPerSec, format.bitsPerSample);
+    out.Tag("dep ");
+    out.U32(pathLength + 10);
+    out.U16(pathLength);
+    out.Bytes(sourceName.data(), pathLength);
+    out.U32(uint32_t(sourceTime));
+    out.U32(uint32_t(sourceTime >> 32));
+    out.Tag("xor ");
+    out.U32(1);
+    out.U8(kCachedWAVKey);
+    out.Tag("data");
+    out.U32(dataSize);
     // The scrambled bytes go to the copy; the buffer itself stays as it is,
     // since instances may be playing it.
     const uint8_t* samples = static_cast<const uint8_t*>(part1);
     for (uint32_t i = 0; i < bytes1; ++i)
-        out.push_back(samples[i] ^ kCachedWAVKey);
+        out.U8(uint8_t(samples[i] ^ kCachedWAVKey));
 
     // Written whole or not at all: a cut-off copy would pass for the sound.
-    const bool written = Plat::WriteFileAtomically(Plat::GetFileSystem().NativePath(cachedName), out.data(),
-                                                   out.size());
+    std::vector<uint8_t>& bytes = out.Data();
+    const bool written = Plat::WriteFileAtomically(Plat::GetFileSystem().NativePath(cachedName), bytes.data(),
+                                                   bytes.size());
     const bool unlocked = buffer.Unlock(part1, bytes1, part2, bytes2) == Plat::kSoundOk;
     return unlocked && written;
 }
@@ -398,7 +366,7 @@ bool DSoundManager::LoadOGGSound(unsigned int id, const std::string& fileName)
     const vorbis_info* info = ov_info(&vorbis, -1);
     const ogg_int64_t frames = ov_pcm_total(&vorbis, -1);
     if (info == nullptr || info->channels < 1 || info->rate < 1 ||
-        !PlayableFormat(uint32_t(info->channels), uint32_t(info->rate), 16) || frames <= 0 ||
+        !Plat::PlayablePcmFormat(uint32_t(info->channels), uint32_t(info->rate), 16) || frames <= 0 ||
         uint64_t(frames) > Plat::kSoundBufferBytesMax / (uint32_t(info->channels) * 2)) {
         ov_clear(&vorbis);
         return false;
@@ -451,7 +419,7 @@ bool DSoundManager::LoadAUSound(unsigned int id, const std::string& fileName)
         bits = 8; // 8-bit linear
     else
         return false;
-    if (!PlayableFormat(channels, rate, bits) || !file.Seek(dataOffset))
+    if (!Plat::PlayablePcmFormat(channels, rate, bits) || !file.Seek(dataOffset))
         return false;
 
     // An unknown or too large size (0xFFFFFFFF is common) stands for the

@@ -141,6 +141,17 @@ void ReleaseFModInstance()
     }
 }
 
+FModSampleFormat GetFModSampleFormat(const FMOD_INSTANCE& fmod, Plat::FSoundSample* sample)
+{
+    FModSampleFormat format;
+    format.mode = fmod.FSOUND_Sample_GetMode(sample);
+    fmod.FSOUND_Sample_GetDefaults(sample, &format.rate, nullptr, nullptr, nullptr);
+    format.channels = (format.mode & Plat::kFSoundMono) != 0 ? 1 : 2;
+    format.bits = (format.mode & Plat::kFSound8Bits) != 0 ? 8 : 16;
+    format.frames = fmod.FSOUND_Sample_GetLength(sample);
+    return format;
+}
+
 FMOD_INSTANCE* PeekFModInstance()
 {
     return gFModInstance;

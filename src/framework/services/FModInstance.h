@@ -3,6 +3,7 @@
 // the FMOD music player.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/FModLibrary.h"
@@ -57,6 +58,20 @@ public:
 private:
     Plat::FSOUND_File_SetCallbacks_t mSetFileCallbacks = nullptr;
 };
+
+// A loaded sample's PCM layout as its mode, defaults and length tell it. The
+// byte count is worked out in 64 bits, so no length can wrap it.
+struct FModSampleFormat {
+    unsigned mode = 0;
+    unsigned channels = 2; // 1 when the mode says mono
+    unsigned bits = 16;    // 8 when the mode says 8-bit
+    int rate = 0;
+    uint64_t frames = 0;
+
+    uint64_t FrameBytes() const { return channels * bits / 8; }
+    uint64_t DataBytes() const { return frames * FrameBytes(); }
+};
+FModSampleFormat GetFModSampleFormat(const FMOD_INSTANCE& fmod, Plat::FSoundSample* sample);
 
 // Takes a reference on the process's instance, creating it for "fmod.dll"
 // on first use; a missing library ends the process.

@@ -8,6 +8,8 @@
 #include "framework/services/AppDataFolder.h"
 #include "framework/services/FModInstance.h"
 #include "framework/services/PathUtils.h"
+#include "framework/services/SongFade.h"
+#include "framework/services/WavWriter.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
@@ -19,51 +21,16 @@ namespace {
 constexpr int kSongOnce = 0;
 constexpr int kSongLoops = 1;
 
-unsigned FrameBytes(unsigned mode)
-{
-    const unsigned channels = (mode & Plat::kFSoundMono) != 0 ? 1 : 2;
-    const unsigned bytes = (mode & Plat::kFSound8Bits) != 0 ? 1 : 2;
-    return channels * bytes;
-}
-
-void PutU16(std::vector<uint8_t>& out, uint32_t value)
-{
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t value)
-{
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
-
-void PutTag(std::vector<uint8_t>& out, const char* tag)
-{
-    out.insert(out.end(), tag, tag + 4);
-}
-
 // The plain WAVE file of the decoded sample: "fmt " and "data" only.
 std::vector<uint8_t> PlainWav(unsigned channels, uint32_t rate, unsigned bits, const uint8_t* data, uint32_t size)
 {
-    const uint32_t blockAlign = channels * bits / 8;
-    std::vector<uint8_t> out;
-    out.reserve(44 + size_t(size));
-    PutTag(out, "RIFF");
-    PutU32(out, size + 36);
-    PutTag(out, "WAVE");
-    PutTag(out, "fmt ");
-    PutU32(out, 16);
-    PutU16(out, 1);
-    PutU16(out, channels);
-    PutU32(out, rate);
-    PutU32(out, blockAlign * rate);
-    PutU16(out, blockAlign);
-    PutU16(out, bits);
-    PutTag(out, "data");
-    PutU32(out, size);
-    out.insert(out.end(), data, data + size);
-    return out;
+    WavWriter out;
+    out.Reserve(44 + size_t(size));
+    out.PcmHeader(size + 36, channels, rate, bits);
+    out.Tag("data");
+    out.U32(size);
+    out.Bytes(data, size);
+    return std::move(out.Data());
 }
 
 } // namespace
@@ -151,26 +118,25 @@ void FModMusicInterface::StopMusic(int songId)
     StopSong(songId, *info);
 }
 
-void FModMusicInterface::PauseMusic(int songId)
+void FModMusicInterface::SetPaused(int songId, int paused)
 {
     const FModMusicInfo* info = Find(songId);
     if (info == nullptr)
         return;
     if (info->mHMusic != nullptr)
-        mFMod->FMUSIC_SetPaused(info->mHMusic, 1);
+        mFMod->FMUSIC_SetPaused(info->mHMusic, paused);
     else
-        mFMod->FSOUND_SetPaused(songId, 1);
+        mFMod->FSOUND_SetPaused(songId, paused);
+}
+
+void FModMusicInterface::PauseMusic(int songId)
+{
+    SetPaused(songId, 1);
 }
 
 void FModMusicInterface::ResumeMusic(int songId)
 {
-    const FModMusicInfo* info = Find(songId);
-    if (info == nullptr)
-        return;
-    if (info->mHMusic != nullptr)
-        mFMod->FMUSIC_SetPaused(info->mHMusic, 0);
-    else
-        mFMod->FSOUND_SetPaused(songId, 0);
+    SetPaused(songId, 0);
 }
 
 void FModMusicInterface::StopAllMusic()
@@ -253,16 +219,8 @@ void FModMusicInterface::Update()
     for (auto& [songId, info] : mMusicMap) {
         if (info.mVolumeAdd == 0.0)
             continue;
-        info.mVolume += info.mVolumeAdd;
-        if (info.mVolume > info.mVolumeCap) {
-            info.mVolume = info.mVolumeCap;
-            info.mVolumeAdd = 0.0;
-        } else if (info.mVolume < 0.0) {
-            info.mVolume = 0.0;
-            info.mVolumeAdd = 0.0;
-            if (info.mStopOnFade)
-                StopSong(songId, info);
-        }
+        if (StepSongFade(info.mVolume, info.mVolumeAdd, info.mVolumeCap, info.mStopOnFade))
+            StopSong(songId, info);
         ApplyVolume(songId, info);
     }
 }
@@ -295,18 +253,16 @@ bool FModMusicInterface::LoadSampleWithIntro(int songId, const std::string& intr
     if (intro == nullptr || loop == nullptr)
         return fail();
 
-    int introRate = 0;
-    int loopRate = 0;
-    mFMod->FSOUND_Sample_GetDefaults(intro, &introRate, nullptr, nullptr, nullptr);
-    const unsigned introMode = mFMod->FSOUND_Sample_GetMode(intro);
-    const uint64_t introLength = mFMod->FSOUND_Sample_GetLength(intro);
-    mFMod->FSOUND_Sample_GetDefaults(loop, &loopRate, nullptr, nullptr, nullptr);
-    const unsigned loopMode = mFMod->FSOUND_Sample_GetMode(loop);
-    const uint64_t loopLength = mFMod->FSOUND_Sample_GetLength(loop);
-    if (introRate != loopRate || introMode != loopMode)
+    const FModSampleFormat introFormat = GetFModSampleFormat(*mFMod, intro);
+    const FModSampleFormat loopFormat = GetFModSampleFormat(*mFMod, loop);
+    if (introFormat.rate != loopFormat.rate || introFormat.mode != loopFormat.mode)
         return fail();
 
-    const uint64_t frameBytes = FrameBytes(introMode);
+    const int introRate = introFormat.rate;
+    const unsigned introMode = introFormat.mode;
+    const uint64_t introLength = introFormat.frames;
+    const uint64_t loopLength = loopFormat.frames;
+    const uint64_t frameBytes = introFormat.FrameBytes();
     const uint64_t totalLength = introLength + loopLength;
     if (introLength == 0 || loopLength == 0 || totalLength * frameBytes > uint64_t(INT_MAX))
         return fail();
@@ -371,13 +327,9 @@ Plat::FSoundSample* FModMusicInterface::LoadSampleFile(const std::string& soundN
     if (sample == nullptr)
         return nullptr;
 
-    const unsigned mode = mFMod->FSOUND_Sample_GetMode(sample);
-    int rate = 0;
-    mFMod->FSOUND_Sample_GetDefaults(sample, &rate, nullptr, nullptr, nullptr);
-    const unsigned channels = (mode & Plat::kFSoundMono) != 0 ? 1 : 2;
-    const unsigned bits = (mode & Plat::kFSound8Bits) != 0 ? 8 : 16;
-    const uint64_t dataSize = uint64_t(mFMod->FSOUND_Sample_GetLength(sample)) * (channels * bits / 8);
-    if (dataSize == 0 || dataSize > uint64_t(INT_MAX) || rate <= 0)
+    const FModSampleFormat format = GetFModSampleFormat(*mFMod, sample);
+    const uint64_t dataSize = format.DataBytes();
+    if (dataSize == 0 || dataSize > uint64_t(INT_MAX) || format.rate <= 0)
         return sample;
 
     void* part[2] = {nullptr, nullptr};
@@ -385,7 +337,7 @@ Plat::FSoundSample* FModMusicInterface::LoadSampleFile(const std::string& soundN
     if (mFMod->FSOUND_Sample_Lock(sample, 0, int(dataSize), &part[0], &part[1], &partBytes[0], &partBytes[1]) != 0) {
         // Only what the lock handed out is written, never more.
         if (partBytes[0] >= dataSize && part[0] != nullptr) {
-            const std::vector<uint8_t> file = PlainWav(channels, uint32_t(rate), bits,
+            const std::vector<uint8_t> file = PlainWav(format.channels, uint32_t(format.rate), format.bits,
                                                        static_cast<const uint8_t*>(part[0]), uint32_t(dataSize));
             // Written whole or not at all: a cut-off copy would be loaded
             // on every later run.

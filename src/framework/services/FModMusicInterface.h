@@ -58,6 +58,7 @@ private:
     FModMusicInfo* Find(int songId);
     void ApplyVolume(int songId, const FModMusicInfo& info);
     void StopSong(int songId, const FModMusicInfo& info);
+    void SetPaused(int songId, int paused);
     // Frees a song that was loaded into an id already taken.
     void FreeUnused(const FModMusicInfo& info);
 

@@ -10,13 +10,14 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/Cursor.h"
-#include "platform/DisplayHost.h"
 #include "platform/EventPump.h"
 #include "platform/Window.h"
 #include "support/FakeScreenSaverSystem.h"
 #include "support/FakeWindowSystem.h"
+#include "support/ScopedDisplayHost.h"
 #include "support/RecordingWidget.h"
 #include "support/SimulatedClock.h"
+#include "support/WindowTestApp.h"
 
 #include <gtest/gtest.h>
 
@@ -29,14 +30,9 @@ namespace {
 using LumoTest::RecordingWidget;
 using Shape = Plat::Cursor::Shape;
 
-class InputApp : public Lumo::LumoAppBase {
+class InputApp : public LumoTest::WindowTestApp {
 public:
-    InputApp() : manager(*widgetManager)
-    {
-        width = 640;
-        height = 480;
-        autoStartLoadingThread = false;
-    }
+    InputApp() : WindowTestApp(640, 480) {}
     ~InputApp() override { Shutdown(); }
 
     void Mute(bool autoMute) override { log.push_back(autoMute ? "Mute auto" : "Mute"); }
@@ -44,22 +40,7 @@ public:
     void GotFocus() override { log.push_back("GotFocus"); }
     void LostFocus() override { log.push_back("LostFocus"); }
 
-    Lumo::WidgetManager& manager; // the application's
     std::vector<std::string> log;
-};
-
-// A display host of the test's own for its lifetime.
-class ScopedDisplayHost {
-public:
-    ScopedDisplayHost() : mPrevious(Plat::SetDisplayHost(&host)) {}
-    ~ScopedDisplayHost() { Plat::SetDisplayHost(mPrevious); }
-    ScopedDisplayHost(const ScopedDisplayHost&) = delete;
-    ScopedDisplayHost& operator=(const ScopedDisplayHost&) = delete;
-
-    Plat::DisplayHost host;
-
-private:
-    Plat::DisplayHost* mPrevious;
 };
 
 class InputFocusTest : public ::testing::Test {
@@ -69,11 +50,7 @@ protected:
         Plat::GetEventPump().Clear();
         Lumo::detail::ResetScreenSaverState();
         // The application owns its main window from here on.
-        mWindow = static_cast<FakeWindow*>(
-            mWindows.CreateWindow(0, "MainWindow", "t", Plat::kWsCaption, 0, 0, 640, 480));
-        mWindow->SetUserData(&mApp);
-        mWindow->SetProcedure(&Lumo::LumoAppBase::WindowProc);
-        mApp.mainWindow = mWindow;
+        mWindow = mApp.AttachMainWindow(mWindows, Plat::kWsCaption, 640, 480);
     }
     ~InputFocusTest() override
     {
@@ -81,7 +58,7 @@ protected:
         Lumo::detail::ResetScreenSaverState();
     }
 
-    void AddDisplay() { mApp.ddInterface = new Lumo::DDInterface(&mApp); }
+    void AddDisplay() { mApp.AddDisplay(); }
 
     // Messages the window procedure posted to itself.
     std::vector<uint32_t> Posted()

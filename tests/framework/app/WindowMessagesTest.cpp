@@ -12,6 +12,7 @@
 #include "support/FakeWindowSystem.h"
 #include "support/ManualClock.h"
 #include "support/RecordingWidget.h"
+#include "support/WindowTestApp.h"
 
 #include <gtest/gtest.h>
 
@@ -26,14 +27,9 @@ constexpr int kVkD = 0x44;
 constexpr int kVkF = 0x46;
 
 // Every overridable step the window messages lead to writes into `calls`.
-class MessageApp : public Lumo::LumoAppBase {
+class MessageApp : public LumoTest::WindowTestApp {
 public:
-    MessageApp() : manager(*widgetManager)
-    {
-        width = 800;
-        height = 600;
-        autoStartLoadingThread = false;
-    }
+    MessageApp() : WindowTestApp(800, 600) {}
     ~MessageApp() override { Shutdown(); }
 
     bool WindowKeyHook(int key, bool /*ctrl*/, bool /*alt*/) override { return swallowed.count(key) != 0; }
@@ -63,7 +59,6 @@ public:
     void UrlOpenDone(const std::string& url) override { calls.push_back("UrlOpenDone " + url); }
     void UrlOpenError(const std::string& url) override { calls.push_back("UrlOpenError " + url); }
 
-    Lumo::WidgetManager& manager; // the application's
     std::set<int> swallowed;
     std::set<int> consumedDebugKeys;
     std::vector<std::string> calls;
@@ -74,11 +69,7 @@ protected:
     WindowMessagesTest()
     {
         Plat::GetEventPump().Clear();
-        window = static_cast<FakeWindow*>(
-            windows.CreateWindow(0, "MainWindow", "t", Plat::kWsCaption | Plat::kWsVisible, 0, 0, 806, 625));
-        window->SetUserData(&app);
-        window->SetProcedure(&Lumo::LumoAppBase::WindowProc);
-        app.mainWindow = window;
+        window = app.AttachMainWindow(windows, Plat::kWsCaption | Plat::kWsVisible, 806, 625);
         app.manager.AddWidget(&widget);
         app.manager.SetFocus(&widget);
         log.clear();
@@ -523,6 +514,72 @@ TEST_F(WindowMessagesTest, AQueuedMouseMoveIsRecordedThenEntersTheWindow)
               (std::vector<int>{15, 0, 31, 5, 0, 0, 40, 50, 0, 0, 7}));
 }
 
+TEST_F(WindowMessagesTest, ButtonsHoldTheCaptureUntilTheLastOneIsReleased)
+{
+    // The widget covers the window from (0, 0), so it sees the window's
+    // coordinates; it tells buttons 0 left, 1 right, 2 middle.
+    struct Step {
+        const char* name;
+        uint32_t message;
+        uintptr_t wParam;
+        const char* widgetCall;
+        bool captured;
+    };
+    const Step steps[] = {
+        {"left down", Plat::kWmLButtonDown, 0, "w.MouseDown(10,20,0,1)", true},
+        {"right double-click", Plat::kWmRButtonDblClk, 0, "w.MouseDown(10,20,1,2)", true},
+        {"left up, right held", Plat::kWmLButtonUp, 0, "w.MouseUp(10,20,0,1)", true},
+        {"middle down", Plat::kWmMButtonDown, 0, "w.MouseDown(10,20,2,1)", true},
+        {"right up, middle held", Plat::kWmRButtonUp, 0, "w.MouseUp(10,20,1,1)", true},
+        {"middle up, the last", Plat::kWmMButtonUp, 0, "w.MouseUp(10,20,2,1)", false},
+        // -240 in the high word: two notches towards the user.
+        {"wheel", Plat::kWmMouseWheel, uintptr_t(0xFF10) << 16, "w.MouseWheel(-2)", false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        log.clear();
+        Send(step.message, step.wParam, Plat::MakeLParam(10, 20));
+        Drain();
+        std::vector<std::string> buttonCalls;
+        for (const std::string& call : log) {
+            if (call.find("MouseDown") != std::string::npos || call.find("MouseUp") != std::string::npos ||
+                call.find("MouseWheel") != std::string::npos)
+                buttonCalls.push_back(call);
+        }
+        EXPECT_EQ(buttonCalls, std::vector<std::string>{step.widgetCall});
+        EXPECT_EQ(window->captured, step.captured);
+    }
+}
+
+TEST_F(WindowMessagesTest, AMovedNormalFramedWindowKeepsItsPlace)
+{
+    struct Case {
+        const char* name;
+        bool windowed;
+        int showState;
+        int expectedX;
+        int expectedY;
+    };
+    const Case cases[] = {
+        {"normal", true, Plat::kSwShowNormal, 120, 45},
+        {"shown", true, Plat::kSwShow, 120, 45},
+        {"minimised", true, Plat::kSwShowMinimized, -1, -1},
+        {"full screen", false, Plat::kSwShowNormal, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        app.preferredX = -1;
+        app.preferredY = -1;
+        app.windowed = c.windowed;
+        window->showState = c.showState;
+        window->Move(120, 45, 806, 625, false);
+        Send(Plat::kWmMove, 0, Plat::MakeLParam(123, 67));
+        Drain();
+        EXPECT_EQ(app.preferredX, c.expectedX);
+        EXPECT_EQ(app.preferredY, c.expectedY);
+    }
+}
+
 TEST_F(WindowMessagesTest, TheMouseLeavesWhenTheTimerFindsItOutside)
 {
     app.inMainLoop = true;
@@ -666,7 +723,7 @@ TEST_F(WindowMessagesTest, MessagesAnsweredAtOnce)
 
 TEST_F(WindowMessagesTest, RestoringWithAspectCorrectionFitsTheDisplayToTheNewClientArea)
 {
-    app.ddInterface = new Lumo::DDInterface(&app); // owned by the application
+    app.AddDisplay();
     app.screenRect = Lumo::TRect<int>(0, 0, 800, 600);
     Plat::EventPump& pump = Plat::GetEventPump();
     for (const bool correct : {false, true}) {

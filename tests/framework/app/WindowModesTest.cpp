@@ -7,44 +7,21 @@
 #include "framework/display/DDImage.h"
 #include "framework/display/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
-#include "platform/DisplayHost.h"
 #include "platform/DisplayResults.h"
 #include "platform/EventPump.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/FakeWindowSystem.h"
+#include "support/ScopedDisplayHost.h"
 #include "support/SimulatedClock.h"
+#include "support/WindowTestApp.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// A display host of the test's own for its lifetime.
-class ScopedDisplayHost {
+class ModeApp : public LumoTest::WindowTestApp {
 public:
-    ScopedDisplayHost() : mPrevious(Plat::SetDisplayHost(&host)) {}
-    ~ScopedDisplayHost() { Plat::SetDisplayHost(mPrevious); }
-    ScopedDisplayHost(const ScopedDisplayHost&) = delete;
-    ScopedDisplayHost& operator=(const ScopedDisplayHost&) = delete;
-
-    Plat::DisplayHost host;
-
-private:
-    Plat::DisplayHost* mPrevious;
-};
-
-class ModeApp : public Lumo::LumoAppBase {
-public:
-    ModeApp() : manager(*widgetManager)
-    {
-        width = 800;
-        height = 600;
-        autoStartLoadingThread = false;
-    }
-    ~ModeApp() override { Shutdown(); }
-
-    FakeWindow* Window() const { return static_cast<FakeWindow*>(mainWindow); }
-
-    Lumo::WidgetManager& manager; // the application's
+    ModeApp() : WindowTestApp(800, 600) {}
 };
 
 class WindowModesTest : public ::testing::Test {

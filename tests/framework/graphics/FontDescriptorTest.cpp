@@ -335,7 +335,6 @@ TEST_F(FontDescriptorTest, NewSurfaceImageGoesToTheDataCache)
     FakeCacheServer server;
     Lumo::DataCacheClient client;
     Lumo::DataCacheClient* previous = Lumo::SetDataCacheClient(&client);
-    app.loadSurfaceImages = true;
     FontData& font = Load("CreateLayer A; LayerSetImage A 'glyphs.tga'; CreateLayer B; LayerSetImage B 'glyphs.tga';");
     Lumo::SetDataCacheClient(previous);
     ASSERT_TRUE(font.mInitialized) << (app.popups.empty() ? "" : app.popups[0]);

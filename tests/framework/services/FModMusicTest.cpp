@@ -13,6 +13,7 @@
 #include "support/FakePlatformRecorder.h"
 #include "support/PakArchiveWriter.h"
 #include "support/SoundFixtures.h"
+#include "support/SoundFolderTest.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -316,24 +317,7 @@ TEST_F(FModMusicTest, FailedJoinFreesEveryPart)
 }
 
 // Our own library from here: real files in the test's folder.
-class FModMusicFileTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        mSavedFolder = Plat::GetFileSystem().CurrentFolder();
-        temp.MakeFolder("work");
-        ASSERT_TRUE(Plat::GetFileSystem().SetCurrentFolder(temp.Join("work")));
-        Lumo::SetAppDataFolder(temp.Join("appdata"));
-    }
-    void TearDown() override
-    {
-        Lumo::SetAppDataFolder("");
-        Plat::GetFileSystem().SetCurrentFolder(mSavedFolder);
-    }
-
-    TempFolder temp;
-    std::string mSavedFolder;
-};
+using FModMusicFileTest = LumoTest::SoundFolderTest;
 
 TEST_F(FModMusicFileTest, SampleLeavesPlainCachedWavAndLoadsItNextRun)
 {

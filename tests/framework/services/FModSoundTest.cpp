@@ -1,14 +1,12 @@
 // The sound manager's FMOD side over a recording library: FSOUND started
 // and closed with the device, and ".mp3" sounds decoded by the library.
-#include "framework/services/AppDataFolder.h"
 #include "framework/services/DSoundManager.h"
 #include "framework/services/FModInstance.h"
-#include "platform/FileSystem.h"
 #include "platform/SoundBuffer.h"
 #include "support/DecoderFixtures.h"
 #include "support/FakeFModLibrary.h"
 #include "support/SoundFixtures.h"
-#include "support/TempFolder.h"
+#include "support/SoundFolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -23,39 +21,15 @@ using Calls = std::vector<std::string>;
 
 namespace {
 
-class FModSoundFolderTest : public testing::Test {
+class FModSoundFolderTest : public LumoTest::SoundFolderTest {
 protected:
-    void SetUp() override
-    {
-        mSavedFolder = Plat::GetFileSystem().CurrentFolder();
-        temp.MakeFolder("work");
-        ASSERT_TRUE(Plat::GetFileSystem().SetCurrentFolder(temp.Join("work")));
-        Lumo::SetAppDataFolder(temp.Join("appdata"));
-    }
-    void TearDown() override
-    {
-        Lumo::SetAppDataFolder("");
-        Plat::GetFileSystem().SetCurrentFolder(mSavedFolder);
-    }
-
     // The id's sample bytes; empty when the id holds nothing.
-    std::vector<uint8_t> Bytes(const DSoundManager& manager, unsigned id) const
+    static std::vector<uint8_t> Bytes(const DSoundManager& manager, unsigned id)
     {
-        Plat::SoundBuffer* buffer = manager.GetSourceBuffer(id);
-        if (buffer == nullptr)
-            return {};
-        void* part = nullptr;
-        uint32_t bytes = 0;
-        buffer->Lock(0, 0, &part, &bytes, nullptr, nullptr, Plat::kSoundLockEntireBuffer);
-        const uint8_t* first = static_cast<const uint8_t*>(part);
-        std::vector<uint8_t> out(first, first + bytes);
-        buffer->Unlock(part, bytes, nullptr, 0);
-        return out;
+        return BufferBytes(manager.GetSourceBuffer(id));
     }
 
-    TempFolder temp;
     LumoTest::OfflineSound sound;
-    std::string mSavedFolder;
 };
 
 class FModSoundTest : public FModSoundFolderTest {

@@ -2,15 +2,14 @@
 // cut-off files; Ogg Vorbis files made by the test's own encoder program;
 // the cached WAV's exact layout, its reuse and its rebuilding; sounds read
 // from a pak archive.
-#include "framework/services/AppDataFolder.h"
 #include "framework/services/DSoundManager.h"
 #include "framework/services/LastWriteTime.h"
 #include "framework/services/PakClient.h"
 #include "framework/services/PakInterface.h"
-#include "platform/FileSystem.h"
 #include "platform/SoundBuffer.h"
 #include "support/PakArchiveWriter.h"
 #include "support/SoundFixtures.h"
+#include "support/SoundFolderTest.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -61,22 +60,18 @@ uint16_t U16At(const std::string& bytes, size_t at)
     return uint16_t(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8);
 }
 
-class SoundLoadingTest : public testing::Test {
+class SoundLoadingTest : public LumoTest::SoundFolderTest {
 protected:
     void SetUp() override
     {
-        mSavedFolder = Plat::GetFileSystem().CurrentFolder();
-        temp.MakeFolder("work");
-        ASSERT_TRUE(Plat::GetFileSystem().SetCurrentFolder(temp.Join("work")));
-        Lumo::SetAppDataFolder(temp.Join("appdata"));
+        SoundFolderTest::SetUp();
         manager = std::make_unique<DSoundManager>(LumoTest::FakeWindow(), false);
         ASSERT_TRUE(manager->Initialized());
     }
     void TearDown() override
     {
         manager.reset();
-        Lumo::SetAppDataFolder("");
-        Plat::GetFileSystem().SetCurrentFolder(mSavedFolder);
+        SoundFolderTest::TearDown();
     }
 
     // What the id holds; empty when nothing.
@@ -91,13 +86,8 @@ protected:
         out.channels = format.channels;
         out.rate = format.samplesPerSec;
         out.bits = format.bitsPerSample;
-        void* part1 = nullptr;
-        uint32_t bytes1 = 0;
-        EXPECT_EQ(buffer->Lock(0, 0, &part1, &bytes1, nullptr, nullptr, Plat::kSoundLockEntireBuffer), 0);
-        const uint8_t* first = static_cast<const uint8_t*>(part1);
-        out.data.assign(first, first + bytes1);
-        buffer->Unlock(part1, bytes1, nullptr, 0);
-        EXPECT_EQ(manager->GetDataSize(id), bytes1);
+        out.data = BufferBytes(buffer);
+        EXPECT_EQ(manager->GetDataSize(id), out.data.size());
         return out;
     }
 
@@ -114,12 +104,8 @@ protected:
 
     std::string CachedFile(const std::string& relative) const { return temp.Read("appdata/cached/" + relative); }
 
-    TempFolder temp;
     LumoTest::OfflineSound sound;
     std::unique_ptr<DSoundManager> manager;
-
-private:
-    std::string mSavedFolder;
 };
 
 TEST_F(SoundLoadingTest, WaveFiles)
