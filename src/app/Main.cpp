@@ -14,6 +14,7 @@
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/Clock.h"
+#include "platform/WindowMessage.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -66,13 +67,13 @@ public:
     {
         mLastKey = keyCode;
         constexpr int kStep = 10;
-        if (keyCode == 0x25) // left
+        if (keyCode == Plat::kVkLeft)
             mMarkerX -= kStep;
-        else if (keyCode == 0x27) // right
+        else if (keyCode == Plat::kVkRight)
             mMarkerX += kStep;
-        else if (keyCode == 0x26) // up
+        else if (keyCode == Plat::kVkUp)
             mMarkerY -= kStep;
-        else if (keyCode == 0x28) // down
+        else if (keyCode == Plat::kVkDown)
             mMarkerY += kStep;
         mMarkerX = std::clamp(mMarkerX, 0, width - kMarkerSize);
         mMarkerY = std::clamp(mMarkerY, 0, height - kMarkerSize);
@@ -176,10 +177,10 @@ public:
             mPixelFont = std::make_unique<Lumo::ImageFont>(this, kPixelFontPath);
             mWidget.SetPixelFont(mPixelFont.get());
         }
-        if (widgetManager != nullptr)
+        if (widgetManager != nullptr) {
             widgetManager->AddWidget(&mWidget);
-        if (widgetManager != nullptr)
             widgetManager->SetFocus(&mWidget);
+        }
         // A blip at start and on each click; without a sound card (or away
         // from the data folder) there is no sound and nothing else changes.
         if (soundManager != nullptr && FileExists(std::string(kClickSound) + ".wav")) {

@@ -85,14 +85,24 @@ DecoderStream::~DecoderStream() = default;
 std::unique_ptr<DecoderStream> DecoderStream::Open(const uint8_t* data, size_t size, uint32_t outputRate,
                                                    std::string* error)
 {
+    // Bytes no stream plays are refused (the same way) without a copy.
     const AudioFormat format = DetectAudioFormat(data, size);
-    if (format == AudioFormat::Wav || format == AudioFormat::Ogg || format == AudioFormat::Mp3) {
-        std::vector<uint8_t> file(data, data + size);
-        if (format == AudioFormat::Wav)
-            return OpenWav(std::move(file), outputRate, error);
-        if (format == AudioFormat::Ogg)
-            return OpenOgg(std::move(file), outputRate, error);
+    if (format != AudioFormat::Wav && format != AudioFormat::Ogg && format != AudioFormat::Mp3)
+        return Open(std::vector<uint8_t>(), outputRate, error);
+    return Open(std::vector<uint8_t>(data, data + size), outputRate, error);
+}
+
+std::unique_ptr<DecoderStream> DecoderStream::Open(std::vector<uint8_t> file, uint32_t outputRate, std::string* error)
+{
+    switch (DetectAudioFormat(file.data(), file.size())) {
+    case AudioFormat::Wav:
+        return OpenWav(std::move(file), outputRate, error);
+    case AudioFormat::Ogg:
+        return OpenOgg(std::move(file), outputRate, error);
+    case AudioFormat::Mp3:
         return OpenMp3(std::move(file), outputRate, error);
+    default:
+        break;
     }
     if (error != nullptr)
         *error = "not a sound file format this decoder knows";

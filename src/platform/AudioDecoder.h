@@ -27,6 +27,10 @@ enum class AudioFormat {
 // a full probe, so Unknown bytes may still load as a module.
 AudioFormat DetectAudioFormat(const uint8_t* data, size_t size);
 
+// Sound files larger than this are refused before they are read whole: no
+// sound the program plays is near it, and a bad one must not exhaust memory.
+constexpr long kMaxSoundFileBytes = 256L * 1024 * 1024;
+
 // The PCM formats every player here takes: one or two channels, 8 or 16 bits,
 // 1000 to 192000 samples per second. The sound manager holds its own WAV and
 // AU readers to the same limits.
@@ -54,9 +58,11 @@ public:
     DecoderStream(const DecoderStream&) = delete;
     DecoderStream& operator=(const DecoderStream&) = delete;
 
-    // Takes its own copy of the bytes. Null (with `error` set) when the
-    // format is unknown or the decoder refuses the data.
+    // Takes its own copy of the bytes (or the block handed in). Null (with
+    // `error` set) when the format is unknown or the decoder refuses the data.
     static std::unique_ptr<DecoderStream> Open(const uint8_t* data, size_t size, uint32_t outputRate = kMixRate,
+                                               std::string* error = nullptr);
+    static std::unique_ptr<DecoderStream> Open(std::vector<uint8_t> file, uint32_t outputRate = kMixRate,
                                                std::string* error = nullptr);
     static std::unique_ptr<DecoderStream> OpenWav(std::vector<uint8_t> file, uint32_t outputRate = kMixRate,
                                                   std::string* error = nullptr);

@@ -135,6 +135,23 @@ bool ParseWav(const uint8_t* data, size_t size, WavLayout& layout, std::string* 
     return false;
 }
 
+// The file's samples, little-endian 16-bit or unsigned 8-bit, as host-order
+// signed 16-bit ones (two bytes each at `out`).
+void WavSamplesToPcm16(const uint8_t* in, size_t samples, uint16_t bits, uint8_t* out)
+{
+    if (bits == 16) {
+        for (size_t i = 0; i < samples; ++i) {
+            const int16_t sample = int16_t(ReadU16(in + 2 * i));
+            std::memcpy(out + 2 * i, &sample, 2);
+        }
+    } else {
+        for (size_t i = 0; i < samples; ++i) {
+            const int16_t sample = int16_t((int(in[i]) - 128) * 256);
+            std::memcpy(out + 2 * i, &sample, 2);
+        }
+    }
+}
+
 class WavStream : public DecoderStream {
 public:
     WavStream(std::vector<uint8_t> file, const WavLayout& layout, uint32_t outputRate)
@@ -149,14 +166,7 @@ protected:
         const size_t left = mLayout.dataBytes / frameBytes - mNext;
         const size_t count = std::min(frames, left);
         const uint8_t* in = mFile.data() + mLayout.dataOffset + mNext * frameBytes;
-        const size_t samples = count * mLayout.channels;
-        if (mLayout.bits == 16) {
-            for (size_t i = 0; i < samples; ++i)
-                out[i] = int16_t(ReadU16(in + 2 * i));
-        } else {
-            for (size_t i = 0; i < samples; ++i)
-                out[i] = int16_t((int(in[i]) - 128) * 256);
-        }
+        WavSamplesToPcm16(in, count * mLayout.channels, mLayout.bits, reinterpret_cast<uint8_t*>(out));
         mNext += count;
         return count;
     }
@@ -432,21 +442,9 @@ bool DecodeWav(const uint8_t* data, size_t size, PcmBlock& out, std::string* err
     out.channels = layout.channels;
     out.rate = layout.rate;
     out.bits = 16;
-    const uint8_t* in = data + layout.dataOffset;
-    if (layout.bits == 16) {
-        // Little-endian in the file, host order in the block (the same here).
-        out.bytes.resize(layout.dataBytes);
-        for (size_t i = 0; i + 1 < layout.dataBytes; i += 2) {
-            const int16_t sample = int16_t(ReadU16(in + i));
-            std::memcpy(out.bytes.data() + i, &sample, 2);
-        }
-    } else {
-        out.bytes.resize(layout.dataBytes * 2);
-        for (size_t i = 0; i < layout.dataBytes; ++i) {
-            const int16_t sample = int16_t((int(in[i]) - 128) * 256);
-            std::memcpy(out.bytes.data() + 2 * i, &sample, 2);
-        }
-    }
+    const size_t samples = layout.dataBytes / (layout.bits / 8);
+    out.bytes.resize(samples * 2);
+    WavSamplesToPcm16(data + layout.dataOffset, samples, layout.bits, out.bytes.data());
     return true;
 }
 

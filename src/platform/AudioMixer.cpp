@@ -144,26 +144,9 @@ VoiceId AudioMixer::CreateVoice(std::shared_ptr<const PcmBlock> block)
         (block->channels != 1 && block->channels != 2) || block->rate == 0 || block->Frames() == 0 ||
         block->Frames() > kMaxBlockFrames)
         return 0;
+    const uint32_t rate = block->rate;
     std::lock_guard<std::mutex> guard(mLock);
-    uint32_t slot;
-    if (!mFreeSlots.empty()) {
-        slot = mFreeSlots.back();
-        mFreeSlots.pop_back();
-    } else {
-        if (mVoices.size() >= kSlotMask)
-            return 0;
-        mVoices.emplace_back();
-        slot = uint32_t(mVoices.size() - 1);
-    }
-    Voice& voice = mVoices[slot];
-    const uint32_t generation = voice.generation;
-    voice = Voice();
-    voice.generation = generation;
-    voice.inUse = true;
-    voice.frequency = block->rate;
-    voice.step = StepFor(block->rate);
-    voice.block = std::move(block);
-    return (generation << kSlotBits) | (slot + 1);
+    return AddVoice(std::move(block), nullptr, rate, StepFor(rate));
 }
 
 VoiceId AudioMixer::CreateStreamVoice(AudioStream* stream)
@@ -171,6 +154,12 @@ VoiceId AudioMixer::CreateStreamVoice(AudioStream* stream)
     if (stream == nullptr)
         return 0;
     std::lock_guard<std::mutex> guard(mLock);
+    return AddVoice(nullptr, stream, mOutputRate, kOne);
+}
+
+VoiceId AudioMixer::AddVoice(std::shared_ptr<const PcmBlock> block, AudioStream* stream, uint32_t frequency,
+                             uint64_t step)
+{
     uint32_t slot;
     if (!mFreeSlots.empty()) {
         slot = mFreeSlots.back();
@@ -186,9 +175,10 @@ VoiceId AudioMixer::CreateStreamVoice(AudioStream* stream)
     voice = Voice();
     voice.generation = generation;
     voice.inUse = true;
+    voice.block = std::move(block);
     voice.stream = stream;
-    voice.frequency = mOutputRate;
-    voice.step = kOne;
+    voice.frequency = frequency;
+    voice.step = step;
     return (generation << kSlotBits) | (slot + 1);
 }
 

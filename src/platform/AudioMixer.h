@@ -129,6 +129,9 @@ private:
     Voice* Find(VoiceId voice);
     const Voice* Find(VoiceId voice) const;
     uint64_t StepFor(uint32_t frequency) const;
+    // A fresh voice in a free slot (or a new one), with the lock held; 0 when
+    // every slot is taken.
+    VoiceId AddVoice(std::shared_ptr<const PcmBlock> block, AudioStream* stream, uint32_t frequency, uint64_t step);
     void MixBlockVoice(Voice& voice, float* accum, size_t frames, float left, float right);
     void MixStreamVoice(Voice& voice, float* accum, size_t frames, float left, float right);
 

@@ -202,7 +202,8 @@ void DestroyChannel(Bass& bass, uint32_t handle)
 }
 
 // The bytes a load names: `length` at file + offset in memory, or the file's
-// from `offset` (`length` of them, or to its end when 0).
+// from `offset` (`length` of them, or to its end when 0). More than
+// kMaxSoundFileBytes from a file are refused.
 bool ReadSource(int memory, const void* file, uint32_t offset, uint32_t length, std::vector<uint8_t>& out)
 {
     out.clear();
@@ -230,11 +231,14 @@ bool ReadSource(int memory, const void* file, uint32_t offset, uint32_t length, 
     if (ok) {
         const uint64_t available = uint64_t(size) - offset;
         const uint64_t wanted = length == 0 ? available : std::min<uint64_t>(length, available);
-        out.resize(size_t(wanted));
-        ok = wanted == 0 || std::fread(out.data(), 1, out.size(), in) == out.size();
+        ok = wanted > 0 && wanted <= uint64_t(kMaxSoundFileBytes);
+        if (ok) {
+            out.resize(size_t(wanted));
+            ok = std::fread(out.data(), 1, out.size(), in) == out.size();
+        }
     }
     std::fclose(in);
-    if (!ok || out.empty()) {
+    if (!ok) {
         out.clear();
         tError = kBassErrorFileForm;
         return false;
@@ -271,7 +275,7 @@ uint32_t LoadChannel(Kind kind, int memory, const void* file, uint32_t offset, u
             channel.module->SetRamping((flags & kBassMusicRamp) != 0);
         source = channel.module.get();
     } else {
-        channel.stream = DecoderStream::Open(bytes.data(), bytes.size(), bass.Mixer().OutputRate());
+        channel.stream = DecoderStream::Open(std::move(bytes), bass.Mixer().OutputRate());
         source = channel.stream.get();
     }
     if (source == nullptr)

@@ -3,18 +3,16 @@
 // so that a library missing one can be told apart (and tested).
 #pragma once
 
+#include "platform/AudioLibraryExports.h"
+
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace Plat {
 
 class Window;
 
-// The generic shape functions are stored under; each is cast back to its
-// own shape by the caller that fetched it by name.
-using BassProc = void (*)();
+using BassProc = AudioLibraryExports::Proc;
 
 using BASS_GetVersion_t = uint32_t (*)();
 using BASS_Init_Old_t = int (*)(int device, uint32_t frequency, uint32_t flags, Window* window);
@@ -113,18 +111,9 @@ constexpr uint32_t kBassActiveStopped = 0;
 constexpr uint32_t kBassActivePlaying = 1;
 constexpr uint32_t kBassActivePaused = 3;
 
-class BassLibrary {
+class BassLibrary : public AudioLibraryExports {
 public:
-    BassLibrary() = default;
-    explicit BassLibrary(std::vector<std::pair<std::string, BassProc>> functions);
-
-    void Add(const std::string& name, BassProc function);
-    void Remove(const std::string& name);
-    // Null when the library has no function of that name.
-    BassProc Find(const std::string& name) const;
-
-private:
-    std::vector<std::pair<std::string, BassProc>> mFunctions;
+    using AudioLibraryExports::AudioLibraryExports;
 };
 
 // Opens the library at the path: the installed one when a test installed

@@ -18,8 +18,6 @@ namespace Plat {
 
 namespace {
 
-// Files larger than this are not sounds we play.
-constexpr long kMaxFileBytes = 256L * 1024 * 1024;
 constexpr int kMaxChannels = 1024;
 constexpr int kFullSampleVolume = 255;
 constexpr int kFullSongVolume = 256;
@@ -48,13 +46,13 @@ struct ModuleData {
 };
 
 // The whole of an open file: its size from a seek to the end, then one read
-// from the start. Sounds larger than kMaxFileBytes are refused.
+// from the start. Sounds larger than kMaxSoundFileBytes are refused.
 template <typename SeekFn, typename TellFn, typename ReadFn>
 bool ReadWhole(SeekFn seekTo, TellFn tellAt, ReadFn readInto, std::vector<uint8_t>& bytes)
 {
     bool ok = seekTo(0, SEEK_END);
     const long size = ok ? tellAt() : -1;
-    ok = ok && size > 0 && size <= kMaxFileBytes && seekTo(0, SEEK_SET);
+    ok = ok && size > 0 && size <= kMaxSoundFileBytes && seekTo(0, SEEK_SET);
     if (ok) {
         bytes.resize(size_t(size));
         ok = readInto(bytes.data(), bytes.size());
@@ -519,7 +517,7 @@ FSoundStream* StreamOpenFile(const char* name, unsigned mode, int /*length*/)
     if (!s.ReadFile(name, bytes))
         return nullptr;
     StreamData stream;
-    stream.decoder = DecoderStream::Open(bytes.data(), bytes.size(), kMixRate);
+    stream.decoder = DecoderStream::Open(std::move(bytes), kMixRate);
     if (stream.decoder == nullptr)
         return nullptr;
     stream.decoder->SetLooping((mode & kFSoundLoopNormal) != 0);

@@ -44,34 +44,6 @@ const FModExport kFModExports[kFModExportCount] = {
 const FModExport kFModFreeSongExport = {"FMUSIC_FreeSong", "_FMUSIC_FreeSong@4"};
 const FModExport kFModFileCallbacksExport = {"FSOUND_File_SetCallbacks", "_FSOUND_File_SetCallbacks@20"};
 
-FModLibrary::FModLibrary(std::vector<std::pair<std::string, FModProc>> functions) : mFunctions(std::move(functions))
-{
-}
-
-void FModLibrary::Add(const std::string& name, FModProc function)
-{
-    Remove(name);
-    mFunctions.emplace_back(name, function);
-}
-
-void FModLibrary::Remove(const std::string& name)
-{
-    for (size_t i = 0; i < mFunctions.size(); ++i) {
-        if (mFunctions[i].first == name) {
-            mFunctions.erase(mFunctions.begin() + long(i));
-            return;
-        }
-    }
-}
-
-FModProc FModLibrary::Find(const std::string& name) const
-{
-    for (const auto& entry : mFunctions)
-        if (entry.first == name)
-            return entry.second;
-    return nullptr;
-}
-
 const FModLibrary* LoadFModLibrary(const std::string& /*path*/)
 {
     if (gOverride.active)

@@ -3,11 +3,11 @@
 // fetch each function by name, so a library missing one can be told apart.
 #pragma once
 
+#include "platform/AudioLibraryExports.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace Plat {
 
@@ -18,9 +18,7 @@ struct FSoundSample;
 struct FSoundStream;
 struct FMusicModule;
 
-// The generic shape functions are stored under; each is cast back to its
-// own shape by the caller that fetched it by name.
-using FModProc = void (*)();
+using FModProc = AudioLibraryExports::Proc;
 
 using FSOUND_SetBufferSize_t = int (*)(int milliseconds);
 using FSOUND_SetHWND_t = int (*)(Window* window);
@@ -98,18 +96,10 @@ extern const FModExport kFModExports[kFModExportCount];
 extern const FModExport kFModFreeSongExport;
 extern const FModExport kFModFileCallbacksExport;
 
-class FModLibrary {
+// Functions are found by their decorated names.
+class FModLibrary : public AudioLibraryExports {
 public:
-    FModLibrary() = default;
-    explicit FModLibrary(std::vector<std::pair<std::string, FModProc>> functions);
-
-    void Add(const std::string& name, FModProc function);
-    void Remove(const std::string& name);
-    // Null when the library has no function of that (decorated) name.
-    FModProc Find(const std::string& name) const;
-
-private:
-    std::vector<std::pair<std::string, FModProc>> mFunctions;
+    using AudioLibraryExports::AudioLibraryExports;
 };
 
 // Opens the library at the path: the installed one when a test installed

@@ -154,7 +154,8 @@ bool FileSettingsStore::CreateKey(const std::string& keyPath)
     const std::string path = NormaliseKeyPath(keyPath);
     if (tree.count(ToLower(path)) != 0)
         return true;
-    if (mReadOnly)
+    // A longer path would be written but refused when read back.
+    if (mReadOnly || path.size() > kSettingsMaxNameLength)
         return false;
     AddKey(tree, path);
     return Write(tree);

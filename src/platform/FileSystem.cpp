@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/AtomicFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -78,7 +80,7 @@ bool HasWildcard(const std::string& text)
 
 bool CopyContents(int from, int to)
 {
-    char buffer[65536];
+    uint8_t buffer[65536];
     for (;;) {
         const ssize_t got = read(from, buffer, sizeof buffer);
         if (got == 0)
@@ -88,16 +90,8 @@ bool CopyContents(int from, int to)
                 continue;
             return false;
         }
-        ssize_t done = 0;
-        while (done < got) {
-            const ssize_t put = write(to, buffer + done, size_t(got - done));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            done += put;
-        }
+        if (!WriteAllBytes(to, buffer, size_t(got)))
+            return false;
     }
 }
 
@@ -321,16 +315,26 @@ bool FileSystem::CopyFile(const std::string& from, const std::string& to, bool f
         close(in);
         return false;
     }
+    // A replacing copy goes to a temporary name beside the target and is
+    // renamed over it, so a failed copy leaves the old file whole.
+    const std::string written = failIfExists ? target : target + ".copy" + std::to_string(getpid());
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
-    const int out = open(target.c_str(), flags, st.st_mode & 0777);
+    const int out = open(written.c_str(), flags, st.st_mode & 0777);
     if (out < 0) {
         close(in);
         return false;
     }
     const bool copied = CopyContents(in, out);
+    struct stat outStat {};
+    const bool regular = fstat(out, &outStat) == 0 && S_ISREG(outStat.st_mode);
     close(in);
     const bool closed = close(out) == 0;
-    return copied && closed;
+    if (copied && closed && (failIfExists || rename(written.c_str(), target.c_str()) == 0))
+        return true;
+    // A half copy would later pass for the whole file.
+    if (regular)
+        unlink(written.c_str());
+    return false;
 }
 
 bool FileSystem::AllowEveryone(const std::string& path)

@@ -72,6 +72,10 @@ constexpr uintptr_t kSizeMaximized = 2;
 
 // kWmSysCommand wParam (the low 4 bits are the desktop's own).
 constexpr uintptr_t kScCommandMask = 0xFFF0;
+constexpr uintptr_t kScNextWindow = 0xF040;
+constexpr uintptr_t kScPrevWindow = 0xF050;
+constexpr uintptr_t kScClose = 0xF060;
+constexpr uintptr_t kScScreenSave = 0xF140;
 constexpr uintptr_t kScMonitorPower = 0xF170;
 
 // kWmPowerBroadcast: the queries a program may refuse, and the refusal.

@@ -263,6 +263,8 @@ TEST(FileSystemTest, CopyFile)
     EXPECT_TRUE(fileSystem.CopyFile(tmp.Join("from.txt"), tmp.Join("to.txt"), false));
     EXPECT_EQ(tmp.Read("To.txt"), "from");
     EXPECT_FALSE(tmp.Exists("to.txt")) << "the existing name is reused";
+    Plat::FindData found;
+    EXPECT_EQ(fileSystem.FindFirst(tmp.Join("*.copy*"), found), nullptr) << "the replacing copy's temporary is gone";
 
     EXPECT_TRUE(fileSystem.CopyFile(tmp.Join("From.txt"), tmp.Join("folder\\Copy.txt"), true));
     EXPECT_EQ(tmp.Read("Folder/Copy.txt"), "from");

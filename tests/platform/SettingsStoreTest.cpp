@@ -267,6 +267,10 @@ TEST(SettingsStoreTest, ReadOnlyStoresAndLimitsRefuseChanges)
     EXPECT_FALSE(store.SetValue("", "Big", Plat::kSettingsBinary, big.data(), big.size()));
     EXPECT_TRUE(store.SetValue("", "Big", Plat::kSettingsBinary, big.data(), big.size() - 1));
     EXPECT_FALSE(store.SetValue("", std::string(Plat::kSettingsMaxNameLength + 1, 'n'), 4, big.data(), 4));
+    // A key path too long to be read back would make the whole file unreadable.
+    EXPECT_FALSE(store.CreateKey(std::string(Plat::kSettingsMaxNameLength + 1, 'k')));
+    EXPECT_TRUE(store.HasKey(""));
+    EXPECT_FALSE(store.LastReadWasCorrupt());
     EXPECT_FALSE(store.SetValue("", "Null", Plat::kSettingsBinary, nullptr, 4));
     EXPECT_TRUE(store.SetValue("", "Null", Plat::kSettingsBinary, nullptr, 0));
     uint32_t type = 0;

@@ -117,8 +117,6 @@ void ResetScrErrorLog()
 } // namespace detail
 
 LumoAppBase::LumoAppBase()
-    : ddInterface(nullptr), sharedImagesDirty(false), writeToDataCache(true), mVideoStarted(false),
-      mAudioStarted(false)
 {
     gLumoAppBase = this;
 
@@ -127,102 +125,14 @@ LumoAppBase::LumoAppBase()
     // touches no device), the idle-time query needs nothing.
     ImageLib::LoadJ2KCodec();
 
-    mutex.reset();
-    notifyMessage = 0;
-    singleInstance = true;
-
     productVersion = GetProductVersion(Plat::ExecutablePath());
     // The working folder stands in for the folder of the executable: the
     // program runs where its data is.
     programDir = RemoveTrailingSlash(Plat::GetFileSystem().CurrentFolder());
 
-    noFlip = false;
-    allowFlip = true;
     loadingStartTime = Now();
-    productName = "Product";
-    title = "LumoApp";
-
-    randSeed = 0;
-    timingHoldMs = 0;
-    preferredX = -1;
-    preferredY = -1;
-    width = 640;
-    height = 480;
-    musicVolume = 0.85;
-    sfxVolume = 0.85;
-    savedMusicVolume = 0.0;
-    savedSfxVolume = 0.0;
-    noSound = false;
-    useFMod = false;
-    cmdLineParsed = false;
-    widgetManager = nullptr;
-    crashed = false;
-    shutdown = false;
-    loopExit = false;
-    windowed = true;
-    physicallyWindowed = true;
-    forceFullscreen = false;
-    fullScreenFailed = false;
-    initialized = false;
-    mainWindow = nullptr;
-    invisWindow = nullptr;
-    isScreenSaver = false;
-    registryRead = false;
-    musicInterface = nullptr;
-    urlOpenPending = false;
-    shutdownOnUrlOpen = false;
-    displayChangeTime = 0;
-    muteCount = 0;
-    autoMuteCount = 0;
-    autoMuteOnLostFocus = true;
-    frameTime = 10;
-    isDrawing = false;
-    updateMultiplier = 1.0;
-    cursorKind = 0;
-    soundManager = nullptr;
-    handCursor = nullptr;
-    draggingCursor = nullptr;
-    mouseIn = false;
-    active = true;
-    minimized = false;
-    hasFocus = true;
-    windowDisabled = false;
     lastDrawTime = Now();
     drawTimeStamp = lastDrawTime;
-    drawCount = 0;
-    redrawCount = 0;
-    autoStartLoadingThread = true;
-    loadingThreadStarted = false;
-    loadingThreadCompleted = false;
-    loadingCompletedHandled = false;
-    yieldMainThread = false;
-    shutdownRequested = false;
-    cursorThreadRunning = false;
-    customCursors = false;
-    lastShutdownWasGraceful = true;
-    recordingDemo = false;
-    playingDemo = false;
-    demoMouseX = 0;
-    demoMouseY = 0;
-    demoBitsPending = true;
-    allowMaximize = false;
-    refreshRate = 100;
-    smoothUpdates = false;
-    vsyncBroken = false;
-    waitForVSync = false;
-    sleepPacing = true;
-    is3DSwitchedThisRun = false;
-    ignoreStored3D = false;
-    stored3DTaken = false;
-    centerScreen = true;
-    screenRect = TRect<int>(0, 0, 0, 0);
-    aspectCorrection = false;
-    windowAspect.Set(4, 3);
-    updateCount = 0;
-    demoNextUpdate = 0;
-    demoShortForm = false;
-    demoCommand = 0;
-    demoTotalUpdates = 0;
 
     for (int i = 0; i < 512; ++i) {
         AddClampTable[i] = static_cast<uint8_t>(i < 256 ? i : 255);
@@ -238,13 +148,10 @@ LumoAppBase::LumoAppBase()
     SetString("NEW_VERSION_BODY",
               u"There is an update available for this product.  Would you like to visit the web site to download it?");
 
-    demoPrefix = "lumoapp";
     demoFileName = demoPrefix + ".dmo";
 
-    // No tablet test: flipping stays allowed.
     widgetManager = new WidgetManager(this);
     resourceManager = new ResourceManager(this);
-    isTabletPC = false;
 
     gCrashApp = this;
 }

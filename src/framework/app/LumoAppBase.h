@@ -419,115 +419,115 @@ public:
     uint8_t AddClampTable[512];
 
     CriticalSection critSect;
-    DDInterface* ddInterface; // owned; null until the display is made
+    DDInterface* ddInterface = nullptr; // owned; null until the display is made
     std::set<MemoryImage*> memoryImageSet;
     std::map<std::pair<std::string, std::string>, SharedImage> sharedImageMap; // owns the images
-    bool sharedImagesDirty;  // some shared image lost its last reference
-    bool writeToDataCache;   // newly loaded images go to the data cache
+    bool sharedImagesDirty = false; // some shared image lost its last reference
+    bool writeToDataCache = true; // newly loaded images go to the data cache
     std::map<std::string, std::u16string> stringTable;
     std::map<std::string, bool> booleanTable;
     std::map<std::string, int> integerTable;
     std::map<std::string, double> doubleTable;
     std::map<std::string, std::vector<std::u16string>> stringVectorTable;
 
-    // Identity, settings and state; defaults are the constructor's. Flags
-    // that other threads read or set are atomics.
-    uint32_t randSeed;
+    // Identity, settings and state. Flags that other threads read or set
+    // are atomics.
+    uint32_t randSeed = 0;
     std::string companyName;
     std::string fullCompanyName; // folder level of the user-data folder
-    std::string productName;     // base of the notify and lock names
-    std::string title;
+    std::string productName = "Product"; // base of the notify and lock names
+    std::string title = "LumoApp";
     std::string registryKey;
     std::string programDir; // folder of the executable; the working folder after Init
-    int timingHoldMs;
-    int preferredX;
-    int preferredY;
-    int width;
-    int height;
-    double musicVolume;
-    double sfxVolume;
-    double savedMusicVolume; // the player's volumes while a demo plays
-    double savedSfxVolume;
-    bool noSound;
-    bool useFMod;
-    bool cmdLineParsed; // Init does not parse the command line when set
+    int timingHoldMs = 0;
+    int preferredX = -1;
+    int preferredY = -1;
+    int width = 640;
+    int height = 480;
+    double musicVolume = 0.85;
+    double sfxVolume = 0.85;
+    double savedMusicVolume = 0.0; // the player's volumes while a demo plays
+    double savedSfxVolume = 0.0;
+    bool noSound = false;
+    bool useFMod = false;
+    bool cmdLineParsed = false; // Init does not parse the command line when set
     std::unique_ptr<Plat::InstanceLock> mutex; // held while this is the single instance
-    bool singleInstance;
-    uint32_t notifyMessage;
-    WidgetManager* widgetManager; // owned; made with the widget manager
+    bool singleInstance = true;
+    uint32_t notifyMessage = 0;
+    WidgetManager* widgetManager = nullptr; // owned; made with the widget manager
     std::map<int, Dialog*> dialogMap; // owns the dialogs
     std::thread::id primaryThreadId; // the thread that ran Init
-    bool crashed;
-    std::atomic<bool> shutdown;
-    std::atomic<bool> loopExit;
-    bool windowed;
-    bool physicallyWindowed;
-    bool forceFullscreen;
-    bool fullScreenFailed;
-    bool initialized;
+    bool crashed = false;
+    std::atomic<bool> shutdown{false};
+    std::atomic<bool> loopExit{false};
+    bool windowed = true;
+    bool physicallyWindowed = true;
+    bool forceFullscreen = false;
+    bool fullScreenFailed = false;
+    bool initialized = false;
     uint32_t loadingStartTime;
-    Plat::Window* mainWindow;
-    Plat::Window* invisWindow; // the Linux side needs no invisible window: stays null
-    bool isScreenSaver;
-    bool noFlip;
-    bool allowFlip;
-    bool isTabletPC;
-    bool registryRead;
-    MusicInterface* musicInterface; // owned
+    Plat::Window* mainWindow = nullptr;
+    Plat::Window* invisWindow = nullptr; // the Linux side needs no invisible window: stays null
+    bool isScreenSaver = false;
+    bool noFlip = false;
+    bool allowFlip = true;
+    bool isTabletPC = false; // no tablet test: flipping stays allowed
+    bool registryRead = false;
+    MusicInterface* musicInterface = nullptr; // owned
     std::string productVersion;
-    bool urlOpenPending;
-    bool shutdownOnUrlOpen;
+    bool urlOpenPending = false;
+    bool shutdownOnUrlOpen = false;
     std::string lastUrl;
-    uint32_t displayChangeTime;
-    int muteCount;
-    int autoMuteCount;
-    bool autoMuteOnLostFocus;
-    int frameTime;
-    bool isDrawing;
-    double updateMultiplier;
-    int cursorKind;
-    SoundManager* soundManager; // owned
-    Plat::Cursor* handCursor;
-    Plat::Cursor* draggingCursor;
-    bool mouseIn;
-    bool active;
-    bool minimized;
-    bool hasFocus;
-    bool windowDisabled;
+    uint32_t displayChangeTime = 0;
+    int muteCount = 0;
+    int autoMuteCount = 0;
+    bool autoMuteOnLostFocus = true;
+    int frameTime = 10;
+    bool isDrawing = false;
+    double updateMultiplier = 1.0;
+    int cursorKind = 0;
+    SoundManager* soundManager = nullptr; // owned
+    Plat::Cursor* handCursor = nullptr;
+    Plat::Cursor* draggingCursor = nullptr;
+    bool mouseIn = false;
+    bool active = true;
+    bool minimized = false;
+    bool hasFocus = true;
+    bool windowDisabled = false;
     uint32_t lastDrawTime;
     std::atomic<uint32_t> drawTimeStamp;
-    std::atomic<int> drawCount;
-    int redrawCount;
-    bool autoStartLoadingThread;
-    std::atomic<bool> loadingThreadStarted;
-    std::atomic<bool> loadingThreadCompleted;
-    std::atomic<bool> loadingCompletedHandled;
-    std::atomic<bool> yieldMainThread;
-    std::atomic<bool> shutdownRequested;
-    std::atomic<bool> cursorThreadRunning;
-    bool customCursors;
-    bool lastShutdownWasGraceful;
-    bool recordingDemo;
-    bool playingDemo;
-    std::string demoPrefix;
+    std::atomic<int> drawCount{0};
+    int redrawCount = 0;
+    bool autoStartLoadingThread = true;
+    std::atomic<bool> loadingThreadStarted{false};
+    std::atomic<bool> loadingThreadCompleted{false};
+    std::atomic<bool> loadingCompletedHandled{false};
+    std::atomic<bool> yieldMainThread{false};
+    std::atomic<bool> shutdownRequested{false};
+    std::atomic<bool> cursorThreadRunning{false};
+    bool customCursors = false;
+    bool lastShutdownWasGraceful = true;
+    bool recordingDemo = false;
+    bool playingDemo = false;
+    std::string demoPrefix = "lumoapp";
     std::string demoFileName;
     Buffer demoBuffer;
-    std::atomic<int> demoMouseX;
-    std::atomic<int> demoMouseY;
-    bool demoBitsPending;
-    bool allowMaximize;
-    int refreshRate;
-    bool smoothUpdates;
-    bool vsyncBroken;
-    bool waitForVSync;
-    bool sleepPacing;
-    bool is3DSwitchedThisRun;
-    bool ignoreStored3D;
-    bool stored3DTaken;
-    bool centerScreen;
+    std::atomic<int> demoMouseX{0};
+    std::atomic<int> demoMouseY{0};
+    bool demoBitsPending = true;
+    bool allowMaximize = false;
+    int refreshRate = 100;
+    bool smoothUpdates = false;
+    bool vsyncBroken = false;
+    bool waitForVSync = false;
+    bool sleepPacing = true;
+    bool is3DSwitchedThisRun = false;
+    bool ignoreStored3D = false;
+    bool stored3DTaken = false;
+    bool centerScreen = true;
     TRect<int> screenRect;
-    bool aspectCorrection;
-    Ratio windowAspect;
+    bool aspectCorrection = false;
+    Ratio windowAspect{4, 3};
     // Display set-up options that the display object reads at each start.
     int colorDepth = 16;          // bits per pixel of a full-screen mode
     bool stretchToAspect = false; // full screen, 3-D: the draw surface takes the desktop's shape
@@ -539,11 +539,11 @@ public:
     ResourceManager* resourceManager; // owned; made with the resource manager
 
     // Demo playback state used by start-up.
-    int updateCount;       // updates run so far
-    int32_t demoNextUpdate; // update of the record whose header was read last
-    bool demoShortForm;
-    int32_t demoCommand;
-    int32_t demoTotalUpdates;
+    int updateCount = 0; // updates run so far
+    int32_t demoNextUpdate = 0; // update of the record whose header was read last
+    bool demoShortForm = false;
+    int32_t demoCommand = 0;
+    int32_t demoTotalUpdates = 0;
     bool demoClosing = false; // the window closed during playback: no record is consumed any more
     bool demoLoadingCompleted = false; // playback: the loading-completed record was replayed
     std::vector<DemoMarker> demoMarkers;
@@ -621,8 +621,8 @@ private:
     static void JoinThread(std::thread& thread);
 
     NativeDisplay mDefaultDisplay;
-    bool mVideoStarted; // Init started the video side; the destructor stops it
-    bool mAudioStarted;
+    bool mVideoStarted = false; // Init started the video side; the destructor stops it
+    bool mAudioStarted = false;
     std::thread mLoadingThread;
     std::thread mCursorThread;
 };

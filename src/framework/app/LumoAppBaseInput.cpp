@@ -23,12 +23,6 @@ bool gScreenSaverIdle = false;
 
 namespace {
 
-// System commands (wParam of kWmSysCommand, low four bits masked off).
-constexpr uintptr_t kScNextWindow = 0xF040;
-constexpr uintptr_t kScPrevWindow = 0xF050;
-constexpr uintptr_t kScClose = 0xF060;
-constexpr uintptr_t kScScreenSave = 0xF140;
-
 // Mouse moves to distinct positions that end the screen saver.
 constexpr int kMovesToEnd = 4;
 // After a request to power the monitor down, moves and activation changes
@@ -344,8 +338,8 @@ bool LumoAppBase::ScreenSaverFilter(Plat::Window* window, uint32_t message, uint
         return false;
     case Plat::kWmSysCommand: {
         const uintptr_t command = wParam & Plat::kScCommandMask;
-        if (command == kScScreenSave || command == kScClose || command == kScNextWindow ||
-            command == kScPrevWindow) {
+        if (command == Plat::kScScreenSave || command == Plat::kScClose || command == Plat::kScNextWindow ||
+            command == Plat::kScPrevWindow) {
             result = 0;
             return true;
         }

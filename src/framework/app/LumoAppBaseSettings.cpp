@@ -40,6 +40,14 @@ void DemoTakeRecord(LumoAppBase& app)
     app.demoBitsPending = true;
 }
 
+// Playback: whether the stream still holds `size` whole bytes after the
+// read position (a corrupt size must not run a read loop past the end).
+bool DemoHoldsBytes(const Buffer& stream, uint32_t size)
+{
+    const int64_t bitsLeft = static_cast<int64_t>(stream.GetDataLen()) * 8 - stream.GetReadPos();
+    return static_cast<int64_t>(size) * 8 <= bitsLeft;
+}
+
 // Recording: the header of a long-form record.
 void DemoBeginRecord(LumoAppBase& app, int command)
 {
@@ -116,16 +124,18 @@ bool LumoAppBase::RegistryRead(const std::string& valueName, uint32_t& valueType
             return false;
         const uint32_t type = static_cast<uint32_t>(demoBuffer.ReadLong());
         const uint32_t size = static_cast<uint32_t>(demoBuffer.ReadLong());
+        // A record cut short by the end of the demo is no answer.
+        if (!DemoHoldsBytes(demoBuffer, size))
+            return false;
         // The whole record is consumed; one larger than the buffer (only
         // possible when the caller's buffer shrank) is refused, as the live
         // query refuses it.
-        uint32_t taken = 0;
-        for (; taken < size && !demoBuffer.AtEnd(); ++taken) {
+        for (uint32_t taken = 0; taken < size; ++taken) {
             const uint8_t byte = demoBuffer.ReadByte();
             if (taken < capacity)
                 data[taken] = byte;
         }
-        if (taken < size || size > capacity)
+        if (size > capacity)
             return false;
         valueType = type;
         length = size;
@@ -267,8 +277,11 @@ bool LumoAppBase::ReadBufferFromFile(const std::string& fileName, Buffer& buffer
         if (demoBuffer.ReadNumBits(1, false) == 0)
             return false;
         const uint32_t size = static_cast<uint32_t>(demoBuffer.ReadLong());
+        // A record cut short by the end of the demo holds no whole file.
+        if (!DemoHoldsBytes(demoBuffer, size))
+            return false;
         buffer.Clear();
-        for (uint32_t i = 0; i < size && !demoBuffer.AtEnd(); ++i)
+        for (uint32_t i = 0; i < size; ++i)
             buffer.WriteByte(demoBuffer.ReadByte());
         return true;
     }

@@ -339,79 +339,35 @@ bool DDImage::WriteBitsToSurface()
     return true;
 }
 
-namespace {
-
-// The common 32-bit layout converts by masking alone.
-bool IsPlain888(const DisplayChannels& c)
-{
-    return c.redMask == 0xFF0000 && c.greenMask == 0xFF00 && c.blueMask == 0xFF;
-}
-
-} // namespace
-
 void DDImage::ReadSurfaceArea(const TRect<int>& area)
 {
-    const uint32_t bitCount = mLockedSurfaceDesc.pixelFormat.bitCount;
-    if (area.mWidth <= 0 || area.mHeight <= 0 || (bitCount != 16 && bitCount != 32)) {
+    if (area.mWidth <= 0 || area.mHeight <= 0) {
         return;
     }
     const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
-    const bool plain = bitCount == 32 && IsPlain888(channels);
-    const int pitch = mLockedSurfaceDesc.pitch;
     const uint8_t* surfaceBits = static_cast<const uint8_t*>(mLockedSurfaceDesc.surface);
-    const int width = area.mWidth;
+    const size_t bytesPerPixel = mLockedSurfaceDesc.pixelFormat.bitCount / 8;
     for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
-        const uint8_t* rowStart = surfaceBits + static_cast<ptrdiff_t>(y) * pitch;
+        const uint8_t* row = surfaceBits + static_cast<ptrdiff_t>(y) * mLockedSurfaceDesc.pitch +
+                             static_cast<size_t>(area.mX) * bytesPerPixel;
         uint32_t* out = mBits.get() + static_cast<size_t>(y) * static_cast<size_t>(mWidth) + area.mX;
-        if (bitCount == 16) {
-            const uint16_t* row = reinterpret_cast<const uint16_t*>(rowStart) + area.mX;
-            for (int x = 0; x < width; ++x) {
-                out[x] = DisplayToArgb(row[x], channels);
-            }
-        } else if (plain) {
-            const uint32_t* row = reinterpret_cast<const uint32_t*>(rowStart) + area.mX;
-            for (int x = 0; x < width; ++x) {
-                out[x] = 0xFF000000u | (row[x] & 0xFFFFFFu);
-            }
-        } else {
-            const uint32_t* row = reinterpret_cast<const uint32_t*>(rowStart) + area.mX;
-            for (int x = 0; x < width; ++x) {
-                out[x] = DisplayToArgb(row[x], channels);
-            }
-        }
+        DisplayRowToArgb(row, mLockedSurfaceDesc.pixelFormat.bitCount, channels, out, area.mWidth);
     }
 }
 
 void DDImage::WriteSurfaceArea(const TRect<int>& area)
 {
-    const uint32_t bitCount = mLockedSurfaceDesc.pixelFormat.bitCount;
-    if (area.mWidth <= 0 || area.mHeight <= 0 || (bitCount != 16 && bitCount != 32)) {
+    if (area.mWidth <= 0 || area.mHeight <= 0) {
         return;
     }
     const DisplayChannels channels = ChannelsOf(mLockedSurfaceDesc);
-    const bool plain = bitCount == 32 && IsPlain888(channels);
-    const int pitch = mLockedSurfaceDesc.pitch;
     uint8_t* surfaceBits = static_cast<uint8_t*>(mLockedSurfaceDesc.surface);
-    const int width = area.mWidth;
+    const size_t bytesPerPixel = mLockedSurfaceDesc.pixelFormat.bitCount / 8;
     for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
+        uint8_t* row = surfaceBits + static_cast<ptrdiff_t>(y) * mLockedSurfaceDesc.pitch +
+                       static_cast<size_t>(area.mX) * bytesPerPixel;
         const uint32_t* in = mBits.get() + static_cast<size_t>(y) * static_cast<size_t>(mWidth) + area.mX;
-        uint8_t* rowStart = surfaceBits + static_cast<ptrdiff_t>(y) * pitch;
-        if (bitCount == 16) {
-            uint16_t* row = reinterpret_cast<uint16_t*>(rowStart) + area.mX;
-            for (int x = 0; x < width; ++x) {
-                row[x] = static_cast<uint16_t>(ArgbToDisplay(in[x], channels));
-            }
-        } else if (plain) {
-            uint32_t* row = reinterpret_cast<uint32_t*>(rowStart) + area.mX;
-            for (int x = 0; x < width; ++x) {
-                row[x] = in[x] & 0xFFFFFFu;
-            }
-        } else {
-            uint32_t* row = reinterpret_cast<uint32_t*>(rowStart) + area.mX;
-            for (int x = 0; x < width; ++x) {
-                row[x] = ArgbToDisplay(in[x], channels);
-            }
-        }
+        ArgbRowToDisplay(in, mLockedSurfaceDesc.pixelFormat.bitCount, channels, row, area.mWidth);
     }
 }
 
@@ -606,6 +562,35 @@ TRect<int> RotatedReach(float x, float y, const TRect<int>& srcRect, const TRect
     return BoxReach(bounds.mX, bounds.mY, bounds.mX + bounds.mWidth, bounds.mY + bounds.mHeight, 1, width, height);
 }
 
+// The bounding box of the vertices a rasterizing body draws between.
+class VertexBox {
+public:
+    // A position the body computes in single precision.
+    void Add(float x, float y)
+    {
+        mFinite = mFinite && std::isfinite(x) && std::isfinite(y);
+        mMinX = std::min(mMinX, static_cast<double>(x));
+        mMaxX = std::max(mMaxX, static_cast<double>(x));
+        mMinY = std::min(mMinY, static_cast<double>(y));
+        mMaxY = std::max(mMaxY, static_cast<double>(y));
+    }
+
+    // Within two pixels of the box and one of the clip rectangle; the whole
+    // clip area once a vertex is not a number. At least one vertex added.
+    TRect<int> Reach(const TRect<int>& clipRect, int width, int height) const
+    {
+        const double minX = mFinite ? mMinX : NAN; // BoxReach then gives the whole image
+        return BoxReach(minX, mMinY, mMaxX, mMaxY, 2, width, height).Intersection(ClipReach(clipRect, width, height));
+    }
+
+private:
+    double mMinX = INFINITY;
+    double mMinY = INFINITY;
+    double mMaxX = -INFINITY;
+    double mMaxY = -INFINITY;
+    bool mFinite = true;
+};
+
 } // namespace
 
 template <typename Body>
@@ -790,25 +775,12 @@ void DDImage::BltMatrix(Image* image, float x, float y, const Matrix3& matrix, c
     const float halfHeight = static_cast<float>(srcRect.mHeight) * 0.5f;
     const float cornersX[4] = {-halfWidth, halfWidth, -halfWidth, halfWidth};
     const float cornersY[4] = {-halfHeight, -halfHeight, halfHeight, halfHeight};
-    double minX = INFINITY;
-    double minY = INFINITY;
-    double maxX = -INFINITY;
-    double maxY = -INFINITY;
+    VertexBox box;
     for (int i = 0; i < 4; ++i) {
         const Matrix3::Vector2 p = matrix.TransformPoint(cornersX[i], cornersY[i]);
-        const double px = static_cast<double>(p.mX + x - 0.5f);
-        const double py = static_cast<double>(p.mY + y - 0.5f);
-        if (!std::isfinite(px) || !std::isfinite(py)) {
-            minX = NAN; // no sound box: BoxReach gives the whole image
-            break;
-        }
-        minX = std::min(minX, px);
-        maxX = std::max(maxX, px);
-        minY = std::min(minY, py);
-        maxY = std::max(maxY, py);
+        box.Add(p.mX + x - 0.5f, p.mY + y - 0.5f);
     }
-    const TRect<int> reach = BoxReach(minX, minY, maxX, maxY, 2, mWidth, mHeight)
-                                 .Intersection(ClipReach(clipRect, mWidth, mHeight));
+    const TRect<int> reach = box.Reach(clipRect, mWidth, mHeight);
     DrawSoftware(reach,
                  [&] { MemoryImage::BltMatrix(image, x, y, matrix, clipRect, color, drawMode, srcRect, blend); });
 }
@@ -820,30 +792,13 @@ void DDImage::BltTrianglesTex(Image* texture, const TriangleRasterizer::ClipVert
     if (!Readable(texture)) {
         return;
     }
-    double minX = INFINITY;
-    double minY = INFINITY;
-    double maxX = -INFINITY;
-    double maxY = -INFINITY;
-    bool finite = true;
-    for (int t = 0; t < numTriangles && finite; ++t) {
+    VertexBox box;
+    for (int t = 0; t < numTriangles; ++t) {
         for (int i = 0; i < 3; ++i) {
-            // Offset in single precision, as the body does.
-            const double px = static_cast<double>(vertices[t][i].mX + tx);
-            const double py = static_cast<double>(vertices[t][i].mY + ty);
-            finite = finite && std::isfinite(px) && std::isfinite(py);
-            minX = std::min(minX, px);
-            maxX = std::max(maxX, px);
-            minY = std::min(minY, py);
-            maxY = std::max(maxY, py);
+            box.Add(vertices[t][i].mX + tx, vertices[t][i].mY + ty);
         }
     }
-    if (!finite) {
-        minX = NAN; // no sound box: BoxReach gives the whole image
-    }
-    const TRect<int> reach =
-        numTriangles > 0 ? BoxReach(minX, minY, maxX, maxY, 2, mWidth, mHeight)
-                               .Intersection(ClipReach(clipRect, mWidth, mHeight))
-                         : TRect<int>();
+    const TRect<int> reach = numTriangles > 0 ? box.Reach(clipRect, mWidth, mHeight) : TRect<int>();
     DrawSoftware(reach, [&] {
         MemoryImage::BltTrianglesTex(texture, vertices, numTriangles, clipRect, color, drawMode, tx, ty, blend);
     });

@@ -346,25 +346,11 @@ int DDInterface::InitFullScreen()
         ClearSurface(mSecondarySurface);
     }
 
-    Plat::SurfaceDesc draw;
-    draw.size = Plat::kSurfaceDesc2Size;
-    draw.flags = Plat::kDdsdCaps | Plat::kDdsdWidth | Plat::kDdsdHeight;
-    draw.width = static_cast<uint32_t>(mWidth);
-    draw.height = static_cast<uint32_t>(mHeight);
-    draw.caps = mIs3D ? Plat::kDdscapsOffscreenPlain | Plat::kDdscapsVideoMemory | Plat::kDdscaps3DDevice
-                      : Plat::kDdscapsOffscreenPlain | Plat::kDdscapsSystemMemory;
-    if (CheckDXError(CreateSurface(&draw, &mDrawSurface), "CreateSurface FullScreen DrawSurface")) {
-        return RESULT_SURFACE_FAIL;
+    const int drawResult =
+        CreateDrawSurfaceAndClipper("CreateSurface FullScreen DrawSurface", "CreateClipper FullScreen");
+    if (drawResult != RESULT_OK) {
+        return drawResult;
     }
-
-    Plat::DisplayClipper* clipper = nullptr;
-    if (CheckDXError(mDD->CreateClipper(0, &clipper), "CreateClipper FullScreen")) {
-        return RESULT_FAIL;
-    }
-    if (!Plat::Failed(clipper->SetHWnd(0, mWindow))) {
-        mPrimarySurface->SetClipper(clipper);
-    }
-    clipper->Release();
 
     if (mApp != nullptr && !mApp->allowFlip) {
         mDD->FlipToGDISurface();
@@ -426,6 +412,11 @@ int DDInterface::InitWindowed()
         return RESULT_SURFACE_FAIL;
     }
 
+    return CreateDrawSurfaceAndClipper("CreateSurface Windowed DrawSurface", "CreateClipper Windowed");
+}
+
+int DDInterface::CreateDrawSurfaceAndClipper(const char* drawSurfaceCall, const char* clipperCall)
+{
     Plat::SurfaceDesc draw;
     draw.size = Plat::kSurfaceDesc2Size;
     draw.flags = Plat::kDdsdCaps | Plat::kDdsdWidth | Plat::kDdsdHeight;
@@ -433,12 +424,12 @@ int DDInterface::InitWindowed()
     draw.height = static_cast<uint32_t>(mHeight);
     draw.caps = mIs3D ? Plat::kDdscapsOffscreenPlain | Plat::kDdscapsVideoMemory | Plat::kDdscaps3DDevice
                       : Plat::kDdscapsOffscreenPlain | Plat::kDdscapsSystemMemory;
-    if (CheckDXError(CreateSurface(&draw, &mDrawSurface), "CreateSurface Windowed DrawSurface")) {
+    if (CheckDXError(CreateSurface(&draw, &mDrawSurface), drawSurfaceCall)) {
         return RESULT_SURFACE_FAIL;
     }
 
     Plat::DisplayClipper* clipper = nullptr;
-    if (CheckDXError(mDD->CreateClipper(0, &clipper), "CreateClipper Windowed")) {
+    if (CheckDXError(mDD->CreateClipper(0, &clipper), clipperCall)) {
         return RESULT_FAIL;
     }
     if (!Plat::Failed(clipper->SetHWnd(0, mWindow))) {

@@ -171,6 +171,9 @@ private:
     int InitFullScreen();
     int InitWindowed();
     int InitCommon();
+    // The draw surface and the primary surface's clipper, shared by both
+    // modes; the names are those of the calls a failure reports.
+    int CreateDrawSurfaceAndClipper(const char* drawSurfaceCall, const char* clipperCall);
     // Blits and frees of the presentation, in order.
     bool RedrawLocked(const TRect<int>* clipRect);
     // The tear-free split blit; false when it did not happen.

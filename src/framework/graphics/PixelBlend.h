@@ -257,6 +257,40 @@ LUMO_BLEND_INLINE __m128i BlendOver4(__m128i d, const Split& sc, __m128i packed,
 
 // ---- Row kernels. ----
 
+// Where the run of the run-length alpha byte at i ends, cut to the row.
+LUMO_BLEND_INLINE int RunEnd(const uint8_t* runs, int i, int count)
+{
+    const int n = runs[i];
+    if (n > count - i) {
+        return count;
+    }
+    return i + (n == 0 ? 1 : n); // 0 is never made by the table; keeps the walk moving
+}
+
+// Pixels i to end of a run at alpha 255, copied. Four loads before four
+// stores, so a source a little to the right of the destination in the same
+// image reads its old pixels.
+LUMO_BLEND_INLINE void CopyRun(uint32_t* dst, const uint32_t* src, int i, int end)
+{
+    for (; i + 4 <= end; i += 4) {
+        Simd::Store(dst + i, Simd::Load(src + i));
+    }
+    for (; i < end; ++i) {
+        dst[i] = src[i];
+    }
+}
+
+// Pixels i to end of a run of partial alpha, each blended with its own alpha.
+LUMO_BLEND_INLINE void BlendRun(uint32_t* dst, const uint32_t* src, int i, int end)
+{
+    for (; i + 4 <= end; i += 4) {
+        Simd::Store(dst + i, Simd::BlendOnOpaque4(Simd::Load(dst + i), Simd::Load(src + i)));
+    }
+    for (; i < end; ++i) {
+        dst[i] = BlendOnOpaque(dst[i], src[i]);
+    }
+}
+
 // The opaque-destination path, walked by the source's run-length alpha bytes
 // (pixels from this one to the end of its alpha run), which are aligned with
 // src: a run starting at alpha 255 is copied, one at alpha 0 skipped, any
@@ -265,30 +299,12 @@ inline void BlendRunsRow(uint32_t* dst, const uint32_t* src, const uint8_t* runs
 {
     int i = 0;
     while (i < count) {
-        int n = runs[i];
-        if (n > count - i) {
-            n = count - i;
-        } else if (n == 0) {
-            n = 1; // never made by the table; keeps the walk moving
-        }
+        const int end = RunEnd(runs, i, count);
         const uint32_t alpha = src[i] >> 24;
-        const int end = i + n;
         if (alpha == 255) {
-            // Four loads before four stores, so a source a little to the
-            // right of the destination in the same image reads its old pixels.
-            for (; i + 4 <= end; i += 4) {
-                Simd::Store(dst + i, Simd::Load(src + i));
-            }
-            for (; i < end; ++i) {
-                dst[i] = src[i];
-            }
+            CopyRun(dst, src, i, end);
         } else if (alpha != 0) {
-            for (; i + 4 <= end; i += 4) {
-                Simd::Store(dst + i, Simd::BlendOnOpaque4(Simd::Load(dst + i), Simd::Load(src + i)));
-            }
-            for (; i < end; ++i) {
-                dst[i] = BlendOnOpaque(dst[i], src[i]);
-            }
+            BlendRun(dst, src, i, end);
         }
         i = end;
     }

@@ -184,38 +184,19 @@ LUMO_AVX2 inline void BlendRunsRow(uint32_t* dst, const uint32_t* src, const uin
 {
     int i = 0;
     while (i < count) {
-        int n = runs[i];
-        if (n > count - i) {
-            n = count - i;
-        } else if (n == 0) {
-            n = 1;
-        }
+        const int end = PixelBlend::RunEnd(runs, i, count);
         const uint32_t alpha = src[i] >> 24;
-        const int end = i + n;
         if (alpha == 255) {
             // Loads before stores, as in the SSE2 row.
             for (; i + 8 <= end; i += 8) {
                 Simd::Store(dst + i, Simd::Load(src + i));
             }
-            if (i + 4 <= end) {
-                PixelBlend::Simd::Store(dst + i, PixelBlend::Simd::Load(src + i));
-                i += 4;
-            }
-            for (; i < end; ++i) {
-                dst[i] = src[i];
-            }
+            PixelBlend::CopyRun(dst, src, i, end);
         } else if (alpha != 0) {
             for (; i + 8 <= end; i += 8) {
                 Simd::Store(dst + i, Simd::BlendOnOpaque8(Simd::Load(dst + i), Simd::Load(src + i)));
             }
-            if (i + 4 <= end) {
-                const __m128i d4 = PixelBlend::Simd::Load(dst + i);
-                PixelBlend::Simd::Store(dst + i, PixelBlend::Simd::BlendOnOpaque4(d4, PixelBlend::Simd::Load(src + i)));
-                i += 4;
-            }
-            for (; i < end; ++i) {
-                dst[i] = BlendOnOpaque(dst[i], src[i]);
-            }
+            PixelBlend::BlendRun(dst, src, i, end);
         }
         i = end;
     }

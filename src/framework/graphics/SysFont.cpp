@@ -235,37 +235,13 @@ void SysFont::DrawOnSurface(Graphics* g, DDImage* image, int x, int y, const std
                 std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
                 uint8_t* const start = static_cast<uint8_t*>(desc.surface);
                 for (int row = 0; row < height; ++row) {
-                    const uint8_t* line = start + static_cast<ptrdiff_t>(row) * desc.pitch;
-                    uint32_t* out = pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
-                    if (bitCount == 16) {
-                        const uint16_t* in = reinterpret_cast<const uint16_t*>(line);
-                        for (int col = 0; col < width; ++col) {
-                            out[col] = DisplayToArgb(in[col], channels);
-                        }
-                    } else {
-                        const uint32_t* in = reinterpret_cast<const uint32_t*>(line);
-                        for (int col = 0; col < width; ++col) {
-                            out[col] = DisplayToArgb(in[col], channels);
-                        }
-                    }
+                    DisplayRowToArgb(start + static_cast<ptrdiff_t>(row) * desc.pitch, bitCount, channels,
+                                     pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(width), width);
                 }
-
                 RenderText(text, TextRgb(color), cellX - area.mX, cellY - area.mY, pixels.data(), width, height);
-
                 for (int row = 0; row < height; ++row) {
-                    uint8_t* line = start + static_cast<ptrdiff_t>(row) * desc.pitch;
-                    const uint32_t* in = pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
-                    if (bitCount == 16) {
-                        uint16_t* out = reinterpret_cast<uint16_t*>(line);
-                        for (int col = 0; col < width; ++col) {
-                            out[col] = static_cast<uint16_t>(ArgbToDisplay(in[col], channels));
-                        }
-                    } else {
-                        uint32_t* out = reinterpret_cast<uint32_t*>(line);
-                        for (int col = 0; col < width; ++col) {
-                            out[col] = ArgbToDisplay(in[col], channels);
-                        }
-                    }
+                    ArgbRowToDisplay(pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(width), bitCount,
+                                     channels, start + static_cast<ptrdiff_t>(row) * desc.pitch, width);
                 }
                 drawn = true;
             }

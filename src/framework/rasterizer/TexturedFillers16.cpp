@@ -8,13 +8,6 @@ namespace Lumo::TriangleRasterizer {
 
 namespace {
 
-template <class Write, unsigned kFlags>
-void Fill(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
-          const SpanColor* color)
-{
-    WalkTriangle<typename Write::Format, TexturedShader<Write, kFlags>>(vertices, bits, pitch, texture, color);
-}
-
 constexpr unsigned kAllFlags = kSpanBlended | kSpanVertexColors | kSpanColored | kSpanLinear;
 
 } // namespace
@@ -22,193 +15,199 @@ constexpr unsigned kAllFlags = kSpanBlended | kSpanVertexColors | kSpanColored |
 void Span565Tex(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                 const SpanColor* color)
 {
-    Fill<TexturedWrite565, 0>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, 0>(vertices, bits, pitch, texture, color);
 }
 
 void Span565TexLinear(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                       const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void Span565TexTint(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                     const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanColored>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanColored>(vertices, bits, pitch, texture, color);
 }
 
 void Span565TexTintLinear(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                           const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void Span565TexVertex(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                       const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanVertexColors>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanVertexColors>(vertices, bits, pitch, texture, color);
 }
 
 void Span565TexVertexLinear(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                             const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanVertexColors | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanVertexColors | kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void Span565TexVertexTint(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                           const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanVertexColors | kSpanColored>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanVertexColors | kSpanColored>(vertices, bits, pitch, texture, color);
 }
 
 void Span565TexVertexTintLinear(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                 const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanVertexColors | kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanVertexColors | kSpanColored | kSpanLinear>(
+        vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlend565(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                      const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanBlended>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanBlended>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendLinear565(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                            const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanBlended | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanBlended | kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendColor565(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                           const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanBlended | kSpanColored>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanBlended | kSpanColored>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendColorLinear565(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                 const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanBlended | kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanBlended | kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendVertex565(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                            const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanBlended | kSpanVertexColors>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanBlended | kSpanVertexColors>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendVertexLinear565(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                  const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanBlended | kSpanVertexColors | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanBlended | kSpanVertexColors | kSpanLinear>(
+        vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendVertexColor565(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                 const SpanColor* color)
 {
-    Fill<TexturedWrite565, kSpanBlended | kSpanVertexColors | kSpanColored>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kSpanBlended | kSpanVertexColors | kSpanColored>(
+        vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendVertexColorLinear565(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                       const SpanColor* color)
 {
-    Fill<TexturedWrite565, kAllFlags>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite565, kAllFlags>(vertices, bits, pitch, texture, color);
 }
 
 void Span555Tex(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                 const SpanColor* color)
 {
-    Fill<TexturedWrite555, 0>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, 0>(vertices, bits, pitch, texture, color);
 }
 
 void Span555TexLinear(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                       const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void Span555TexTint(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                     const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanColored>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanColored>(vertices, bits, pitch, texture, color);
 }
 
 void Span555TexTintLinear(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                           const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void Span555TexVertex(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                       const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanVertexColors>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanVertexColors>(vertices, bits, pitch, texture, color);
 }
 
 void Span555TexVertexLinear(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                             const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanVertexColors | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanVertexColors | kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void Span555TexVertexTint(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                           const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanVertexColors | kSpanColored>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanVertexColors | kSpanColored>(vertices, bits, pitch, texture, color);
 }
 
 void Span555TexVertexTintLinear(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                 const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanVertexColors | kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanVertexColors | kSpanColored | kSpanLinear>(
+        vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlend555(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                      const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanBlended>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanBlended>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendLinear555(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                            const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanBlended | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanBlended | kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendColor555(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                           const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanBlended | kSpanColored>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanBlended | kSpanColored>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendColorLinear555(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                 const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanBlended | kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanBlended | kSpanColored | kSpanLinear>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendVertex555(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                            const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanBlended | kSpanVertexColors>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanBlended | kSpanVertexColors>(vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendVertexLinear555(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                  const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanBlended | kSpanVertexColors | kSpanLinear>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanBlended | kSpanVertexColors | kSpanLinear>(
+        vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendVertexColor555(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                 const SpanColor* color)
 {
-    Fill<TexturedWrite555, kSpanBlended | kSpanVertexColors | kSpanColored>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kSpanBlended | kSpanVertexColors | kSpanColored>(
+        vertices, bits, pitch, texture, color);
 }
 
 void SpanTexBlendVertexColorLinear555(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
                                       const SpanColor* color)
 {
-    Fill<TexturedWrite555, kAllFlags>(vertices, bits, pitch, texture, color);
+    SpanTextured<TexturedWrite555, kAllFlags>(vertices, bits, pitch, texture, color);
 }
 
 void RegisterTexturedFillers16(SpanFunction* table)

@@ -9,13 +9,6 @@ namespace Lumo::TriangleRasterizer {
 
 namespace {
 
-template <class Write, unsigned kFlags>
-void SpanTextured(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
-                  const SpanColor* color)
-{
-    WalkTriangle<typename Write::Format, TexturedShader<Write, kFlags>>(vertices, bits, pitch, texture, color);
-}
-
 // Slots 18-31 (flag bits 2-15 above kSpanTextured) of one 32-bit format.
 template <class Write, unsigned... kFlags>
 void RegisterFamily(SpanFunction* group, std::integer_sequence<unsigned, kFlags...>)

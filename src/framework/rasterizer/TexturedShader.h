@@ -188,4 +188,13 @@ private:
     uint64_t mB;
 };
 
+// The filler of one destination write and flag set: the span walk with the
+// shader above.
+template <class Write, unsigned kFlags>
+void SpanTextured(const SpanVertex* vertices, uint8_t* bits, int pitch, const TextureInfo* texture,
+                  const SpanColor* color)
+{
+    WalkTriangle<typename Write::Format, TexturedShader<Write, kFlags>>(vertices, bits, pitch, texture, color);
+}
+
 } // namespace Lumo::TriangleRasterizer

@@ -4,7 +4,6 @@
 #include "framework/services/DSoundManager.h"
 
 #include <climits>
-#include <cstring>
 
 #include "framework/services/FModInstance.h"
 
@@ -48,15 +47,7 @@ bool DSoundManager::LoadFModSound(unsigned int id, const std::string& fileName)
     }
 
     // A sample that cannot be read out leaves no sound, not a silent one.
-    void* part[2] = {nullptr, nullptr};
-    unsigned partBytes[2] = {0, 0};
-    bool complete = false;
-    if (fmod->FSOUND_Sample_Lock(sample, 0, int(dataSize), &part[0], &part[1], &partBytes[0], &partBytes[1]) != 0) {
-        complete = part[0] != nullptr && partBytes[0] >= dataSize;
-        if (complete)
-            std::memcpy(data, part[0], size_t(dataSize));
-        fmod->FSOUND_Sample_Unlock(sample, part[0], part[1], partBytes[0], partBytes[1]);
-    }
+    const bool complete = CopyFModSample(*fmod, sample, data, uint32_t(dataSize));
     const bool loaded = FinishSourceBuffer(id, data, complete);
     fmod->FSOUND_Sample_Free(sample);
     return loaded;

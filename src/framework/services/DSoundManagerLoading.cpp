@@ -338,14 +338,18 @@ bool DSoundManager::WriteCachedWAV(unsigned int id, const std::string& cachedNam
     out.U32(dataSize);
     // The scrambled bytes go to the copy; the buffer itself stays as it is,
     // since instances may be playing it.
-    const uint8_t* samples = static_cast<const uint8_t*>(part1);
-    for (uint32_t i = 0; i < bytes1; ++i)
-        out.U8(uint8_t(samples[i] ^ kCachedWAVKey));
+    std::vector<uint8_t>& bytes = out.Data();
+    const bool whole = part1 != nullptr && bytes1 >= dataSize;
+    if (whole) {
+        const size_t dataAt = bytes.size();
+        out.Bytes(part1, dataSize);
+        for (size_t i = dataAt; i < bytes.size(); ++i)
+            bytes[i] ^= kCachedWAVKey;
+    }
 
     // Written whole or not at all: a cut-off copy would pass for the sound.
-    std::vector<uint8_t>& bytes = out.Data();
-    const bool written = Plat::WriteFileAtomically(Plat::GetFileSystem().NativePath(cachedName), bytes.data(),
-                                                   bytes.size());
+    const bool written =
+        whole && Plat::WriteFileAtomically(Plat::GetFileSystem().NativePath(cachedName), bytes.data(), bytes.size());
     const bool unlocked = buffer.Unlock(part1, bytes1, part2, bytes2) == Plat::kSoundOk;
     return unlocked && written;
 }

@@ -1,6 +1,8 @@
 #include "framework/services/FModInstance.h"
 
 #include <atomic>
+#include <climits>
+#include <cstring>
 
 #include "framework/services/PakClient.h"
 #include "platform/MessageBox.h"
@@ -150,6 +152,21 @@ FModSampleFormat GetFModSampleFormat(const FMOD_INSTANCE& fmod, Plat::FSoundSamp
     format.bits = (format.mode & Plat::kFSound8Bits) != 0 ? 8 : 16;
     format.frames = fmod.FSOUND_Sample_GetLength(sample);
     return format;
+}
+
+bool CopyFModSample(const FMOD_INSTANCE& fmod, Plat::FSoundSample* sample, void* out, uint32_t bytes)
+{
+    if (bytes > uint32_t(INT_MAX))
+        return false;
+    void* part[2] = {nullptr, nullptr};
+    unsigned partBytes[2] = {0, 0};
+    if (fmod.FSOUND_Sample_Lock(sample, 0, int(bytes), &part[0], &part[1], &partBytes[0], &partBytes[1]) == 0)
+        return false;
+    const bool complete = part[0] != nullptr && partBytes[0] >= bytes;
+    if (complete)
+        std::memcpy(out, part[0], bytes);
+    fmod.FSOUND_Sample_Unlock(sample, part[0], part[1], partBytes[0], partBytes[1]);
+    return complete;
 }
 
 FMOD_INSTANCE* PeekFModInstance()

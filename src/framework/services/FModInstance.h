@@ -73,6 +73,10 @@ struct FModSampleFormat {
 };
 FModSampleFormat GetFModSampleFormat(const FMOD_INSTANCE& fmod, Plat::FSoundSample* sample);
 
+// Copies the sample's first `bytes` bytes to `out` through a lock. False,
+// with `out` untouched, when the lock fails or hands out fewer bytes.
+bool CopyFModSample(const FMOD_INSTANCE& fmod, Plat::FSoundSample* sample, void* out, uint32_t bytes);
+
 // Takes a reference on the process's instance, creating it for "fmod.dll"
 // on first use; a missing library ends the process.
 FMOD_INSTANCE* GetFModInstance();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <vector>
 
 #include "framework/services/AppDataFolder.h"
@@ -20,18 +19,6 @@ namespace {
 // FMUSIC takes a looping flag; FSOUND loop modes.
 constexpr int kSongOnce = 0;
 constexpr int kSongLoops = 1;
-
-// The plain WAVE file of the decoded sample: "fmt " and "data" only.
-std::vector<uint8_t> PlainWav(unsigned channels, uint32_t rate, unsigned bits, const uint8_t* data, uint32_t size)
-{
-    WavWriter out;
-    out.Reserve(44 + size_t(size));
-    out.PcmHeader(size + 36, channels, rate, bits);
-    out.Tag("data");
-    out.U32(size);
-    out.Bytes(data, size);
-    return std::move(out.Data());
-}
 
 } // namespace
 
@@ -278,26 +265,9 @@ bool FModMusicInterface::LoadSampleWithIntro(int songId, const std::string& intr
     if (mFMod->FSOUND_Sample_Lock(joined, 0, int(introBytes + loopBytes), &target[0], &target[1], &targetBytes[0],
                                   &targetBytes[1]) == 0)
         return fail();
-    bool copied = targetBytes[0] >= introBytes + loopBytes;
-    const struct {
-        Plat::FSoundSample* sample;
-        uint32_t bytes;
-        uint32_t at;
-    } parts[2] = {{intro, introBytes, 0}, {loop, loopBytes, introBytes}};
-    for (const auto& part : parts) {
-        void* source[2] = {nullptr, nullptr};
-        unsigned sourceBytes[2] = {0, 0};
-        if (!copied || mFMod->FSOUND_Sample_Lock(part.sample, 0, int(part.bytes), &source[0], &source[1],
-                                                 &sourceBytes[0], &sourceBytes[1]) == 0) {
-            copied = false;
-            break;
-        }
-        if (sourceBytes[0] >= part.bytes)
-            std::memcpy(static_cast<uint8_t*>(target[0]) + part.at, source[0], part.bytes);
-        else
-            copied = false;
-        mFMod->FSOUND_Sample_Unlock(part.sample, source[0], source[1], sourceBytes[0], sourceBytes[1]);
-    }
+    const bool copied = target[0] != nullptr && targetBytes[0] >= introBytes + loopBytes &&
+                        CopyFModSample(*mFMod, intro, target[0], introBytes) &&
+                        CopyFModSample(*mFMod, loop, static_cast<uint8_t*>(target[0]) + introBytes, loopBytes);
     mFMod->FSOUND_Sample_Unlock(joined, target[0], target[1], targetBytes[0], targetBytes[1]);
     if (!copied)
         return fail();
@@ -332,19 +302,21 @@ Plat::FSoundSample* FModMusicInterface::LoadSampleFile(const std::string& soundN
     if (dataSize == 0 || dataSize > uint64_t(INT_MAX) || format.rate <= 0)
         return sample;
 
-    void* part[2] = {nullptr, nullptr};
-    unsigned partBytes[2] = {0, 0};
-    if (mFMod->FSOUND_Sample_Lock(sample, 0, int(dataSize), &part[0], &part[1], &partBytes[0], &partBytes[1]) != 0) {
-        // Only what the lock handed out is written, never more.
-        if (partBytes[0] >= dataSize && part[0] != nullptr) {
-            const std::vector<uint8_t> file = PlainWav(format.channels, uint32_t(format.rate), format.bits,
-                                                       static_cast<const uint8_t*>(part[0]), uint32_t(dataSize));
-            // Written whole or not at all: a cut-off copy would be loaded
-            // on every later run.
-            Plat::WriteFileAtomically(Plat::GetFileSystem().NativePath(cached), file.data(), file.size());
-        }
-        mFMod->FSOUND_Sample_Unlock(sample, part[0], part[1], partBytes[0], partBytes[1]);
-    }
+    // The plain WAVE file: "fmt " and "data" only. Only what the lock hands
+    // out is written, never more.
+    const uint32_t size = uint32_t(dataSize);
+    WavWriter out;
+    out.Reserve(44 + size_t(size));
+    out.PcmHeader(size + 36, format.channels, uint32_t(format.rate), format.bits);
+    out.Tag("data");
+    out.U32(size);
+    std::vector<uint8_t>& file = out.Data();
+    const size_t dataAt = file.size();
+    file.resize(dataAt + size);
+    // Written whole or not at all: a cut-off copy would be loaded on every
+    // later run.
+    if (CopyFModSample(*mFMod, sample, file.data() + dataAt, size))
+        Plat::WriteFileAtomically(Plat::GetFileSystem().NativePath(cached), file.data(), file.size());
     return sample;
 }
 

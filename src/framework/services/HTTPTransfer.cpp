@@ -354,6 +354,16 @@ bool HTTPTransfer::ReceiveResponse(int socket)
     int chunkGap = 0;        // bytes to skip after a complete chunk
     bool consumed = false;
     char block[kReceiveBlock];
+    // The next line, once its CRLF has arrived.
+    const auto takeLine = [&](std::string& line) {
+        const size_t lineEnd = received.find("\r\n", readPos);
+        if (lineEnd == std::string::npos)
+            return false;
+        line = received.substr(readPos, lineEnd - readPos);
+        readPos = lineEnd + 2;
+        consumed = true;
+        return true;
+    };
 
     while (!mStop.load(std::memory_order_acquire)) {
         if (!consumed) {
@@ -379,12 +389,9 @@ bool HTTPTransfer::ReceiveResponse(int socket)
         const size_t available = received.size() - readPos;
 
         if (inHeader) {
-            const size_t lineEnd = received.find("\r\n", readPos);
-            if (lineEnd == std::string::npos)
+            std::string line;
+            if (!takeLine(line))
                 continue;
-            const std::string line = received.substr(readPos, lineEnd - readPos);
-            readPos = lineEnd + 2;
-            consumed = true;
             if (StartsWith(line, "HTTP/1.")) {
                 // A status line too short to hold a status is no 200.
                 const std::string status = line.size() >= 12 ? line.substr(9, 3) : std::string();
@@ -417,12 +424,9 @@ bool HTTPTransfer::ReceiveResponse(int socket)
                 continue;
             }
             if (chunkRemaining < 0) {
-                const size_t lineEnd = received.find("\r\n", readPos);
-                if (lineEnd == std::string::npos)
+                std::string line;
+                if (!takeLine(line))
                     continue;
-                const std::string line = received.substr(readPos, lineEnd - readPos);
-                readPos = lineEnd + 2;
-                consumed = true;
                 int size = 0;
                 if (!ParseChunkSize(line, size)) {
                     Fail(kResultIncomplete);

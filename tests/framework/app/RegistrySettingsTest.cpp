@@ -374,6 +374,50 @@ TEST_F(RegistrySettingsTest, PlaybackAnswersFromTheRecordingWithoutTouchingTheDi
     EXPECT_EQ(StoredInteger(userStore, "", "A"), 99);
 }
 
+TEST_F(RegistrySettingsTest, PlaybackRecordsCutShortOrOversizedAreNoAnswer)
+{
+    temp.Write("data/hello.txt", "hello");
+    const std::string helloPath = temp.Join("data\\hello.txt");
+    PutBytes(userStore, "", "Blob", Plat::kSettingsBinary, "12345678");
+    Lumo::Buffer buffer;
+    uint8_t blob[8] = {};
+    uint32_t type = 0;
+    uint32_t length = 8;
+
+    auto fileRecorder = MakeApp();
+    fileRecorder->recordingDemo = true;
+    ASSERT_TRUE(fileRecorder->ReadBufferFromFile(helloPath, buffer));
+    auto blobRecorder = MakeApp();
+    blobRecorder->recordingDemo = true;
+    ASSERT_TRUE(blobRecorder->RegistryRead("Blob", type, blob, length));
+    // Header 10 bits, found 1, size 32, "hello" 40: 11 bytes. Header, found,
+    // type 32, size 32, 8 bytes: 18 bytes.
+    ASSERT_EQ(fileRecorder->demoBuffer.GetDataLen(), 11);
+    ASSERT_EQ(blobRecorder->demoBuffer.GetDataLen(), 18);
+
+    auto Player = [&](const Lumo::Buffer& stream, int keptBytes) {
+        auto player = MakeApp();
+        player->playingDemo = true;
+        player->demoBuffer.SetData(stream.GetDataPtr(), keptBytes);
+        return player;
+    };
+    // The stream ends inside the recorded bytes.
+    EXPECT_FALSE(Player(fileRecorder->demoBuffer, 9)->ReadBufferFromFile(helloPath, buffer));
+    length = 8;
+    EXPECT_FALSE(Player(blobRecorder->demoBuffer, 16)->RegistryRead("Blob", type, blob, length));
+
+    // A corrupt size far beyond the stream, whose last bits do not fill a
+    // byte: no answer, and no read loop past the end.
+    Lumo::Buffer corrupt;
+    Lumo::Buffer header = fileRecorder->demoBuffer;
+    header.SeekFront();
+    corrupt.WriteNumBits(header.ReadNumBits(11, false), 11); // header and "found"
+    corrupt.WriteLong(-1);
+    corrupt.WriteBytes(reinterpret_cast<const uint8_t*>("hello"), 5);
+    corrupt.WriteNumBits(0, 3);
+    EXPECT_FALSE(Player(corrupt, corrupt.GetDataLen())->ReadBufferFromFile(helloPath, buffer));
+}
+
 TEST_F(RegistrySettingsTest, RecordsCarryTheUpdateDeltaWithFillersForLongGaps)
 {
     auto app = MakeApp();

@@ -91,43 +91,17 @@ TEST(TexturedFillers16Test, TextureOfThreeByTwoTexelsDrawsWithoutWrap)
                                          "........\n");
 }
 
-// A texture drawn 1:1 (one texel per pixel across, the same row along a
-// row) is packed in blocks: spans of 8 down to 1 pixels, wholly inside the
-// texture, and running past its last texel (read as transparent black).
+// A texture drawn 1:1 is packed in blocks, past its last texel too.
 TEST(TexturedFillers16Test, OneToOneRunsPackTheTexels)
 {
-    std::vector<uint32_t> texels;
-    for (uint32_t i = 0; i < 64; ++i) {
-        texels.push_back(i * 0x9E3779B1u);
-    }
-    const Texture square(8, 8, texels);
-    const Texture strip(8, 1, std::vector<uint32_t>(texels.begin(), texels.begin() + 8));
-    const SpanVertex onSquare[3] = {Vertex(0.0, 0.0, 0.0, 0.5), Vertex(8.0, 0.0, 8.0, 0.5), Vertex(0.0, 8.0, 0.0, 8.5)};
-    const SpanVertex onStrip[3] = {Vertex(0.0, 0.0, 3.0, 0.5), Vertex(8.0, 0.0, 11.0, 0.5), Vertex(0.0, 8.0, 3.0, 0.5)};
     // 565: (R >> 3) << 11 | (G >> 2) << 5 | B >> 3; 555: (R >> 3) << 10 | (G >> 3) << 5 | B >> 3
-    auto pack565 = [](uint32_t t) {
-        return static_cast<uint16_t>(((t >> 19) & 0x1F) << 11 | ((t >> 10) & 0x3F) << 5 | ((t >> 3) & 0x1F));
-    };
-    auto pack555 = [](uint32_t t) {
+    auto pack = [](int group, uint32_t t) {
+        if (group == k565) {
+            return static_cast<uint16_t>(((t >> 19) & 0x1F) << 11 | ((t >> 10) & 0x3F) << 5 | ((t >> 3) & 0x1F));
+        }
         return static_cast<uint16_t>(((t >> 19) & 0x1F) << 10 | ((t >> 11) & 0x1F) << 5 | ((t >> 3) & 0x1F));
     };
-    for (const int group : {k565, k555}) {
-        auto pack = [&](uint32_t t) { return group == k565 ? pack565(t) : pack555(t); };
-        Canvas<uint16_t> squareCanvas(kBackground);
-        Draw(group + kSpanTextured, onSquare, squareCanvas, square);
-        Canvas<uint16_t> stripCanvas(kBackground);
-        Draw(group + kSpanTextured, onStrip, stripCanvas, strip);
-        for (int y = 0; y < kCanvasSize; ++y) {
-            for (int x = 0; x < kCanvasSize; ++x) {
-                const bool inside = x < kCanvasSize - y;
-                const uint16_t fromSquare = pack(texels[y * 8 + x]);
-                const uint16_t fromStrip = x + 3 < 8 ? pack(texels[x + 3]) : 0;
-                EXPECT_EQ(squareCanvas.At(x, y), inside ? fromSquare : kBackground) << x << "," << y;
-                EXPECT_EQ(stripCanvas.At(x, y), inside ? fromStrip : kBackground) << x << "," << y;
-            }
-        }
-        EXPECT_TRUE(squareCanvas.GuardsIntact());
-    }
+    ExpectOneToOneRunsGiveTheTexels<uint16_t>({k565, k555}, kBackground, pack);
 }
 
 using HandCase = PixelCase<uint16_t>;

@@ -114,38 +114,12 @@ TEST(TexturedFillers32Test, EverySlotCoversTheSamePixels)
     }
 }
 
-// A texture drawn 1:1 (one texel per pixel across, the same row along a
-// row) is copied in blocks: spans of 8 down to 1 pixels, wholly inside the
-// texture, and running past its last texel (read as transparent black).
+// A texture drawn 1:1 is copied in blocks, past its last texel too.
 TEST(TexturedFillers32Test, OneToOneRunsCopyTheTexels)
 {
-    std::vector<uint32_t> texels;
-    for (uint32_t i = 0; i < 64; ++i) {
-        texels.push_back(i * 0x9E3779B1u);
-    }
-    const Texture square(8, 8, texels);
-    const Texture strip(8, 1, std::vector<uint32_t>(texels.begin(), texels.begin() + 8));
-    // Rows 0-7 of 8 down to 1 pixels; texel x across, row y (square) or
-    // texel x + 3 of the one row (strip, so that longer rows run past it).
-    const SpanVertex onSquare[3] = {Vertex(0.0, 0.0, 0.0, 0.5), Vertex(8.0, 0.0, 8.0, 0.5), Vertex(0.0, 8.0, 0.0, 8.5)};
-    const SpanVertex onStrip[3] = {Vertex(0.0, 0.0, 3.0, 0.5), Vertex(8.0, 0.0, 11.0, 0.5), Vertex(0.0, 8.0, 3.0, 0.5)};
-    for (const int group : {k8888, k888}) {
-        Canvas<uint32_t> squareCanvas(kBackground);
-        Draw(group + kSpanTextured, onSquare, squareCanvas, square);
-        Canvas<uint32_t> stripCanvas(kBackground);
-        Draw(group + kSpanTextured, onStrip, stripCanvas, strip);
-        for (int y = 0; y < kCanvasSize; ++y) {
-            for (int x = 0; x < kCanvasSize; ++x) {
-                const bool inside = x < kCanvasSize - y;
-                // T | 0xFF000000; past the strip's 8 texels, 0 | 0xFF000000
-                const uint32_t fromSquare = 0xFF000000 | texels[y * 8 + x];
-                const uint32_t fromStrip = 0xFF000000 | (x + 3 < 8 ? texels[x + 3] : 0);
-                EXPECT_EQ(squareCanvas.At(x, y), inside ? fromSquare : kBackground) << x << "," << y;
-                EXPECT_EQ(stripCanvas.At(x, y), inside ? fromStrip : kBackground) << x << "," << y;
-            }
-        }
-        EXPECT_TRUE(squareCanvas.GuardsIntact());
-    }
+    // T | 0xFF000000; past the strip's 8 texels, 0 | 0xFF000000
+    ExpectOneToOneRunsGiveTheTexels<uint32_t>({k8888, k888}, kBackground,
+                                              [](int, uint32_t t) { return 0xFF000000 | t; });
 }
 
 using HandCase = PixelCase<uint32_t>;

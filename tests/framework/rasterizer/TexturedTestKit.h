@@ -242,6 +242,42 @@ void ExpectHandCase(const PixelCase<Pixel>& c, Pixel background)
     EXPECT_EQ(canvas.At(2, 0), c.dest);
 }
 
+// A texture drawn 1:1 (one texel per pixel across, the same row along a
+// row) in spans of 8 down to 1 pixels, wholly inside the texture and running
+// past its last texel (read as transparent black): each pixel inside the
+// triangle is pack(group, texel), the rest background.
+template <class Pixel, class Pack>
+void ExpectOneToOneRunsGiveTheTexels(const int (&groups)[2], Pixel background, Pack pack)
+{
+    std::vector<uint32_t> texels;
+    for (uint32_t i = 0; i < 64; ++i) {
+        texels.push_back(i * 0x9E3779B1u);
+    }
+    const Texture square(8, 8, texels);
+    const Texture strip(8, 1, std::vector<uint32_t>(texels.begin(), texels.begin() + 8));
+    // Rows 0-7 of 8 down to 1 pixels; texel x across, row y (square) or
+    // texel x + 3 of the one row (strip, so that longer rows run past it).
+    const SpanVertex onSquare[3] = {Vertex(0.0, 0.0, 0.0, 0.5), Vertex(8.0, 0.0, 8.0, 0.5), Vertex(0.0, 8.0, 0.0, 8.5)};
+    const SpanVertex onStrip[3] = {Vertex(0.0, 0.0, 3.0, 0.5), Vertex(8.0, 0.0, 11.0, 0.5), Vertex(0.0, 8.0, 3.0, 0.5)};
+    for (const int group : groups) {
+        SCOPED_TRACE(group);
+        Canvas<Pixel> squareCanvas(background);
+        Draw(group + Lumo::TriangleRasterizer::kSpanTextured, onSquare, squareCanvas, square);
+        Canvas<Pixel> stripCanvas(background);
+        Draw(group + Lumo::TriangleRasterizer::kSpanTextured, onStrip, stripCanvas, strip);
+        for (int y = 0; y < kCanvasSize; ++y) {
+            for (int x = 0; x < kCanvasSize; ++x) {
+                const bool inside = x < kCanvasSize - y;
+                const Pixel fromSquare = pack(group, texels[y * 8 + x]);
+                const Pixel fromStrip = pack(group, x + 3 < 8 ? texels[x + 3] : 0);
+                EXPECT_EQ(squareCanvas.At(x, y), inside ? fromSquare : background) << x << "," << y;
+                EXPECT_EQ(stripCanvas.At(x, y), inside ? fromStrip : background) << x << "," << y;
+            }
+        }
+        EXPECT_TRUE(squareCanvas.GuardsIntact());
+    }
+}
+
 // 5 x 4 texels of varied colour and alpha, for comparing palette and ARGB forms.
 inline std::vector<uint32_t> VariedTexels()
 {
