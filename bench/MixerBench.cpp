@@ -4,8 +4,8 @@
 // second of audio takes to mix, in seconds: 0.01 means 1% of one core.
 // The last row adds a module song (the tests' small four-channel song,
 // looping, rendered by libopenmpt) on a stream voice beside them.
-#include "platform/AudioDecoder.h"
-#include "platform/AudioMixer.h"
+#include "platform/audio/AudioDecoder.h"
+#include "platform/audio/AudioMixer.h"
 #include "support/DecoderFixtures.h"
 
 #include <benchmark/benchmark.h>

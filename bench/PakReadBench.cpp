@@ -1,6 +1,6 @@
 // Reading a large archive entry through the file layer, beside a plain copy
 // of the same number of bytes: what the unscrambling costs.
-#include "framework/services/PakInterface.h"
+#include "framework/core/PakInterface.h"
 
 #include "support/PakArchiveWriter.h"
 #include "support/TempFolder.h"

@@ -24,16 +24,20 @@ function(lumo_folder_library target folder)
   endforeach()
 endfunction()
 
-# lumo_folder_tests(<folder> LIBS <targets>...): every *Test.cpp in the folder
-# becomes its own program, so a test can be built and run alone.
+# lumo_folder_tests(<folder> LIBS <targets>... [SUPPORT <test support target>]):
+# every *Test.cpp in the folder becomes its own program, so a test can be built
+# and run alone. SUPPORT defaults to lumo_test_support.
 function(lumo_folder_tests folder)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SUPPORT" "LIBS" ${ARGN})
+  if(NOT ARG_SUPPORT)
+    set(ARG_SUPPORT lumo_test_support)
+  endif()
   file(GLOB tests CONFIGURE_DEPENDS "${folder}/*Test.cpp")
   foreach(test_source IN LISTS tests)
     get_filename_component(stem "${test_source}" NAME_WE)
     set(target "test_${stem}")
     add_executable(${target} "${test_source}")
-    target_link_libraries(${target} PRIVATE ${ARG_LIBS} lumo_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${ARG_SUPPORT} GTest::gtest GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${target} WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" DISCOVERY_TIMEOUT 60)
   endforeach()
 endfunction()

@@ -1,7 +1,7 @@
 // Fuzz target: reads the input as big-integer hex text, then checks printing,
 // shifts, division and modular powers against small machine arithmetic.
-#include "framework/services/BigInt.h"
-#include "framework/services/MD5.h"
+#include "framework/core/BigInt.h"
+#include "framework/core/MD5.h"
 
 #include <cstddef>
 #include <cstdint>

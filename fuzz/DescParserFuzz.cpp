@@ -1,6 +1,6 @@
 // Fuzzes the descriptor reader on arbitrary text with a handler that defines
 // names the way the font reader does and runs every argument conversion.
-#include "framework/services/DescParser.h"
+#include "framework/parsers/DescParser.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Fuzzes the properties reader on arbitrary bytes, as the application hands
 // it a file's buffer, with one application object whose tables it fills.
 #include "framework/app/LumoAppBase.h"
-#include "framework/services/Buffer.h"
-#include "framework/services/PropertiesParser.h"
+#include "framework/core/Buffer.h"
+#include "framework/parsers/PropertiesParser.h"
 
 #include <cstddef>
 #include <cstdint>

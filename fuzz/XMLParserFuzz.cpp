@@ -1,8 +1,8 @@
 // Fuzzes the XML pull parser on arbitrary wide text: the first byte picks how
 // the rest becomes text (UTF-8, one byte per character, or raw 16-bit units)
 // and whether comments are returned.
-#include "framework/services/Buffer.h"
-#include "framework/services/XMLParser.h"
+#include "framework/core/Buffer.h"
+#include "framework/parsers/XMLParser.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -10,11 +10,11 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageFont.h"
 #include "framework/graphics/SysFont.h"
-#include "framework/services/SoundManager.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
-#include "platform/Clock.h"
-#include "platform/WindowMessage.h"
+#include "platform/system/Clock.h"
+#include "platform/window/WindowMessage.h"
 
 #include <algorithm>
 #include <cstdlib>

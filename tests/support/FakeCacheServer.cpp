@@ -1,6 +1,6 @@
 #include "support/FakeCacheServer.h"
 
-#include "platform/MessageChannel.h"
+#include "platform/system/MessageChannel.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 // travel through real shared memory blocks, as with the real cache.
 #pragma once
 
-#include "platform/SharedMemory.h"
+#include "platform/files/SharedMemory.h"
 
 #include <cstdint>
 #include <map>

@@ -4,7 +4,7 @@
 // fail. Installed in place of our own library for the fake's lifetime.
 #pragma once
 
-#include "platform/FModLibrary.h"
+#include "platform/audio/FModLibrary.h"
 
 #include <cstdint>
 #include <map>

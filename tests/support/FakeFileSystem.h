@@ -3,7 +3,7 @@
 // a scope with ScopedFileSystem.
 #pragma once
 
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "support/FakePlatformRecorder.h"
 
-#include "platform/ProcessControl.h"
+#include "platform/system/ProcessControl.h"
 
 namespace LumoTest {
 

@@ -5,10 +5,10 @@
 // Installed for the recorder's lifetime.
 #pragma once
 
-#include "platform/MediaProbe.h"
-#include "platform/MessageBox.h"
-#include "platform/ProcessControl.h"
-#include "platform/SingleInstance.h"
+#include "platform/system/MediaProbe.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/ProcessControl.h"
+#include "platform/system/SingleInstance.h"
 
 #include <deque>
 #include <functional>

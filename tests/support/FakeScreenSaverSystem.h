@@ -3,7 +3,7 @@
 // tells the desktop is logged. Installed for its lifetime. Header-only.
 #pragma once
 
-#include "platform/ScreenSaverSystem.h"
+#include "platform/window/ScreenSaverSystem.h"
 
 #include <optional>
 #include <string>

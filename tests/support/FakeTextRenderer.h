@@ -5,7 +5,7 @@
 // made and the text drawn.
 #pragma once
 
-#include "platform/TextRenderer.h"
+#include "platform/text/TextRenderer.h"
 
 #include <cstdint>
 #include <map>

@@ -3,7 +3,7 @@
 // active window. Installed for its lifetime.
 #pragma once
 
-#include "platform/WindowSystem.h"
+#include "platform/window/WindowSystem.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 // wait in it is bounded, and it stops when destroyed.
 #pragma once
 
-#include "platform/Sockets.h"
+#include "platform/net/Sockets.h"
 
 #include <atomic>
 #include <map>

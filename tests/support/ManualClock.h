@@ -2,7 +2,7 @@
 // so polling threads do not spin. Installed for its lifetime.
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/system/Clock.h"
 
 #include <atomic>
 #include <chrono>

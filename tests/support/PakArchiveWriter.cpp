@@ -1,6 +1,6 @@
 #include "support/PakArchiveWriter.h"
 
-#include "framework/services/PakInterface.h"
+#include "framework/core/PakInterface.h"
 
 namespace LumoTest {
 

@@ -2,7 +2,7 @@
 // that tests can script the display's answers and faults.
 #pragma once
 
-#include "platform/DisplayHost.h"
+#include "platform/video/DisplayHost.h"
 
 namespace LumoTest {
 

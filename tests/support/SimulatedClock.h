@@ -5,7 +5,7 @@
 // its lifetime.
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/system/Clock.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "support/SoundFixtures.h"
 
-#include "framework/services/WavWriter.h"
-#include "platform/AudioOutput.h"
+#include "framework/sound/WavWriter.h"
+#include "platform/audio/AudioOutput.h"
 
 namespace LumoTest {
 

@@ -3,7 +3,7 @@
 // window handle, and an offline sound card installed for a test's lifetime.
 #pragma once
 
-#include "platform/OfflineAudioDevice.h"
+#include "platform/audio/OfflineAudioDevice.h"
 
 #include <cstdint>
 #include <initializer_list>

@@ -1,8 +1,8 @@
 #include "support/SoundFolderTest.h"
 
-#include "framework/services/AppDataFolder.h"
-#include "platform/FileSystem.h"
-#include "platform/SoundBuffer.h"
+#include "framework/core/AppDataFolder.h"
+#include "platform/files/FileSystem.h"
+#include "platform/audio/SoundBuffer.h"
 
 namespace LumoTest {
 

@@ -4,9 +4,9 @@
 // vertical-blank waits that only count, and its own headless presenter.
 #pragma once
 
-#include "platform/DisplayHost.h"
-#include "platform/DisplayResults.h"
-#include "platform/FramePresenter.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/video/DisplayResults.h"
+#include "platform/video/FramePresenter.h"
 
 #include <cstdint>
 #include <deque>

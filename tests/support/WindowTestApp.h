@@ -5,7 +5,7 @@
 #pragma once
 
 #include "framework/widgets/WidgetManager.h"
-#include "platform/Window.h"
+#include "platform/window/Window.h"
 #include "support/FakeWindowSystem.h"
 #include "support/TestApp.h"
 

@@ -1,6 +1,6 @@
 #include "framework/app/LumoApp.h"
 
-#include "framework/services/Debug.h"
+#include "framework/core/Debug.h"
 
 namespace Lumo {
 

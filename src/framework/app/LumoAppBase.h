@@ -8,11 +8,11 @@
 #include "framework/graphics/Rect.h"
 #include "framework/graphics/SharedImage.h"
 #include "framework/graphics/SharedImageRef.h"
-#include "framework/services/Buffer.h"
-#include "framework/services/CriticalSection.h"
-#include "framework/services/Ratio.h"
-#include "platform/SettingsStore.h"
-#include "platform/WindowMessage.h"
+#include "framework/core/Buffer.h"
+#include "framework/core/CriticalSection.h"
+#include "framework/core/Ratio.h"
+#include "platform/files/SettingsStore.h"
+#include "platform/window/WindowMessage.h"
 
 #include <atomic>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // the framework knows. Options only set fields; the start-up acts on them.
 #include "framework/app/LumoAppBase.h"
 
-#include "framework/services/AppDataFolder.h"
-#include "framework/services/StringUtils.h"
-#include "platform/CommandLine.h"
-#include "platform/FileSystem.h"
+#include "framework/core/AppDataFolder.h"
+#include "framework/core/StringUtils.h"
+#include "platform/system/CommandLine.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <csignal>

@@ -2,7 +2,7 @@
 // with what the recorded run found, so a replay takes the same branches.
 #include "framework/app/LumoAppBase.h"
 
-#include "framework/services/PakClient.h"
+#include "framework/core/PakClient.h"
 
 namespace Lumo {
 

@@ -8,11 +8,11 @@
 #include "framework/display/DDImage.h"
 #include "framework/display/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
-#include "platform/Clock.h"
-#include "platform/Cursor.h"
-#include "platform/EventPump.h"
-#include "platform/ScreenSaverSystem.h"
-#include "platform/Window.h"
+#include "platform/system/Clock.h"
+#include "platform/window/Cursor.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/ScreenSaverSystem.h"
+#include "platform/window/Window.h"
 
 #include <algorithm>
 #include <cstring>

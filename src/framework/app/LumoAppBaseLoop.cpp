@@ -3,13 +3,13 @@
 // drawing and presenting, and the deferred-delete queue.
 #include "framework/app/LumoAppBase.h"
 
-#include "framework/services/Debug.h"
-#include "framework/services/SoundManager.h"
+#include "framework/core/Debug.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
-#include "platform/Clock.h"
-#include "platform/EventPump.h"
-#include "platform/Window.h"
+#include "platform/system/Clock.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/Window.h"
 
 
 namespace Lumo {

@@ -8,11 +8,11 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/ImageLib.h"
-#include "framework/services/DataCacheClient.h"
-#include "framework/services/MusicInterface.h"
-#include "framework/services/PathUtils.h"
-#include "framework/services/SoundInstance.h"
-#include "framework/services/SoundManager.h"
+#include "framework/resources/DataCacheClient.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/core/PathUtils.h"
+#include "framework/sound/SoundInstance.h"
+#include "framework/sound/SoundManager.h"
 
 #include <algorithm>
 #include <memory>

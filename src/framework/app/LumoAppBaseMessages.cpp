@@ -8,11 +8,11 @@
 
 #include "framework/display/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
-#include "platform/Clock.h"
-#include "platform/DebugOutput.h"
-#include "platform/EventPump.h"
-#include "platform/SystemSound.h"
-#include "platform/Window.h"
+#include "platform/system/Clock.h"
+#include "platform/system/DebugOutput.h"
+#include "platform/window/EventPump.h"
+#include "platform/audio/SystemSound.h"
+#include "platform/window/Window.h"
 
 #include <cctype>
 #include <cstdio>

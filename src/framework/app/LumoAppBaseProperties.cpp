@@ -1,8 +1,8 @@
 // Lookups in the property tables and the loading of a properties file.
 #include "framework/app/LumoAppBase.h"
 
-#include "framework/services/PropertiesParser.h"
-#include "framework/services/StringUtils.h"
+#include "framework/parsers/PropertiesParser.h"
+#include "framework/core/StringUtils.h"
 
 namespace Lumo {
 

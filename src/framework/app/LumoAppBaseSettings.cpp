@@ -4,10 +4,10 @@
 // is recorded and replays the recorded answer while one is played.
 #include "framework/app/LumoAppBase.h"
 
-#include "framework/services/PakClient.h"
-#include "framework/services/PathUtils.h"
-#include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/PathUtils.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,11 +1,11 @@
 // The application's choice of sound and music players.
 #include "framework/app/LumoAppBase.h"
 
-#include "framework/services/BassMusicInterface.h"
-#include "framework/services/DSoundManager.h"
-#include "framework/services/FModMusicInterface.h"
-#include "framework/services/MusicInterface.h"
-#include "platform/BassLibrary.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/sound/FModMusicInterface.h"
+#include "framework/sound/MusicInterface.h"
+#include "platform/audio/BassLibrary.h"
 
 namespace Lumo {
 

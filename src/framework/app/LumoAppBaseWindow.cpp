@@ -10,9 +10,9 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
-#include "platform/Clock.h"
-#include "platform/Cursor.h"
-#include "platform/WindowSystem.h"
+#include "platform/system/Clock.h"
+#include "platform/window/Cursor.h"
+#include "platform/window/WindowSystem.h"
 
 #include <algorithm>
 

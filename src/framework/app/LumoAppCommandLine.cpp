@@ -1,7 +1,7 @@
 // The product's command-line option.
 #include "framework/app/LumoApp.h"
 
-#include "platform/MessageBox.h"
+#include "platform/system/MessageBox.h"
 
 namespace Lumo {
 

@@ -1,9 +1,9 @@
 #include "framework/app/SignatureCheck.h"
 
-#include "framework/services/BigInt.h"
-#include "framework/services/Buffer.h"
-#include "framework/services/MD5.h"
-#include "platform/FileSystem.h"
+#include "framework/core/BigInt.h"
+#include "framework/core/Buffer.h"
+#include "framework/core/MD5.h"
+#include "platform/files/FileSystem.h"
 
 #include <cstdio>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "framework/services/AppDataFolder.h"
+#include "framework/core/AppDataFolder.h"
 
-#include "platform/UserFolders.h"
+#include "platform/files/UserFolders.h"
 
 namespace Lumo {
 

@@ -1,5 +1,5 @@
 // Arbitrary-precision integer: sign and magnitude, base-65536 digits.
-#include "framework/services/BigInt.h"
+#include "framework/core/BigInt.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
-#include "framework/services/Buffer.h"
+#include "framework/core/Buffer.h"
 
-#include "framework/services/StringUtils.h"
+#include "framework/core/StringUtils.h"
 
 #include <climits>
 

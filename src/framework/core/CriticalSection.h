@@ -2,7 +2,7 @@
 // thread that holds it may enter it again.
 #pragma once
 
-#include "platform/ReentrantLock.h"
+#include "platform/system/ReentrantLock.h"
 
 namespace Lumo {
 

@@ -1,7 +1,7 @@
-#include "framework/services/Debug.h"
+#include "framework/core/Debug.h"
 
-#include "framework/services/StringUtils.h"
-#include "platform/DebugOutput.h"
+#include "framework/core/StringUtils.h"
+#include "platform/system/DebugOutput.h"
 
 #include <cstdarg>
 

@@ -1,6 +1,6 @@
-#include "framework/services/KeyNames.h"
+#include "framework/core/KeyNames.h"
 
-#include "framework/services/StringUtils.h"
+#include "framework/core/StringUtils.h"
 
 namespace Lumo {
 

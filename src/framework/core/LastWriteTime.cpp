@@ -1,6 +1,6 @@
-#include "framework/services/LastWriteTime.h"
+#include "framework/core/LastWriteTime.h"
 
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 
 namespace Lumo {
 

@@ -1,5 +1,5 @@
 // MD5 message digest (RFC 1321) and the signature check's hash number.
-#include "framework/services/MD5.h"
+#include "framework/core/MD5.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "framework/services/BigInt.h"
+#include "framework/core/BigInt.h"
 
 namespace Lumo {
 

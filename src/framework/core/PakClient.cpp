@@ -1,7 +1,7 @@
-#include "framework/services/PakClient.h"
+#include "framework/core/PakClient.h"
 
-#include "framework/services/PakInterface.h"
-#include "platform/FileSystem.h"
+#include "framework/core/PakInterface.h"
+#include "platform/files/FileSystem.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "framework/services/PakInterface.h"
+#include "framework/core/PakInterface.h"
 
 #include <cctype>
 #include <cstring>

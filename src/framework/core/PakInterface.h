@@ -3,8 +3,8 @@
 // (unscrambled as they are copied out); everything else goes to the disk.
 #pragma once
 
-#include "framework/services/PakClient.h"
-#include "platform/FileSystem.h"
+#include "framework/core/PakClient.h"
+#include "platform/files/FileSystem.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "framework/services/PathUtils.h"
+#include "framework/core/PathUtils.h"
 
-#include "framework/services/AppDataFolder.h"
-#include "framework/services/SystemVersion.h"
-#include "platform/FileSystem.h"
+#include "framework/core/AppDataFolder.h"
+#include "framework/core/SystemVersion.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <deque>

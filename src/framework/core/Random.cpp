@@ -1,4 +1,4 @@
-#include "framework/services/Random.h"
+#include "framework/core/Random.h"
 
 namespace Lumo {
 

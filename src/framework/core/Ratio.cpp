@@ -1,4 +1,4 @@
-#include "framework/services/Ratio.h"
+#include "framework/core/Ratio.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "framework/services/StringUtils.h"
+#include "framework/core/StringUtils.h"
 
 #include <climits>
 

@@ -1,6 +1,6 @@
-#include "framework/services/SystemVersion.h"
+#include "framework/core/SystemVersion.h"
 
-#include "platform/SystemInfo.h"
+#include "platform/system/SystemInfo.h"
 
 #include <atomic>
 

@@ -9,8 +9,8 @@
 #include "framework/display/DisplayPixel.h"
 #include "framework/graphics/Matrix3.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
-#include "platform/DisplayResults.h"
-#include "platform/DisplaySurface.h"
+#include "platform/video/DisplayResults.h"
+#include "platform/video/DisplaySurface.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "framework/graphics/MemoryImage.h"
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayTypes.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,7 +5,7 @@
 
 #include "framework/app/LumoAppBase.h"
 #include "framework/display/DDInterface.h"
-#include "framework/services/DataCacheClient.h"
+#include "framework/resources/DataCacheClient.h"
 
 #include <cstdint>
 #include <cstring>

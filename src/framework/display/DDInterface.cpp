@@ -7,11 +7,11 @@
 #include "framework/display/DDImage.h"
 #include "framework/display/DirectXErrorString.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/services/Debug.h"
-#include "framework/services/StringUtils.h"
-#include "platform/DisplayClipper.h"
-#include "platform/DisplayHost.h"
-#include "platform/DisplayResults.h"
+#include "framework/core/Debug.h"
+#include "framework/core/StringUtils.h"
+#include "platform/video/DisplayClipper.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/video/DisplayResults.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,11 +7,11 @@
 
 #include "framework/display/NativeDisplay.h"
 #include "framework/graphics/Rect.h"
-#include "framework/services/CriticalSection.h"
-#include "framework/services/Ratio.h"
-#include "platform/DisplayDevice.h"
-#include "platform/DisplaySurface.h"
-#include "platform/DisplayTypes.h"
+#include "framework/core/CriticalSection.h"
+#include "framework/core/Ratio.h"
+#include "platform/video/DisplayDevice.h"
+#include "platform/video/DisplaySurface.h"
+#include "platform/video/DisplayTypes.h"
 
 #include <atomic>
 #include <cstdint>

@@ -6,8 +6,8 @@
 #include "framework/display/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
-#include "platform/DisplayHost.h"
-#include "platform/DisplayResults.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/video/DisplayResults.h"
 
 #include <algorithm>
 #include <memory>

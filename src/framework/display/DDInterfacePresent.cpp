@@ -5,8 +5,8 @@
 #include "framework/display/DDInterface.h"
 
 #include "framework/app/LumoAppBase.h"
-#include "platform/DisplayHost.h"
-#include "platform/DisplayResults.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/video/DisplayResults.h"
 
 namespace Lumo {
 

@@ -2,7 +2,7 @@
 // checks and jump tables.
 #include "framework/display/DirectXErrorString.h"
 
-#include "platform/DisplayResults.h"
+#include "platform/video/DisplayResults.h"
 
 #include <cstdio>
 

@@ -6,9 +6,9 @@
 #include "framework/display/DDImage.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/services/PathUtils.h"
-#include "framework/services/StringUtils.h"
-#include "platform/FileSystem.h"
+#include "framework/core/PathUtils.h"
+#include "framework/core/StringUtils.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <cstdio>

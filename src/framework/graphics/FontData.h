@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/graphics/FontLayer.h"
-#include "framework/services/DescParser.h"
+#include "framework/parsers/DescParser.h"
 
 #include <cstdint>
 #include <map>

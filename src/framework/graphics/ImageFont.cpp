@@ -8,8 +8,8 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/services/CriticalSection.h"
-#include "framework/services/StringUtils.h"
+#include "framework/core/CriticalSection.h"
+#include "framework/core/StringUtils.h"
 
 #include <algorithm>
 #include <limits>

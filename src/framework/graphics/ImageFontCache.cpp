@@ -5,7 +5,7 @@
 #include "framework/graphics/FontData.h"
 #include "framework/graphics/FontLayer.h"
 #include "framework/graphics/ImageFont.h"
-#include "framework/services/DataCacheClient.h"
+#include "framework/resources/DataCacheClient.h"
 
 #include <cstring>
 

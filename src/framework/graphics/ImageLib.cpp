@@ -1,6 +1,6 @@
 #include "framework/graphics/ImageLib.h"
 
-#include "framework/services/StringUtils.h"
+#include "framework/core/StringUtils.h"
 
 namespace ImageLib {
 

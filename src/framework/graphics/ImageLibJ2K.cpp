@@ -3,9 +3,9 @@
 // callbacks it reads through.
 #include "framework/graphics/ImageLib.h"
 
-#include "framework/services/PakClient.h"
-#include "platform/J2KCodecModule.h"
-#include "platform/J2KCodecProvider.h"
+#include "framework/core/PakClient.h"
+#include "platform/codecs/J2KCodecModule.h"
+#include "platform/codecs/J2KCodecProvider.h"
 
 #include <cstdio>
 #include <new>

@@ -3,7 +3,7 @@
 // scan lines into 0xAARRGGBB words.
 #include "framework/graphics/ImageLib.h"
 
-#include "framework/services/PakClient.h"
+#include "framework/core/PakClient.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -2,9 +2,9 @@
 // screenshots and image dumps.
 #include "framework/graphics/ImageLib.h"
 
-#include "framework/services/PakClient.h"
-#include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "framework/core/PakClient.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/FileSystem.h"
 
 #include <png.h>
 

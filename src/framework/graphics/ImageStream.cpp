@@ -1,6 +1,6 @@
 #include "framework/graphics/ImageStream.h"
 
-#include "framework/services/PakClient.h"
+#include "framework/core/PakClient.h"
 
 #include <cstdio>
 #include <cstring>

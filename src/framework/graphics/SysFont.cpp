@@ -5,8 +5,8 @@
 #include "framework/display/DisplayPixel.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
-#include "platform/DisplaySurface.h"
-#include "platform/TextRenderer.h"
+#include "platform/video/DisplaySurface.h"
+#include "platform/text/TextRenderer.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "framework/graphics/Font.h"
-#include "platform/TextFont.h"
+#include "platform/text/TextFont.h"
 
 #include <cstddef>
 #include <cstdint>

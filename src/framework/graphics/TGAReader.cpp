@@ -2,7 +2,7 @@
 
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/ImageStream.h"
-#include "framework/services/PakClient.h"
+#include "framework/core/PakClient.h"
 
 #include <bit>
 

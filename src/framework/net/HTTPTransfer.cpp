@@ -1,10 +1,10 @@
-#include "framework/services/HTTPTransfer.h"
+#include "framework/net/HTTPTransfer.h"
 
 #include "framework/app/LumoAppBase.h"
-#include "framework/services/Buffer.h"
-#include "framework/services/StringUtils.h"
-#include "platform/Clock.h"
-#include "platform/Sockets.h"
+#include "framework/core/Buffer.h"
+#include "framework/core/StringUtils.h"
+#include "platform/system/Clock.h"
+#include "platform/net/Sockets.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,12 +1,12 @@
-#include "framework/services/InternetManager.h"
+#include "framework/net/InternetManager.h"
 
 #include "framework/app/LumoAppBase.h"
-#include "framework/services/Buffer.h"
-#include "framework/services/Debug.h"
-#include "framework/services/PakClient.h"
-#include "framework/services/StringUtils.h"
-#include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "framework/core/Buffer.h"
+#include "framework/core/Debug.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/StringUtils.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,7 +3,7 @@
 // data files are downloaded into the program folder four at a time.
 #pragma once
 
-#include "framework/services/HTTPTransfer.h"
+#include "framework/net/HTTPTransfer.h"
 
 #include <deque>
 #include <string>

@@ -1,9 +1,9 @@
 // Descriptor reading: splitting the file into commands, tokenising a command
 // into element trees, and the lookups and dereferencing of defined names.
-#include "framework/services/DescParser.h"
+#include "framework/parsers/DescParser.h"
 
-#include "framework/services/PakClient.h"
-#include "framework/services/StringUtils.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/StringUtils.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,9 +3,9 @@
 // values. What a command means is left to the derived class.
 #pragma once
 
-#include "framework/services/DataElement.h"
-#include "framework/services/ListDataElement.h"
-#include "framework/services/SingleDataElement.h"
+#include "framework/parsers/DataElement.h"
+#include "framework/parsers/ListDataElement.h"
+#include "framework/parsers/SingleDataElement.h"
 
 #include <map>
 #include <memory>

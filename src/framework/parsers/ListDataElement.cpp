@@ -1,5 +1,5 @@
 // Descriptor lists: copying duplicates every child.
-#include "framework/services/ListDataElement.h"
+#include "framework/parsers/ListDataElement.h"
 
 namespace Lumo {
 

@@ -1,7 +1,7 @@
 // A parenthesised list of a descriptor command; it owns its children.
 #pragma once
 
-#include "framework/services/DataElement.h"
+#include "framework/parsers/DataElement.h"
 
 #include <memory>
 #include <vector>

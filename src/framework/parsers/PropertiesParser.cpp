@@ -1,10 +1,10 @@
 // The properties document: "Properties" sections of "String", "StringArray",
 // "Boolean", "Integer" and "Double" elements keyed by their "id".
-#include "framework/services/PropertiesParser.h"
+#include "framework/parsers/PropertiesParser.h"
 
 #include "framework/app/LumoAppBase.h"
-#include "framework/services/Buffer.h"
-#include "framework/services/StringUtils.h"
+#include "framework/core/Buffer.h"
+#include "framework/core/StringUtils.h"
 
 namespace Lumo {
 

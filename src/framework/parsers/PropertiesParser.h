@@ -2,8 +2,8 @@
 // application's string, boolean, integer, double and string-array tables.
 #pragma once
 
-#include "framework/services/XMLElement.h"
-#include "framework/services/XMLParser.h"
+#include "framework/parsers/XMLElement.h"
+#include "framework/parsers/XMLParser.h"
 
 #include <memory>
 #include <string>

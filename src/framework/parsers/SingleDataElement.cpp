@@ -1,5 +1,5 @@
 // Single descriptor words: copying duplicates the value.
-#include "framework/services/SingleDataElement.h"
+#include "framework/parsers/SingleDataElement.h"
 
 namespace Lumo {
 

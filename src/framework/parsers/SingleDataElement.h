@@ -2,7 +2,7 @@
 // included), with the value that follows it when written as name=value.
 #pragma once
 
-#include "framework/services/DataElement.h"
+#include "framework/parsers/DataElement.h"
 
 #include <memory>
 #include <string>

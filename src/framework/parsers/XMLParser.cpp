@@ -1,8 +1,8 @@
 // The pull parser's state machine, its UTF-8 file reader and entity decoding.
-#include "framework/services/XMLParser.h"
+#include "framework/parsers/XMLParser.h"
 
-#include "framework/services/PakClient.h"
-#include "framework/services/StringUtils.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/StringUtils.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // first error with one short message.
 #pragma once
 
-#include "framework/services/XMLElement.h"
+#include "framework/parsers/XMLElement.h"
 
 #include <string>
 #include <vector>

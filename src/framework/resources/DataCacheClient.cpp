@@ -1,9 +1,9 @@
 // The data-cache protocol over named shared blocks and registered messages.
-#include "framework/services/DataCacheClient.h"
+#include "framework/resources/DataCacheClient.h"
 
-#include "platform/MessageChannel.h"
-#include "platform/SharedMemory.h"
-#include "platform/ThreadId.h"
+#include "platform/system/MessageChannel.h"
+#include "platform/files/SharedMemory.h"
+#include "platform/system/ThreadId.h"
 
 #include <cstring>
 

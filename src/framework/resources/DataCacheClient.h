@@ -5,7 +5,7 @@
 // writers that records are laid out with.
 #pragma once
 
-#include "framework/services/CriticalSection.h"
+#include "framework/core/CriticalSection.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,5 +1,5 @@
 // Resource description parsing, group loading and the lookups by id.
-#include "framework/services/ResourceManager.h"
+#include "framework/resources/ResourceManager.h"
 
 #include "framework/app/LumoAppBase.h"
 #include "framework/display/DDImage.h"
@@ -11,13 +11,13 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/SharedImage.h"
 #include "framework/graphics/SysFont.h"
-#include "framework/services/PathUtils.h"
-#include "framework/services/ResourceManagerException.h"
-#include "framework/services/SoundManager.h"
-#include "framework/services/StringUtils.h"
-#include "framework/services/SystemVersion.h"
-#include "framework/services/XMLElement.h"
-#include "framework/services/XMLParser.h"
+#include "framework/core/PathUtils.h"
+#include "framework/resources/ResourceManagerException.h"
+#include "framework/sound/SoundManager.h"
+#include "framework/core/StringUtils.h"
+#include "framework/core/SystemVersion.h"
+#include "framework/parsers/XMLElement.h"
+#include "framework/parsers/XMLParser.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "framework/services/BassInstance.h"
+#include "framework/sound/BassInstance.h"
 
 #include <atomic>
 
-#include "platform/MessageBox.h"
-#include "platform/ProcessControl.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/ProcessControl.h"
 
 namespace Lumo {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/BassLibrary.h"
+#include "platform/audio/BassLibrary.h"
 
 namespace Lumo {
 

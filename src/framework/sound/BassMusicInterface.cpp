@@ -1,13 +1,13 @@
-#include "framework/services/BassMusicInterface.h"
+#include "framework/sound/BassMusicInterface.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "framework/services/BassInstance.h"
-#include "framework/services/PakClient.h"
-#include "framework/services/SongFade.h"
-#include "framework/services/StringUtils.h"
-#include "platform/AudioOutput.h"
+#include "framework/sound/BassInstance.h"
+#include "framework/core/PakClient.h"
+#include "framework/sound/SongFade.h"
+#include "framework/core/StringUtils.h"
+#include "platform/audio/AudioOutput.h"
 
 namespace Lumo {
 

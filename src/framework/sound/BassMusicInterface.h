@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "framework/services/BassMusicInfo.h"
-#include "framework/services/MusicInterface.h"
+#include "framework/sound/BassMusicInfo.h"
+#include "framework/sound/MusicInterface.h"
 
 namespace Plat {
 class Window;

@@ -1,9 +1,9 @@
-#include "framework/services/DSoundInstance.h"
+#include "framework/sound/DSoundInstance.h"
 
-#include "framework/services/DSoundManager.h"
-#include "platform/MessageBox.h"
-#include "platform/ProcessControl.h"
-#include "platform/SoundDevice.h"
+#include "framework/sound/DSoundManager.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/ProcessControl.h"
+#include "platform/audio/SoundDevice.h"
 
 #include <algorithm>
 #include <cmath>

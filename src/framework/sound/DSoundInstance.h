@@ -4,7 +4,7 @@
 // keeps its settings.
 #pragma once
 
-#include "framework/services/SoundInstance.h"
+#include "framework/sound/SoundInstance.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,9 +1,9 @@
-#include "framework/services/DSoundManager.h"
+#include "framework/sound/DSoundManager.h"
 
-#include "framework/services/DSoundInstance.h"
-#include "platform/AudioOutput.h"
-#include "platform/Clock.h"
-#include "platform/SoundDevice.h"
+#include "framework/sound/DSoundInstance.h"
+#include "platform/audio/AudioOutput.h"
+#include "platform/system/Clock.h"
+#include "platform/audio/SoundDevice.h"
 
 #include <cmath>
 

@@ -6,7 +6,7 @@
 // DSoundManagerFMod.cpp.
 #pragma once
 
-#include "framework/services/SoundManager.h"
+#include "framework/sound/SoundManager.h"
 
 #include <array>
 #include <cstdint>

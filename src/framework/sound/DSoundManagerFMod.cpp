@@ -1,11 +1,11 @@
 // The sound manager's use of the FMOD library: starting FSOUND beside the
 // sound device, and decoding ".mp3" sounds (any format the library
 // decodes) into a source buffer.
-#include "framework/services/DSoundManager.h"
+#include "framework/sound/DSoundManager.h"
 
 #include <climits>
 
-#include "framework/services/FModInstance.h"
+#include "framework/sound/FModInstance.h"
 
 namespace Lumo {
 

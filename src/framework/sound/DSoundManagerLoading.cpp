@@ -3,17 +3,17 @@
 // (with FMOD), ".ogg" or ".au". A decoded compressed sound is stored back as
 // a cached WAV so that later runs skip the decoding. Files are read through
 // the pak layer and never trusted: every size is held to the bytes present.
-#include "framework/services/DSoundManager.h"
+#include "framework/sound/DSoundManager.h"
 
-#include "framework/services/AppDataFolder.h"
-#include "framework/services/LastWriteTime.h"
-#include "framework/services/PakClient.h"
-#include "framework/services/PathUtils.h"
-#include "framework/services/WavWriter.h"
-#include "platform/AtomicFile.h"
-#include "platform/AudioDecoder.h"
-#include "platform/FileSystem.h"
-#include "platform/SoundBuffer.h"
+#include "framework/core/AppDataFolder.h"
+#include "framework/core/LastWriteTime.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/PathUtils.h"
+#include "framework/sound/WavWriter.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/audio/AudioDecoder.h"
+#include "platform/files/FileSystem.h"
+#include "platform/audio/SoundBuffer.h"
 
 #include <tremor/ivorbisfile.h>
 

@@ -1,12 +1,12 @@
-#include "framework/services/FModInstance.h"
+#include "framework/sound/FModInstance.h"
 
 #include <atomic>
 #include <climits>
 #include <cstring>
 
-#include "framework/services/PakClient.h"
-#include "platform/MessageBox.h"
-#include "platform/ProcessControl.h"
+#include "framework/core/PakClient.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/ProcessControl.h"
 
 namespace Lumo {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/FModLibrary.h"
+#include "platform/audio/FModLibrary.h"
 
 namespace Lumo {
 

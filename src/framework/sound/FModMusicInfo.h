@@ -2,7 +2,7 @@
 // fade state.
 #pragma once
 
-#include "platform/FModLibrary.h"
+#include "platform/audio/FModLibrary.h"
 
 namespace Lumo {
 

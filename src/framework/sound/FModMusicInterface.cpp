@@ -1,16 +1,16 @@
-#include "framework/services/FModMusicInterface.h"
+#include "framework/sound/FModMusicInterface.h"
 
 #include <algorithm>
 #include <climits>
 #include <vector>
 
-#include "framework/services/AppDataFolder.h"
-#include "framework/services/FModInstance.h"
-#include "framework/services/PathUtils.h"
-#include "framework/services/SongFade.h"
-#include "framework/services/WavWriter.h"
-#include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "framework/core/AppDataFolder.h"
+#include "framework/sound/FModInstance.h"
+#include "framework/core/PathUtils.h"
+#include "framework/sound/SongFade.h"
+#include "framework/sound/WavWriter.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/FileSystem.h"
 
 namespace Lumo {
 

@@ -7,8 +7,8 @@
 #include <map>
 #include <string>
 
-#include "framework/services/FModMusicInfo.h"
-#include "framework/services/MusicInterface.h"
+#include "framework/sound/FModMusicInfo.h"
+#include "framework/sound/MusicInterface.h"
 
 namespace Plat {
 class Window;

@@ -1,4 +1,4 @@
-#include "framework/services/MusicInterface.h"
+#include "framework/sound/MusicInterface.h"
 
 namespace Lumo {
 

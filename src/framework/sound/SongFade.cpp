@@ -1,4 +1,4 @@
-#include "framework/services/SongFade.h"
+#include "framework/sound/SongFade.h"
 
 namespace Lumo {
 

@@ -1,4 +1,4 @@
-#include "framework/services/SoundInstance.h"
+#include "framework/sound/SoundInstance.h"
 
 namespace Lumo {
 

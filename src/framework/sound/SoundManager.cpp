@@ -1,4 +1,4 @@
-#include "framework/services/SoundManager.h"
+#include "framework/sound/SoundManager.h"
 
 namespace Lumo {
 

@@ -1,4 +1,4 @@
-#include "framework/services/WavWriter.h"
+#include "framework/sound/WavWriter.h"
 
 namespace Lumo {
 

@@ -1,6 +1,6 @@
 #include "game/engine/EngineUtilities.h"
 
-#include "platform/Clock.h"
+#include "platform/system/Clock.h"
 
 #include <charconv>
 #include <climits>

@@ -1,6 +1,6 @@
 // Format detection, whole-file decoding and the resampling part of streams.
 // The formats' own decoders live in AudioDecoderFormats.cpp.
-#include "platform/AudioDecoder.h"
+#include "platform/audio/AudioDecoder.h"
 
 #include <algorithm>
 #include <cstring>

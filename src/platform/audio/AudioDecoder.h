@@ -4,7 +4,7 @@
 // block held in memory and never trusted: bad data gives a failed result.
 #pragma once
 
-#include "platform/AudioMixer.h"
+#include "platform/audio/AudioMixer.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The three sound file formats, each as a stream over a copy of the file's
 // bytes: PCM WAV read directly, Ogg Vorbis through Tremor, MPEG audio through
 // libmpg123. Whole-file decoding drains the same streams.
-#include "platform/AudioDecoder.h"
+#include "platform/audio/AudioDecoder.h"
 
 #include <mpg123.h>
 #include <tremor/ivorbisfile.h>

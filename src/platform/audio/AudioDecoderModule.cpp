@@ -1,6 +1,6 @@
 // The module player over libopenmpt. The library reports failures as
 // exceptions; they stop here and become results.
-#include "platform/AudioDecoder.h"
+#include "platform/audio/AudioDecoder.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 

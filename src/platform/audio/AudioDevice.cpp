@@ -1,6 +1,6 @@
-#include "platform/AudioDevice.h"
+#include "platform/audio/AudioDevice.h"
 
-#include "platform/AudioMixer.h"
+#include "platform/audio/AudioMixer.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "platform/AudioLibraryExports.h"
+#include "platform/audio/AudioLibraryExports.h"
 
 namespace Plat {
 

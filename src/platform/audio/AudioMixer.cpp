@@ -1,4 +1,4 @@
-#include "platform/AudioMixer.h"
+#include "platform/audio/AudioMixer.h"
 
 #include <algorithm>
 #include <cmath>

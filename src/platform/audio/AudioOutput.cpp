@@ -1,6 +1,6 @@
-#include "platform/AudioOutput.h"
+#include "platform/audio/AudioOutput.h"
 
-#include "platform/AudioDevice.h"
+#include "platform/audio/AudioDevice.h"
 
 #include <algorithm>
 #include <atomic>

@@ -5,7 +5,7 @@
 // system's own mixer is never touched.
 #pragma once
 
-#include "platform/AudioMixer.h"
+#include "platform/audio/AudioMixer.h"
 
 #include <cstdint>
 #include <memory>

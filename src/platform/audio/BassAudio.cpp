@@ -1,12 +1,12 @@
 // The BASS functions over the process's mixer: one state behind one lock,
 // handles whose top bits tell modules, streams, samples and sample channels
 // apart, and the thread's last error.
-#include "platform/BassAudio.h"
+#include "platform/audio/BassAudio.h"
 
-#include "platform/AudioDecoder.h"
-#include "platform/AudioMixer.h"
-#include "platform/AudioOutput.h"
-#include "platform/FileSystem.h"
+#include "platform/audio/AudioDecoder.h"
+#include "platform/audio/AudioMixer.h"
+#include "platform/audio/AudioOutput.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 // and answers 0 / FALSE on failure.
 #pragma once
 
-#include "platform/BassLibrary.h"
+#include "platform/audio/BassLibrary.h"
 
 #include <cstdint>
 

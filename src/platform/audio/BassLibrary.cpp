@@ -1,6 +1,6 @@
-#include "platform/BassLibrary.h"
+#include "platform/audio/BassLibrary.h"
 
-#include "platform/BassAudio.h"
+#include "platform/audio/BassAudio.h"
 
 namespace Plat {
 

@@ -3,7 +3,7 @@
 // so that a library missing one can be told apart (and tested).
 #pragma once
 
-#include "platform/AudioLibraryExports.h"
+#include "platform/audio/AudioLibraryExports.h"
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
-#include "platform/FModAudio.h"
+#include "platform/audio/FModAudio.h"
 
-#include "platform/AudioDecoder.h"
-#include "platform/AudioMixer.h"
-#include "platform/AudioOutput.h"
-#include "platform/FileSystem.h"
+#include "platform/audio/AudioDecoder.h"
+#include "platform/audio/AudioMixer.h"
+#include "platform/audio/AudioOutput.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <climits>

@@ -4,7 +4,7 @@
 // exported functions, as a program reaches the library it stands in for.
 #pragma once
 
-#include "platform/FModLibrary.h"
+#include "platform/audio/FModLibrary.h"
 
 namespace Plat {
 

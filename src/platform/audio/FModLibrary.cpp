@@ -1,6 +1,6 @@
-#include "platform/FModLibrary.h"
+#include "platform/audio/FModLibrary.h"
 
-#include "platform/FModAudio.h"
+#include "platform/audio/FModAudio.h"
 
 namespace Plat {
 

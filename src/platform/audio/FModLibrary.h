@@ -3,7 +3,7 @@
 // fetch each function by name, so a library missing one can be told apart.
 #pragma once
 
-#include "platform/AudioLibraryExports.h"
+#include "platform/audio/AudioLibraryExports.h"
 
 #include <cstddef>
 #include <cstdint>

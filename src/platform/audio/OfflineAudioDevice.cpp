@@ -1,6 +1,6 @@
-#include "platform/OfflineAudioDevice.h"
+#include "platform/audio/OfflineAudioDevice.h"
 
-#include "platform/AudioMixer.h"
+#include "platform/audio/AudioMixer.h"
 
 namespace Plat {
 

@@ -2,7 +2,7 @@
 // for the next frames and gets what a card would have played.
 #pragma once
 
-#include "platform/AudioDevice.h"
+#include "platform/audio/AudioDevice.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "platform/SoundBuffer.h"
+#include "platform/audio/SoundBuffer.h"
 
-#include "platform/AudioOutput.h"
+#include "platform/audio/AudioOutput.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // numeric codes.
 #pragma once
 
-#include "platform/AudioMixer.h"
+#include "platform/audio/AudioMixer.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "platform/SoundDevice.h"
+#include "platform/audio/SoundDevice.h"
 
-#include "platform/AudioOutput.h"
+#include "platform/audio/AudioOutput.h"
 
 #include <atomic>
 #include <new>

@@ -4,7 +4,7 @@
 // creation function to inject failures.
 #pragma once
 
-#include "platform/SoundBuffer.h"
+#include "platform/audio/SoundBuffer.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/SystemSound.h"
+#include "platform/audio/SystemSound.h"
 
 namespace Plat {
 

@@ -1,6 +1,6 @@
-#include "platform/J2KCodecModule.h"
+#include "platform/codecs/J2KCodecModule.h"
 
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 
 #include <openjpeg.h>
 

@@ -1,6 +1,6 @@
-#include "platform/J2KCodecProvider.h"
+#include "platform/codecs/J2KCodecProvider.h"
 
-#include "platform/J2KCodecModule.h"
+#include "platform/codecs/J2KCodecModule.h"
 
 #include <cctype>
 #include <cstring>

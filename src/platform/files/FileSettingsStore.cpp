@@ -1,6 +1,6 @@
-#include "platform/FileSettingsStore.h"
+#include "platform/files/FileSettingsStore.h"
 
-#include "platform/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -5,7 +5,7 @@
 // fails its checks reads as empty.
 #pragma once
 
-#include "platform/SettingsStore.h"
+#include "platform/files/SettingsStore.h"
 
 #include <map>
 

@@ -1,6 +1,6 @@
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 
-#include "platform/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
-#include "platform/SettingsStore.h"
+#include "platform/files/SettingsStore.h"
 
-#include "platform/FileSettingsStore.h"
-#include "platform/FileSystem.h"
-#include "platform/UserFolders.h"
+#include "platform/files/FileSettingsStore.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/UserFolders.h"
 
 #include <cstdlib>
 

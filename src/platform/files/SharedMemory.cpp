@@ -1,5 +1,5 @@
 // POSIX shared memory objects behind the named blocks.
-#include "platform/SharedMemory.h"
+#include "platform/files/SharedMemory.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "platform/UserFolders.h"
+#include "platform/files/UserFolders.h"
 
 #include <cstdlib>
 #include <pwd.h>

@@ -1,4 +1,4 @@
-#include "platform/Clock.h"
+#include "platform/system/Clock.h"
 
 #include <time.h>
 

@@ -1,4 +1,4 @@
-#include "platform/DebugOutput.h"
+#include "platform/system/DebugOutput.h"
 
 #include <cstdio>
 

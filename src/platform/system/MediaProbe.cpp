@@ -1,4 +1,4 @@
-#include "platform/MediaProbe.h"
+#include "platform/system/MediaProbe.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "platform/MessageBox.h"
+#include "platform/system/MessageBox.h"
 
 #include <SDL.h>
 

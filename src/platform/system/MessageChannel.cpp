@@ -1,5 +1,5 @@
 // The process's table of registered message names and message receivers.
-#include "platform/MessageChannel.h"
+#include "platform/system/MessageChannel.h"
 
 #include <cctype>
 #include <map>

@@ -1,4 +1,4 @@
-#include "platform/ProcessControl.h"
+#include "platform/system/ProcessControl.h"
 
 #include <atomic>
 #include <cstdio>

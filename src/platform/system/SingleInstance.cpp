@@ -1,6 +1,6 @@
-#include "platform/SingleInstance.h"
+#include "platform/system/SingleInstance.h"
 
-#include "platform/UserFolders.h"
+#include "platform/files/UserFolders.h"
 
 #include <cerrno>
 #include <cstring>

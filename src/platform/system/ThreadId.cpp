@@ -1,5 +1,5 @@
 // Thread ids from the kernel's thread numbers.
-#include "platform/ThreadId.h"
+#include "platform/system/ThreadId.h"
 
 #include <unistd.h>
 

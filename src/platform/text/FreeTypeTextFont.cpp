@@ -1,4 +1,4 @@
-#include "platform/FreeTypeTextFont.h"
+#include "platform/text/FreeTypeTextFont.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

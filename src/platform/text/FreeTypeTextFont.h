@@ -3,7 +3,7 @@
 // italic made up when the face itself has none.
 #pragma once
 
-#include "platform/TextFont.h"
+#include "platform/text/TextFont.h"
 
 #include <array>
 #include <memory>

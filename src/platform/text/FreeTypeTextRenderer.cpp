@@ -1,4 +1,4 @@
-#include "platform/FreeTypeTextRenderer.h"
+#include "platform/text/FreeTypeTextRenderer.h"
 
 #include <fontconfig/fontconfig.h>
 

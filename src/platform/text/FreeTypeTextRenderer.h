@@ -3,8 +3,8 @@
 // stand in for the common Windows fonts), FreeType draws it. 96 dots per inch.
 #pragma once
 
-#include "platform/FreeTypeTextFont.h"
-#include "platform/TextRenderer.h"
+#include "platform/text/FreeTypeTextFont.h"
+#include "platform/text/TextRenderer.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/TextFont.h"
+#include "platform/text/TextFont.h"
 
 namespace Plat {
 

@@ -1,6 +1,6 @@
-#include "platform/TextRenderer.h"
+#include "platform/text/TextRenderer.h"
 
-#include "platform/FreeTypeTextRenderer.h"
+#include "platform/text/FreeTypeTextRenderer.h"
 
 namespace Plat {
 

@@ -3,7 +3,7 @@
 // install a renderer with fixed metrics.
 #pragma once
 
-#include "platform/TextFont.h"
+#include "platform/text/TextFont.h"
 
 #include <memory>
 

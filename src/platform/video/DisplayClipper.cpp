@@ -1,8 +1,8 @@
 // The clipper stand-in.
-#include "platform/DisplayClipper.h"
+#include "platform/video/DisplayClipper.h"
 
-#include "platform/DisplayHost.h"
-#include "platform/DisplayResults.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/video/DisplayResults.h"
 
 namespace Plat {
 

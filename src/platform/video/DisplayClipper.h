@@ -2,8 +2,8 @@
 // to the primary surface it is attached to.
 #pragma once
 
-#include "platform/DisplayObject.h"
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayObject.h"
+#include "platform/video/DisplayTypes.h"
 
 namespace Plat {
 

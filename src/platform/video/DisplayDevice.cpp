@@ -1,12 +1,12 @@
 // The display device stand-in and its creation entry points.
-#include "platform/DisplayDevice.h"
+#include "platform/video/DisplayDevice.h"
 
-#include "platform/DisplayClipper.h"
-#include "platform/DisplayDeviceState.h"
-#include "platform/DisplayHost.h"
-#include "platform/DisplayPalette.h"
-#include "platform/DisplayResults.h"
-#include "platform/DisplaySurface.h"
+#include "platform/video/DisplayClipper.h"
+#include "platform/video/DisplayDeviceState.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/video/DisplayPalette.h"
+#include "platform/video/DisplayResults.h"
+#include "platform/video/DisplaySurface.h"
 
 #include <cstring>
 

@@ -6,8 +6,8 @@
 // to fail from there.
 #pragma once
 
-#include "platform/DisplayObject.h"
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayObject.h"
+#include "platform/video/DisplayTypes.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 // device still works as plain memory.
 #pragma once
 
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayTypes.h"
 
 #include <cstdint>
 

@@ -1,11 +1,11 @@
 // The default answers of the display host and its failure script.
-#include "platform/DisplayHost.h"
+#include "platform/video/DisplayHost.h"
 
-#include "platform/Clock.h"
-#include "platform/DisplayResults.h"
-#include "platform/FramePresenter.h"
-#include "platform/SystemDisplayHost.h"
-#include "platform/Window.h"
+#include "platform/system/Clock.h"
+#include "platform/video/DisplayResults.h"
+#include "platform/video/FramePresenter.h"
+#include "platform/video/SystemDisplayHost.h"
+#include "platform/window/Window.h"
 
 #include <atomic>
 #include <string>

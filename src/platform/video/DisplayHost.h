@@ -5,7 +5,7 @@
 // display mode, and inject failures into chosen display calls.
 #pragma once
 
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayTypes.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The palette stand-in.
-#include "platform/DisplayPalette.h"
+#include "platform/video/DisplayPalette.h"
 
-#include "platform/DisplayResults.h"
+#include "platform/video/DisplayResults.h"
 
 namespace Plat {
 

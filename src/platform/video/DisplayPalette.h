@@ -2,8 +2,8 @@
 // original's PALETTEENTRY bytes read little-endian) for 8-bit surfaces.
 #pragma once
 
-#include "platform/DisplayObject.h"
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayObject.h"
+#include "platform/video/DisplayTypes.h"
 
 #include <array>
 #include <cstdint>

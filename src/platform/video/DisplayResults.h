@@ -3,7 +3,7 @@
 // 0x876, DirectSound codes in facility 0x878, and the shared COM codes.
 #pragma once
 
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayTypes.h"
 
 namespace Plat {
 

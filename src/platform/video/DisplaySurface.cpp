@@ -1,12 +1,12 @@
 // The surface stand-in: memory, locks, blits, flips and presentation.
-#include "platform/DisplaySurface.h"
+#include "platform/video/DisplaySurface.h"
 
-#include "platform/DisplayClipper.h"
-#include "platform/DisplayDeviceState.h"
-#include "platform/DisplayHost.h"
-#include "platform/DisplayPalette.h"
-#include "platform/DisplayResults.h"
-#include "platform/FramePresenter.h"
+#include "platform/video/DisplayClipper.h"
+#include "platform/video/DisplayDeviceState.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/video/DisplayPalette.h"
+#include "platform/video/DisplayResults.h"
+#include "platform/video/FramePresenter.h"
 
 #include <algorithm>
 #include <cstring>

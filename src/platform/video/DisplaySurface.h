@@ -5,8 +5,8 @@
 // primary surface is handed to the host's presenter.
 #pragma once
 
-#include "platform/DisplayObject.h"
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayObject.h"
+#include "platform/video/DisplayTypes.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,5 @@
 // The process-wide presenter choice.
-#include "platform/FramePresenter.h"
+#include "platform/video/FramePresenter.h"
 
 #include <atomic>
 

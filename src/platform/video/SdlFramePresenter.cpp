@@ -1,4 +1,4 @@
-#include "platform/SdlFramePresenter.h"
+#include "platform/video/SdlFramePresenter.h"
 
 #include <SDL.h>
 

@@ -4,7 +4,7 @@
 // from another thread wait for the main thread's next event poll.
 #pragma once
 
-#include "platform/FramePresenter.h"
+#include "platform/video/FramePresenter.h"
 
 #include <cstdint>
 #include <mutex>

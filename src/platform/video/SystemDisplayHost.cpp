@@ -1,5 +1,5 @@
 // Desktop answers from SDL's video subsystem.
-#include "platform/SystemDisplayHost.h"
+#include "platform/video/SystemDisplayHost.h"
 
 #include <SDL.h>
 

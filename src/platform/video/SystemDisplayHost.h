@@ -3,7 +3,7 @@
 // settings), the window's placement from the window itself.
 #pragma once
 
-#include "platform/DisplayHost.h"
+#include "platform/video/DisplayHost.h"
 
 namespace Plat {
 

@@ -1,4 +1,4 @@
-#include "platform/Cursor.h"
+#include "platform/window/Cursor.h"
 
 #include <SDL.h>
 

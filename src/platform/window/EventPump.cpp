@@ -1,7 +1,7 @@
-#include "platform/EventPump.h"
+#include "platform/window/EventPump.h"
 
-#include "platform/Clock.h"
-#include "platform/Window.h"
+#include "platform/system/Clock.h"
+#include "platform/window/Window.h"
 
 #include <algorithm>
 

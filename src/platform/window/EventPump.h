@@ -5,7 +5,7 @@
 // serves the process; it is used from the main thread only.
 #pragma once
 
-#include "platform/WindowMessage.h"
+#include "platform/window/WindowMessage.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "platform/SdlScreenSaverSystem.h"
+#include "platform/window/SdlScreenSaverSystem.h"
 
 #include <SDL.h>
 

@@ -4,7 +4,7 @@
 // password check have no counterpart and are reported as unknown or absent.
 #pragma once
 
-#include "platform/ScreenSaverSystem.h"
+#include "platform/window/ScreenSaverSystem.h"
 
 namespace Plat {
 

@@ -1,6 +1,6 @@
-#include "platform/SdlWindow.h"
+#include "platform/window/SdlWindow.h"
 
-#include "platform/SdlWindowSystem.h"
+#include "platform/window/SdlWindowSystem.h"
 
 #include <SDL.h>
 

@@ -2,7 +2,7 @@
 // the desktop (SDL's desktop full screen, the picture scaled to fit).
 #pragma once
 
-#include "platform/Window.h"
+#include "platform/window/Window.h"
 
 #include <atomic>
 #include <cstdint>

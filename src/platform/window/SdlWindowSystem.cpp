@@ -1,6 +1,6 @@
-#include "platform/SdlWindowSystem.h"
+#include "platform/window/SdlWindowSystem.h"
 
-#include "platform/SdlWindow.h"
+#include "platform/window/SdlWindow.h"
 
 #include <SDL.h>
 

@@ -3,9 +3,9 @@
 // into input events of our windows.
 #pragma once
 
-#include "platform/EventPump.h"
-#include "platform/SdlFramePresenter.h"
-#include "platform/WindowSystem.h"
+#include "platform/window/EventPump.h"
+#include "platform/video/SdlFramePresenter.h"
+#include "platform/window/WindowSystem.h"
 
 #include <map>
 #include <mutex>

@@ -1,6 +1,6 @@
-#include "platform/Window.h"
+#include "platform/window/Window.h"
 
-#include "platform/EventPump.h"
+#include "platform/window/EventPump.h"
 
 namespace Plat {
 

@@ -4,7 +4,7 @@
 // to the window procedure the program gave them.
 #pragma once
 
-#include "platform/WindowMessage.h"
+#include "platform/window/WindowMessage.h"
 
 #include <cstdint>
 #include <string>

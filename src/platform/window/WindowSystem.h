@@ -4,7 +4,7 @@
 // their own.
 #pragma once
 
-#include "platform/Window.h"
+#include "platform/window/Window.h"
 
 #include <cstdint>
 #include <string>

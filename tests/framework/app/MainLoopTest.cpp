@@ -8,8 +8,8 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
-#include "platform/EventPump.h"
-#include "platform/Window.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/Window.h"
 #include "support/FakeWindowSystem.h"
 #include "support/SimulatedClock.h"
 

@@ -1,5 +1,5 @@
 #include "framework/app/LumoAppBase.h"
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/TempFolder.h"
 #include "support/TestApp.h"

@@ -1,5 +1,5 @@
 #include "framework/app/LumoApp.h"
-#include "platform/FileSettingsStore.h"
+#include "platform/files/FileSettingsStore.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/TestApp.h"

@@ -4,7 +4,7 @@
 #include "framework/app/LumoAppBase.h"
 
 #include "framework/display/DDInterface.h"
-#include "platform/MessageBox.h"
+#include "platform/system/MessageBox.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/ManualClock.h"
 #include "support/RecordingApp.h"

@@ -1,8 +1,8 @@
 #include "framework/app/LumoApp.h"
 #include "framework/app/SignatureCheck.h"
-#include "framework/services/BigInt.h"
-#include "framework/services/Buffer.h"
-#include "framework/services/MD5.h"
+#include "framework/core/BigInt.h"
+#include "framework/core/Buffer.h"
+#include "framework/core/MD5.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

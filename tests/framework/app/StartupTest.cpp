@@ -4,9 +4,9 @@
 // error log that start-up problems go to.
 #include "framework/app/LumoAppBase.h"
 
-#include "framework/services/AppDataFolder.h"
-#include "framework/services/Buffer.h"
-#include "platform/MessageBox.h"
+#include "framework/core/AppDataFolder.h"
+#include "framework/core/Buffer.h"
+#include "platform/system/MessageBox.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/ManualClock.h"
 #include "support/RecordingApp.h"

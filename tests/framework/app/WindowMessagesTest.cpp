@@ -7,8 +7,8 @@
 
 #include "framework/display/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
-#include "platform/EventPump.h"
-#include "platform/Window.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/Window.h"
 #include "support/FakeWindowSystem.h"
 #include "support/ManualClock.h"
 #include "support/RecordingWidget.h"

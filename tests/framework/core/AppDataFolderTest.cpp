@@ -1,6 +1,6 @@
 // The application-data folder setting and the default folder of a product.
-#include "framework/services/AppDataFolder.h"
-#include "platform/UserFolders.h"
+#include "framework/core/AppDataFolder.h"
+#include "platform/files/UserFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Big integers checked against 128-bit machine arithmetic, signed 64-bit
 // arithmetic and a few values worked out elsewhere.
-#include "framework/services/BigInt.h"
+#include "framework/core/BigInt.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The bit buffer: bit order, numbers, strings, lines and UTF-8 text.
-#include "framework/services/Buffer.h"
+#include "framework/core/Buffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Key names to virtual-key codes.
-#include "framework/services/KeyNames.h"
+#include "framework/core/KeyNames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // MD5 against the RFC 1321 suite and digests made by a separate tool, and the
 // hash number of the data-file signature check.
-#include "framework/services/MD5.h"
+#include "framework/core/MD5.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "framework/services/PakClient.h"
-#include "framework/services/PakInterface.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/PakInterface.h"
 
 #include "support/FakeFileSystem.h"
 #include "support/PakArchiveWriter.h"

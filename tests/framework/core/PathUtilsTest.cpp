@@ -1,10 +1,10 @@
 // Path texts, folder creation and deletion, the move to the application-data
 // folder, and access opening.
-#include "framework/services/AppDataFolder.h"
-#include "framework/services/PathUtils.h"
-#include "framework/services/SystemVersion.h"
-#include "platform/FileSystem.h"
-#include "platform/SystemInfo.h"
+#include "framework/core/AppDataFolder.h"
+#include "framework/core/PathUtils.h"
+#include "framework/core/SystemVersion.h"
+#include "platform/files/FileSystem.h"
+#include "platform/system/SystemInfo.h"
 #include "support/FakeFileSystem.h"
 #include "support/TempFolder.h"
 

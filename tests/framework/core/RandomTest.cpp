@@ -1,5 +1,5 @@
 // The Mersenne Twister generator and the process-wide instance.
-#include "framework/services/Random.h"
+#include "framework/core/Random.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Reduced fractions.
-#include "framework/services/Ratio.h"
+#include "framework/core/Ratio.h"
 
 #include <gtest/gtest.h>
 

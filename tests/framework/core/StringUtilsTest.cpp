@@ -1,5 +1,5 @@
 // Formatting, parsing and conversion helpers.
-#include "framework/services/StringUtils.h"
+#include "framework/core/StringUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The version probes: which query answers, and when the answer is kept.
-#include "framework/services/SystemVersion.h"
-#include "platform/SystemInfo.h"
+#include "framework/core/SystemVersion.h"
+#include "platform/system/SystemInfo.h"
 
 #include <gtest/gtest.h>
 

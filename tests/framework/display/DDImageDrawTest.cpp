@@ -10,7 +10,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/Span.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
-#include "platform/DisplaySurface.h"
+#include "platform/video/DisplaySurface.h"
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
 

@@ -4,7 +4,7 @@
 #include "framework/display/DDImage.h"
 #include "framework/display/DDInterface.h"
 #include "framework/graphics/MemoryImage.h"
-#include "platform/DisplayResults.h"
+#include "platform/video/DisplayResults.h"
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
 

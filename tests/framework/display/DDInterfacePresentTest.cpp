@@ -2,7 +2,7 @@
 // full screen (flip against blit), through the down-scaling chain, split in
 // two halves by the scan line, and failures become error texts.
 #include "framework/display/DDInterface.h"
-#include "platform/DisplayResults.h"
+#include "platform/video/DisplayResults.h"
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
 

@@ -3,8 +3,8 @@
 // pixel-format tables, the draw-surface option and the down-scaling chain.
 #include "framework/display/DDImage.h"
 #include "framework/display/DDInterface.h"
-#include "platform/DisplayDeviceState.h"
-#include "platform/DisplayResults.h"
+#include "platform/video/DisplayDeviceState.h"
+#include "platform/video/DisplayResults.h"
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
 

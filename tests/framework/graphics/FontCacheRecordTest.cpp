@@ -6,7 +6,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageFont.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/services/DataCacheClient.h"
+#include "framework/resources/DataCacheClient.h"
 #include "support/FakeCacheServer.h"
 #include "support/FontTestApp.h"
 #include "support/TempFolder.h"

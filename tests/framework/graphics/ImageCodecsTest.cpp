@@ -2,10 +2,10 @@
 // library hands over, damaged files, and the codec module's lookup.
 #include "framework/graphics/ImageLib.h"
 
-#include "framework/services/PakClient.h"
-#include "framework/services/PakInterface.h"
-#include "platform/J2KCodecModule.h"
-#include "platform/J2KCodecProvider.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/PakInterface.h"
+#include "platform/codecs/J2KCodecModule.h"
+#include "platform/codecs/J2KCodecProvider.h"
 
 #include "support/CodecFixtures.h"
 #include "support/PakArchiveWriter.h"

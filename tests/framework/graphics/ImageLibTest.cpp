@@ -1,7 +1,7 @@
 #include "framework/graphics/ImageLib.h"
 
-#include "framework/services/PakClient.h"
-#include "framework/services/PakInterface.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/PakInterface.h"
 
 #include "support/GifWriter.h"
 #include "support/PakArchiveWriter.h"

@@ -1,10 +1,10 @@
 // HTTP transfers against a loopback server of the test's own: the request
 // bytes, every result code, body framing, aborts, and the demo records that
 // carry results through a recording and a playback.
-#include "framework/services/HTTPTransfer.h"
+#include "framework/net/HTTPTransfer.h"
 
-#include "framework/services/Buffer.h"
-#include "platform/Sockets.h"
+#include "framework/core/Buffer.h"
+#include "platform/net/Sockets.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestApp.h"
 

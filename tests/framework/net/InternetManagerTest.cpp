@@ -1,8 +1,8 @@
 // The ad list: reading and writing its lines, the choice of "more" entries,
 // the file on disk, and downloads from a catalogue served on 127.0.0.1.
-#include "framework/services/InternetManager.h"
+#include "framework/net/InternetManager.h"
 
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TempFolder.h"
 #include "support/TestApp.h"

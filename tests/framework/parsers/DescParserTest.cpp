@@ -1,6 +1,6 @@
 // The descriptor reader: command splitting, tokenising, quoting, defines and
 // dereferencing, the nesting limits and the exact error texts.
-#include "framework/services/DescParser.h"
+#include "framework/parsers/DescParser.h"
 
 #include "support/TempFolder.h"
 

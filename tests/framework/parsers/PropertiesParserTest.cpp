@@ -1,9 +1,9 @@
 // The properties document: typed values into the application's tables,
 // case-insensitive booleans, kept and replaced keys, and the exact error
 // texts with their line numbers.
-#include "framework/services/PropertiesParser.h"
+#include "framework/parsers/PropertiesParser.h"
 
-#include "framework/services/Buffer.h"
+#include "framework/core/Buffer.h"
 #include "support/TestApp.h"
 
 #include <gtest/gtest.h>

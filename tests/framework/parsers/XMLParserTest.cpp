@@ -1,6 +1,6 @@
 // The XML pull parser: element sequence, attributes, text folding, entities,
 // comments, the exact error texts and the file source.
-#include "framework/services/XMLParser.h"
+#include "framework/parsers/XMLParser.h"
 
 #include "support/TempFolder.h"
 

@@ -1,7 +1,7 @@
 // The data-cache client against a fake cache running in the test over real
 // shared memory: connection, fetch and store round trips, the gone-cache
 // reply, field limits, and the bounded record readers and writers.
-#include "framework/services/DataCacheClient.h"
+#include "framework/resources/DataCacheClient.h"
 
 #include "support/FakeCacheServer.h"
 

@@ -1,8 +1,8 @@
 // Resource description parsing, its error texts and the lookups by id.
-#include "framework/services/ResourceManager.h"
-#include "framework/services/ResourceManagerException.h"
-#include "framework/services/XMLElement.h"
-#include "framework/services/XMLParser.h"
+#include "framework/resources/ResourceManager.h"
+#include "framework/resources/ResourceManagerException.h"
+#include "framework/parsers/XMLElement.h"
+#include "framework/parsers/XMLParser.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/services/BassInstance.h"
-#include "framework/services/BassMusicInterface.h"
-#include "platform/BassLibrary.h"
-#include "platform/MessageBox.h"
-#include "platform/ProcessControl.h"
+#include "framework/sound/BassInstance.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "platform/audio/BassLibrary.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/ProcessControl.h"
 #include "support/TempFolder.h"
 
 namespace {

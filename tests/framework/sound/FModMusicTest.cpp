@@ -1,13 +1,13 @@
 // The FMOD music player over a recording library: the calls each slot makes,
 // fades, volumes, joined intro and loop samples and their failures, the
 // library's fatal exits; and the cached WAV over our own library.
-#include "framework/services/AppDataFolder.h"
-#include "framework/services/FModInstance.h"
-#include "framework/services/FModMusicInterface.h"
-#include "framework/services/PakClient.h"
-#include "framework/services/PakInterface.h"
-#include "platform/FileSystem.h"
-#include "platform/FModLibrary.h"
+#include "framework/core/AppDataFolder.h"
+#include "framework/sound/FModInstance.h"
+#include "framework/sound/FModMusicInterface.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/PakInterface.h"
+#include "platform/files/FileSystem.h"
+#include "platform/audio/FModLibrary.h"
 #include "support/FakeFModLibrary.h"
 #include "support/DecoderFixtures.h"
 #include "support/FakePlatformRecorder.h"

@@ -1,8 +1,8 @@
 // The sound manager's FMOD side over a recording library: FSOUND started
 // and closed with the device, and ".mp3" sounds decoded by the library.
-#include "framework/services/DSoundManager.h"
-#include "framework/services/FModInstance.h"
-#include "platform/SoundBuffer.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/sound/FModInstance.h"
+#include "platform/audio/SoundBuffer.h"
 #include "support/DecoderFixtures.h"
 #include "support/FakeFModLibrary.h"
 #include "support/SoundFixtures.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/services/MusicInterface.h"
+#include "framework/sound/MusicInterface.h"
 
 TEST(MusicInterfaceTest, SilentPlayerAcceptsEveryCall)
 {

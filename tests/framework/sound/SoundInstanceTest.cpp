@@ -1,8 +1,8 @@
 // Sound instances: the volume law, pitch in semitones, pans, and the
 // played / released life of an instance, on an offline sound card.
-#include "framework/services/DSoundInstance.h"
-#include "framework/services/DSoundManager.h"
-#include "platform/SoundBuffer.h"
+#include "framework/sound/DSoundInstance.h"
+#include "framework/sound/DSoundManager.h"
+#include "platform/audio/SoundBuffer.h"
 #include "support/ManualClock.h"
 #include "support/SoundFixtures.h"
 #include "support/TempFolder.h"

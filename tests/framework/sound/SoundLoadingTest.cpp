@@ -2,11 +2,11 @@
 // cut-off files; Ogg Vorbis files made by the test's own encoder program;
 // the cached WAV's exact layout, its reuse and its rebuilding; sounds read
 // from a pak archive.
-#include "framework/services/DSoundManager.h"
-#include "framework/services/LastWriteTime.h"
-#include "framework/services/PakClient.h"
-#include "framework/services/PakInterface.h"
-#include "platform/SoundBuffer.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/core/LastWriteTime.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/PakInterface.h"
+#include "platform/audio/SoundBuffer.h"
 #include "support/PakArchiveWriter.h"
 #include "support/SoundFixtures.h"
 #include "support/SoundFolderTest.h"

@@ -1,10 +1,10 @@
 // The sound manager over an offline sound card: ids and names, channels and
 // their reclaiming, volumes, the silent manager, the device start-up and the
 // fatal end of a failed duplicate.
-#include "framework/services/DSoundInstance.h"
-#include "framework/services/DSoundManager.h"
-#include "platform/AudioOutput.h"
-#include "platform/SoundDevice.h"
+#include "framework/sound/DSoundInstance.h"
+#include "framework/sound/DSoundManager.h"
+#include "platform/audio/AudioOutput.h"
+#include "platform/audio/SoundDevice.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/ManualClock.h"
 #include "support/SoundFixtures.h"

@@ -3,7 +3,7 @@
 // silence built by hand (there is no MP3 encoder here, so MP3 is checked for
 // its layout, silence and bad input only), streams with resampling, looping
 // and seeking, and a real render of a small module built by the test.
-#include "platform/AudioDecoder.h"
+#include "platform/audio/AudioDecoder.h"
 
 #include "support/DecoderFixtures.h"
 #include "support/SoundFixtures.h"

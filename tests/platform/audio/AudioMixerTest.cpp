@@ -1,6 +1,6 @@
 // The software mixer, checked on rendered frames: exact copies at unit gain,
 // the decibel and pan laws, resampling steps, looping, streams and groups.
-#include "platform/AudioMixer.h"
+#include "platform/audio/AudioMixer.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 // from files, volumes, pans, positions and loop flags, error codes, the table
 // the library is found through, and the music player reading songs from a
 // pak archive.
-#include "platform/BassAudio.h"
+#include "platform/audio/BassAudio.h"
 
-#include "framework/services/BassMusicInterface.h"
-#include "framework/services/PakClient.h"
-#include "framework/services/PakInterface.h"
-#include "platform/AudioOutput.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/core/PakClient.h"
+#include "framework/core/PakInterface.h"
+#include "platform/audio/AudioOutput.h"
 #include "support/DecoderFixtures.h"
 #include "support/PakArchiveWriter.h"
 #include "support/SoundFixtures.h"

@@ -2,8 +2,8 @@
 // samples loaded, allocated, locked and played on numbered channels (with
 // loop points), streams, tracker songs read through the program's file
 // callbacks, and handles that are stale or out of range.
-#include "platform/FModAudio.h"
-#include "platform/FModLibrary.h"
+#include "platform/audio/FModAudio.h"
+#include "platform/audio/FModLibrary.h"
 #include "support/DecoderFixtures.h"
 #include "support/SoundFixtures.h"
 #include "support/TempFolder.h"

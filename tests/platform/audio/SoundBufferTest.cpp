@@ -2,8 +2,8 @@
 // and closing the output, buffer formats, locks, duplicates as voices over
 // one block, status and control ranges, the wave-output volume, and SDL's
 // device on its dummy driver.
-#include "platform/AudioOutput.h"
-#include "platform/SoundDevice.h"
+#include "platform/audio/AudioOutput.h"
+#include "platform/audio/SoundDevice.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SoundFixtures.h"
 

@@ -1,8 +1,8 @@
 // The J2K codec module over OpenJPEG: formats, component layouts and
 // precisions into 0xAARRGGBB words, resolution levels, error reporting, and
 // the provider that hands out its entry points.
-#include "platform/J2KCodecModule.h"
-#include "platform/J2KCodecProvider.h"
+#include "platform/codecs/J2KCodecModule.h"
+#include "platform/codecs/J2KCodecProvider.h"
 
 #include "support/CodecFixtures.h"
 #include "support/TempFolder.h"

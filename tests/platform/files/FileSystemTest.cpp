@@ -1,7 +1,7 @@
 // The file system as callers written for the original platform see it:
 // '\\' separators, names looked up without regard to case, wildcard
 // searches, entry attributes, and moves and copies that never replace.
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

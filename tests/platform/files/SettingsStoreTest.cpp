@@ -1,5 +1,5 @@
-#include "platform/FileSettingsStore.h"
-#include "platform/SettingsStore.h"
+#include "platform/files/FileSettingsStore.h"
+#include "platform/files/SettingsStore.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 

@@ -1,6 +1,6 @@
 // Named shared blocks: creation is exclusive, views never reach past the
 // block, and the creator's close withdraws the name while views stay valid.
-#include "platform/SharedMemory.h"
+#include "platform/files/SharedMemory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The per-user folders follow the XDG variables when they hold absolute
 // paths, else the defaults under the home folder.
-#include "platform/UserFolders.h"
+#include "platform/files/UserFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Non-blocking loopback sockets: a connection's ends, refusal, reset, the
 // readiness wait and the replaceable resolver. Only 127.0.0.1 is used.
-#include "platform/Sockets.h"
+#include "platform/net/Sockets.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The clock in use: a test's own clock replaces the system one until it is
 // restored, and the system clock's counters move forward at their rates.
-#include "platform/Clock.h"
+#include "platform/system/Clock.h"
 
 #include <gtest/gtest.h>
 

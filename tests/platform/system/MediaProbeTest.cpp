@@ -1,6 +1,6 @@
 // The start-up probes of video and audio on SDL. The tests run with SDL's
 // dummy drivers (or, with no display, fall back to them), so both start.
-#include "platform/MediaProbe.h"
+#include "platform/system/MediaProbe.h"
 
 #include <gtest/gtest.h>
 

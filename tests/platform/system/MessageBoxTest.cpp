@@ -1,6 +1,6 @@
 // Message boxes without a display: the text on standard error, the answer
 // from the script or the box's default button, never a wait.
-#include "platform/MessageBox.h"
+#include "platform/system/MessageBox.h"
 
 #include <gtest/gtest.h>
 

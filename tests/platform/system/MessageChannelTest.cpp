@@ -1,5 +1,5 @@
 // Registered message ids and synchronous delivery to in-process receivers.
-#include "platform/MessageChannel.h"
+#include "platform/system/MessageChannel.h"
 
 #include <gtest/gtest.h>
 

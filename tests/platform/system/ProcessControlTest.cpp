@@ -1,6 +1,6 @@
 // The process's one exit: it runs the installed handler first, then ends
 // the process with the code.
-#include "platform/ProcessControl.h"
+#include "platform/system/ProcessControl.h"
 
 #include <gtest/gtest.h>
 

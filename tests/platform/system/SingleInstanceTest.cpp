@@ -1,7 +1,7 @@
 // The single-instance lock and the notify messages between copies, on lock
 // files and sockets in the test's own folder. Two objects stand for two
 // running copies of the program.
-#include "platform/SingleInstance.h"
+#include "platform/system/SingleInstance.h"
 
 #include "support/TempFolder.h"
 

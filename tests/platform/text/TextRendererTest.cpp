@@ -2,7 +2,7 @@
 // installs: Liberation for the common Windows faces, DejaVu otherwise.
 // Face choice, metrics from the OS/2 table, whole-pixel widths, bold and
 // italic made up for a face without them, and drawing clipped to a buffer.
-#include "platform/FreeTypeTextRenderer.h"
+#include "platform/text/FreeTypeTextRenderer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The display stand-in: surfaces in memory with a padded pitch, locks,
 // nearest-pixel blits with colour keys, flips, presentation of the primary,
 // cooperative levels and modes, video memory, and scripted failures.
-#include "platform/DisplayClipper.h"
-#include "platform/DisplayDevice.h"
-#include "platform/DisplayDeviceState.h"
-#include "platform/DisplayResults.h"
-#include "platform/DisplaySurface.h"
-#include "platform/MediaProbe.h"
-#include "platform/SystemDisplayHost.h"
+#include "platform/video/DisplayClipper.h"
+#include "platform/video/DisplayDevice.h"
+#include "platform/video/DisplayDeviceState.h"
+#include "platform/video/DisplayResults.h"
+#include "platform/video/DisplaySurface.h"
+#include "platform/system/MediaProbe.h"
+#include "platform/video/SystemDisplayHost.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TestDisplayHost.h"
 

@@ -2,10 +2,10 @@
 // procedure expects (numbers, parameters, system keys, characters in
 // Windows-1252), posted messages come before paint and timer messages,
 // timers fire by the clock, and a window's messages go with it.
-#include "platform/EventPump.h"
+#include "platform/window/EventPump.h"
 
-#include "platform/SdlWindowSystem.h"
-#include "platform/Window.h"
+#include "platform/window/SdlWindowSystem.h"
+#include "platform/window/Window.h"
 #include "support/FakeWindowSystem.h"
 #include "support/PumpedMessage.h"
 #include "support/SimulatedClock.h"

@@ -2,11 +2,11 @@
 // real window): each pushed event must come out of the pump as the window
 // messages the window procedure expects, with their numbers, parameters and
 // virtual-key codes.
-#include "platform/EventPump.h"
-#include "platform/MediaProbe.h"
-#include "platform/SdlWindow.h"
-#include "platform/Window.h"
-#include "platform/WindowSystem.h"
+#include "platform/window/EventPump.h"
+#include "platform/system/MediaProbe.h"
+#include "platform/window/SdlWindow.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowSystem.h"
 #include "support/PumpedMessage.h"
 
 #include <SDL.h>
