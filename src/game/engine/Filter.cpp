@@ -2,10 +2,10 @@
 
 #include "game/engine/AttributeCode.h"
 #include "game/engine/EasingKind.h"
+#include "game/engine/EngineUtilities.h"
 #include "game/engine/Stage.h"
 #include "game/engine/StageTarget.h"
 
-#include <climits>
 #include <cmath>
 
 namespace {
@@ -14,24 +14,12 @@ constexpr float kDegreesToRadians = 0.017453292f;
 // A damped velocity below this is spent.
 constexpr float kVelocityEnd = 0.00005f;
 
-// (int) of a data-driven value without undefined behaviour: saturates, NaN is 0.
-int TruncateToInt(float value)
-{
-    if (!(value == value))
-        return 0;
-    if (value >= 2147483520.0f)
-        return INT_MAX;
-    if (value <= -2147483648.0f)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
 // Frame animations act on ticks that are a multiple of the period; a period
 // below one tick acts on every tick.
 bool IsFrameTick(float stageTicks, float period)
 {
-    const int whole = TruncateToInt(period);
-    return whole < 1 || TruncateToInt(stageTicks) % whole == 0;
+    const int whole = SaturateToInt(period);
+    return whole < 1 || SaturateToInt(stageTicks) % whole == 0;
 }
 
 float Wave(float t, float period, float offset)
