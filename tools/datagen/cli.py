@@ -21,9 +21,11 @@ MANIFEST = os.path.join(ROOT, "tools", "datagen", "manifest.txt")
 def generators():
     # Imported here: these need the generator packages, the lint does not.
     import fonts
+    import levelart
     import pictures
     import sounds
-    return [pictures.generate, fonts.generate, sounds.generate]
+    import treasures
+    return [pictures.generate, levelart.generate, treasures.generate, fonts.generate, sounds.generate]
 
 
 def generate(out_dir):

@@ -46,18 +46,32 @@ TUNING_KEYS = [
 # Attributes whose value is a data file.
 PATH_ATTRIBUTES = {"image", "particle_image", "font", "file", "flight_image", "music", "intro_music",
                    "main_music", "win_music"}
-# Files the code names itself (not through a data file).
-CODE_NAMES = [
-    "config.xml", "gfx\\quillo.jpg", "gfx\\loading.jpg", "gfx\\loadbar.png", "gfx\\gamepaused.png",
-    "gfx\\sparkle.png", "gfx\\particle2.png", "gfx\\white_particle.png", "gfx\\sysfont.png",
-    "audio\\click.ogg", "audio\\hot.ogg", "objects\\text.xml", "objects\\tile.xml",
-]
-# Code names delivered later: checked only when present.
-LATER_CODE_NAMES = [
-    "objects\\trickshot_text.xml", "objects\\trickymode_text.xml", "objects\\bonus_text.xml",
-    "levels\\endless_summary.xml", "levels\\journey_quotes.xml", "levels\\flood_quotes.xml",
-]
-LATER_CODE_PATTERNS = [r"gfx\\.*", r"audio\\.*\.ogg", r"objects\\[a-z_]+_plate\.xml"]
+# Files the code names itself (not through a data file): the whole inventory.
+KINDS = range(1, 11)
+CODE_NAMES = (
+    ["config.xml", "gfx\\quillo.jpg", "gfx\\loading.jpg", "gfx\\loadbar.png", "gfx\\gamepaused.png",
+     "gfx\\sysfont.png", "gfx\\font1.png", "gfx\\font1_small.png", "gfx\\font1_tiny.png", "gfx\\font2.png"] +
+    ["gfx\\%s.png" % n for n in ("sparkle", "particle2", "white_particle", "bubble", "water_drop", "corona", "corona4",
+                                  "burst", "arrow", "mini_wild", "pwrup_wild_shape", "panel_relaxed", "shooter_panel",
+                                  "panel_progress")] +
+    ["gfx\\%s%d.png" % (p, k) for p in ("jewel", "slot", "outline", "mini") for k in KINDS] +
+    ["audio\\click.ogg", "audio\\hot.ogg", "objects\\text.xml", "objects\\tile.xml"])
+# Named by the code too, delivered by later work: checked only when present.
+LATER_CODE_NAMES = (
+    ["objects\\trickshot_text.xml", "objects\\trickymode_text.xml", "objects\\bonus_text.xml",
+     "levels\\endless_summary.xml", "levels\\journey_quotes.xml", "levels\\flood_quotes.xml"] +
+    ["objects\\%s_plate.xml" % n for n in ("stick", "round", "triangle", "x", "block", "semicircle", "spinner", "a", "tosser",
+                                            "mini_round", "mini_stick", "m", "square", "step", "t")] +
+    ["gfx\\%s.png" % n for n in ("pwrup_wings", "pwrup_fast_shot", "pwrup_back", "pwrup_wild", "pwrup_supershot",
+                                  "pwrup_+1", "pwrup_x2", "pwrup_cupid", "pwrup_wings_shooter", "cupid", "scroll",
+                                  "shoothere_arrow", "locked_game")] +
+    ["gfx\\survival_marker_%d.png" % i for i in range(6)] +
+    ["gfx\\background01\\brick_brown01.jpg", "gfx\\background01\\wall_side01.png",
+     "gfx\\background01\\grate_square.png", "gfx\\background01\\ivy01.png", "gfx\\levelselect\\ls_shooter.png"] +
+    ["audio\\%s.ogg" % n for n in (
+        "basket", "break", "bump", "cupid_catch", "cupid_flap", "endless_sink", "fastshot", "load_plate", "minute",
+        "place", "plate", "plate_combo", "pop", "powerup_caught", "rise", "shake", "sink", "splash", "super_tumble",
+        "throw", "tone", "toss", "trickshot_made", "trickshot_missed", "turret", "victory", "warp", "wings")])
 # Files in data/ that nothing has to name.
 UNNAMED_OK = [r"README\.md", r"LICENSES/.*", r"fonts/.*", r"sounds/.*"]
 SCREEN_KEYS = {"return", "escape", "space"}
@@ -171,7 +185,7 @@ class Lint:
     def __init__(self, data):
         self.data = data
         self.report = Report()
-        self.named = set(CODE_NAMES)
+        self.named = set(CODE_NAMES) | set(LATER_CODE_NAMES)
         self.framed = {}     # image -> (fw, fh, n)
         self.fonts = {}      # font -> letter height
         self.sounds = set()
@@ -202,8 +216,8 @@ class Lint:
         self.config()
         for kind, rel in self.screens:
             self.screen(kind, rel)
-        for rel in ["objects\\text.xml", "objects\\tile.xml"] + LATER_CODE_NAMES:
-            if data_file(self.data, rel):
+        for rel in CODE_NAMES + LATER_CODE_NAMES:
+            if rel.startswith("objects\\") and data_file(self.data, rel):
                 self.object_file(rel)
         for rel in CODE_NAMES:
             if not data_file(self.data, rel):

@@ -6,6 +6,7 @@ fonts. Not the game's renderer: no filters, events or animation.
     tools/datagen/preview.py data/levels/main_menu.xml out.png [--hot NAME] [--below SCREEN]
 """
 import argparse
+import math
 import os
 import re
 import subprocess
@@ -188,9 +189,11 @@ def draw(ctx, o, px, py, pscale, palpha, ptint, opts):
     alpha = palpha * a.get("alpha", 1.0)
     tint = tuple(p * a.get(k, 1.0) for p, k in zip(ptint, "rgb"))
     img = t.get("image")
+    if typ == "layer" and t.get("name") == "tiles" and opts.scroll:
+        y += opts.scroll
     if typ == "slider":
         x = px + (float(t.get("left_value")) + float(t.get("right_value"))) / 2 * pscale
-    if typ == "cursor":
+    if typ in ("cursor", "shooter_cursor"):
         if not opts.cursor:
             return
         x, y = opts.cursor[0] + 16, opts.cursor[1] + 16
@@ -212,6 +215,18 @@ def draw(ctx, o, px, py, pscale, palpha, ptint, opts):
         for line in wrap(t.get("text", ""), int(t.get("line_width", "30"))):
             draw_text(ctx, line, t.get("font"), lx, ly, 1.0, -1, 0, alpha, tint)
             ly += lh
+    if typ.endswith("_plate") and typ == "round_plate":
+        n, r = int(t.get("num_jewels", "0")), float(t.get("radius", "0"))
+        for i in range(n):
+            a = math.radians(i * 360.0 / n)
+            k = 3 + i % 3
+            draw_image(ctx, "gfx\\%s%d.png" % ("outline" if i == 0 else "slot", k), x + r * math.cos(a) * scale,
+                       y + r * math.sin(a) * scale, scale, scale, alpha)
+    if typ == "shooter":
+        draw_image(ctx, "gfx\\jewel4.png", x, y - 23 - 15, 1, 1, alpha)
+        draw_image(ctx, "gfx\\jewel5.png", x, y + 13, 0.48, 0.48, 0.8 * alpha)
+    if typ == "panel":
+        draw_text(ctx, "12500", "gfx\\font1_tiny.png", x, y - 1, 1, 0, 1, alpha)
     for c in sorted(o["children"], key=lambda c: float(c["tag"].get("z_order", "10" if c["tag"].get("type") == "text" else "0") or 0)):
         draw(ctx, c, x, y, scale, alpha, tint, opts)
 
@@ -256,6 +271,7 @@ def main():
     ap.add_argument("--show", action="append", default=[], help="hidden object to show")
     ap.add_argument("--below", help="screen drawn underneath, dimmed")
     ap.add_argument("--cursor", type=int, nargs=2)
+    ap.add_argument("--scroll", type=float, default=0, help="how far the building has sunk")
     opts = ap.parse_args()
     load_config()
     out = cairo.ImageSurface(cairo.FORMAT_ARGB32, 800, 600)
@@ -263,7 +279,7 @@ def main():
     ctx.set_source_rgb(0, 0, 0)
     ctx.paint()
     if opts.below:
-        draw(ctx, parse(os.path.relpath(opts.below, DATA)), 0, 0, 1, 1, (0.5, 0.5, 0.5), argparse.Namespace(hot=[], show=[], cursor=None))
+        draw(ctx, parse(os.path.relpath(opts.below, DATA)), 0, 0, 1, 1, (0.5, 0.5, 0.5), argparse.Namespace(hot=[], show=[], cursor=None, scroll=0))
     draw(ctx, parse(os.path.relpath(opts.screen, DATA)), 0, 0, 1, 1, (1, 1, 1), opts)
     out.write_to_png(opts.out)
 
