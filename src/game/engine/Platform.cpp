@@ -1,0 +1,208 @@
+#include "game/engine/Platform.h"
+
+#include "framework/graphics/Color.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Matrix3.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/Rect.h"
+#include "game/engine/EngineUtilities.h"
+#include "game/engine/PlatformHost.h"
+#include "game/engine/PlatformImage.h"
+#include "platform/MessageBox.h"
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+// A 0 .. 1 channel as 0 .. 255; clamped before the conversion so that any
+// float (NaN included, as 0) gives a valid channel.
+int UnitToChannel(float value)
+{
+    const float scaled = value * 255.0f;
+    if (!(scaled > 0.0f)) {
+        return 0;
+    }
+    if (scaled >= 255.0f) {
+        return 255;
+    }
+    return static_cast<int>(scaled);
+}
+
+Lumo::Color UnitColor(float r, float g, float b, float a)
+{
+    return Lumo::Color(UnitToChannel(r), UnitToChannel(g), UnitToChannel(b), UnitToChannel(a));
+}
+
+int ClampToInt(int64_t value)
+{
+    return value > INT32_MAX ? INT32_MAX : (value < INT32_MIN ? INT32_MIN : static_cast<int>(value));
+}
+
+} // namespace
+
+Platform::Platform(PlatformHost* host) : mHost(host) {}
+
+bool Platform::BeginDraw()
+{
+    return true;
+}
+
+void Platform::EndDraw() {}
+
+void Platform::ClearScreen()
+{
+    DrawRect(0, 0, kScreenWidth - 1, kScreenHeight - 1, 0, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f);
+}
+
+void Platform::DrawRect(int x1, int y1, int x2, int y2, int /*unused*/, float fillR, float fillG, float fillB,
+                        float fillA, float outlineR, float outlineG, float outlineB, float outlineA)
+{
+    if (mGraphics == nullptr) {
+        return;
+    }
+    const int width = ClampToInt(int64_t(x2) - x1);
+    const int height = ClampToInt(int64_t(y2) - y1);
+    mGraphics->SetColor(UnitColor(fillR, fillG, fillB, fillA));
+    mGraphics->FillRect(x1, y1, width, height);
+    mGraphics->SetColor(UnitColor(outlineR, outlineG, outlineB, outlineA));
+    mGraphics->DrawRect(x1, y1, width, height);
+}
+
+void Platform::DrawLine(int x1, int y1, int x2, int y2, float r, float g, float b, float a)
+{
+    if (mGraphics == nullptr) {
+        return;
+    }
+    mGraphics->SetColor(UnitColor(r, g, b, a));
+    mGraphics->DrawLine(x1, y1, x2, y2);
+}
+
+void Platform::SetClipRect(int x1, int y1, int x2, int y2)
+{
+    if (mGraphics == nullptr) {
+        return;
+    }
+    // Cut to the screen as a whole rectangle: a left edge off screen must
+    // also shorten the width.
+    const Lumo::TRect<int> asked(x1, y1, ClampToInt(int64_t(x2) - x1), ClampToInt(int64_t(y2) - y1));
+    const Lumo::TRect<int> clip = asked.Intersection(Lumo::TRect<int>(0, 0, kScreenWidth, kScreenHeight));
+    mGraphics->SetClipRect(clip.mX, clip.mY, clip.mWidth, clip.mHeight);
+}
+
+void Platform::SetDrawMode(int mode)
+{
+    if (mGraphics != nullptr && (mode == 0 || mode == 1)) {
+        mGraphics->SetDrawMode(mode);
+    }
+}
+
+void Platform::DrawImage(PlatformImage& image, float x1, float y1, float x2, float y2, float x, float y,
+                         float rotation, float scaleX, float scaleY, float r, float g, float b, float a, bool mirrorX,
+                         bool mirrorY)
+{
+    Lumo::MemoryImage* picture = image.GetImage();
+    if (picture == nullptr) {
+        return;
+    }
+    // Positions and transforms come from data and animation: a value that is
+    // not a number places nothing.
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(rotation) || !std::isfinite(scaleX)
+        || !std::isfinite(scaleY)) {
+        return;
+    }
+
+    std::unique_ptr<Lumo::Graphics> targetGraphics;
+    Lumo::Graphics* graphics = mGraphics;
+    int extraSourceWidth = 0;
+    if (mRenderTarget != nullptr) {
+        Lumo::MemoryImage* target = mRenderTarget->GetImage();
+        if (target == nullptr) {
+            return;
+        }
+        // A fresh context on the target clips to the whole target.
+        targetGraphics = std::make_unique<Lumo::Graphics>(target);
+        graphics = targetGraphics.get();
+        if (x2 - x1 > 700.0f) {
+            extraSourceWidth = 1;
+            if (mirrorY) {
+                x -= 1.0f;
+            }
+        }
+    }
+    if (graphics == nullptr) {
+        return;
+    }
+
+    const bool is3D = Is3DAccelerated();
+    const float offset = is3D ? 1.0f : 0.0f;
+
+    const Lumo::Color color = UnitColor(r, g, b, a);
+    if (color == Lumo::Color::White) {
+        graphics->SetColorizeImages(false);
+    } else {
+        graphics->SetColorizeImages(true);
+        graphics->SetColor(color);
+    }
+
+    const float effectiveScaleX = mirrorX ? -scaleX : scaleX;
+    const float effectiveScaleY = mirrorY ? -scaleY : scaleY;
+    if (!is3D) {
+        x += 1.0f;
+        y += 1.0f;
+    }
+
+    const int left = SaturateToInt(x1);
+    const int top = SaturateToInt(y1);
+    int64_t right = int64_t(SaturateToInt(x2)) + extraSourceWidth;
+    if (extraSourceWidth != 0 && right > picture->GetWidth()) {
+        // The extra column must come from the picture: a source reaching past
+        // it would not be drawn at all.
+        right = picture->GetWidth();
+    }
+    const Lumo::TRect<int> source(left, top, ClampToInt(right - left), ClampToInt(int64_t(SaturateToInt(y2)) - top));
+
+    if (effectiveScaleX == 1.0f && effectiveScaleY == 1.0f && rotation == 0.0f && !is3D) {
+        graphics->DrawImageMirror(picture, SaturateToInt(x), SaturateToInt(y), source, mirrorX);
+        return;
+    }
+    Lumo::Matrix3 matrix;
+    matrix.Scale(effectiveScaleX, effectiveScaleY);
+    matrix.RotateDegrees(rotation);
+    matrix.Translate((x2 - x1) / 2.0f + offset / 2.0f, (y2 - y1) / 2.0f + offset / 2.0f);
+    graphics->DrawImageMatrix(picture, matrix, source, x, y);
+}
+
+bool Platform::Is3DAccelerated()
+{
+    return mHost != nullptr && mHost->Is3DAccelerated();
+}
+
+bool Platform::IsWindowed()
+{
+    return mHost != nullptr && mHost->IsWindowed();
+}
+
+void Platform::Quit()
+{
+    if (mHost != nullptr && mHost->GetLoadingState() >= 0) {
+        mHost->CloseMainWindow();
+    }
+}
+
+void Platform::MessageBox(const std::string& text)
+{
+    Plat::GetMessageBoxes().Show(nullptr, text, "Trindle Game", Plat::kMbOk);
+}
+
+void Platform::ReportImageLoadFailure(const std::string& path)
+{
+    {
+        std::lock_guard<std::mutex> guard(mReportedLock);
+        if (!mReportedPaths.insert(path).second) {
+            return;
+        }
+    }
+    Plat::GetMessageBoxes().Show(nullptr, path, "ERROR: Failed to load image", Plat::kMbOk);
+}

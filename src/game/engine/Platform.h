@@ -1,0 +1,72 @@
+// The game's one gateway to the framework's drawing: the current drawing
+// context or a render target, rectangles, lines, clipping, draw modes and
+// image draws with rotation, scale, colour and mirroring; also the window
+// state and the message boxes, which it asks of its host.
+#pragma once
+
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace Lumo {
+class Graphics;
+}
+
+class PlatformHost;
+class PlatformImage;
+
+class Platform {
+public:
+    static constexpr int kScreenWidth = 800;
+    static constexpr int kScreenHeight = 600;
+
+    explicit Platform(PlatformHost* host = nullptr);
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    void SetHost(PlatformHost* host) { mHost = host; }
+    PlatformHost* GetHost() const { return mHost; }
+    // The drawing context of the current frame (null: nothing is drawn).
+    void SetGraphics(Lumo::Graphics* graphics) { mGraphics = graphics; }
+    Lumo::Graphics* GetGraphics() const { return mGraphics; }
+
+    // Frame the drawing of the live list.
+    bool BeginDraw();
+    void EndDraw();
+
+    // While set, image draws go into the target instead of the screen.
+    void SetRenderTarget(PlatformImage* target) { mRenderTarget = target; }
+    void ClearRenderTarget() { mRenderTarget = nullptr; }
+    PlatformImage* GetRenderTarget() const { return mRenderTarget; }
+
+    void ClearScreen();
+    // Colours are 0 .. 1 per channel; the fifth argument is not used.
+    void DrawRect(int x1, int y1, int x2, int y2, int unused, float fillR, float fillG, float fillB, float fillA,
+                  float outlineR, float outlineG, float outlineB, float outlineA);
+    void DrawLine(int x1, int y1, int x2, int y2, float r, float g, float b, float a);
+    // The rectangle between the two corners, cut to the screen.
+    void SetClipRect(int x1, int y1, int x2, int y2);
+    // 0 normal, 1 additive; other values are ignored.
+    void SetDrawMode(int mode);
+    // Draws the source rectangle (x1, y1) - (x2, y2) of the image with its
+    // top-left corner at (x, y), rotated (degrees) and scaled about its centre.
+    void DrawImage(PlatformImage& image, float x1, float y1, float x2, float y2, float x, float y, float rotation,
+                   float scaleX, float scaleY, float r, float g, float b, float a, bool mirrorX, bool mirrorY);
+
+    bool Is3DAccelerated();
+    bool IsWindowed();
+    // Closes the window unless the splash pictures are still showing.
+    void Quit();
+
+    void MessageBox(const std::string& text);
+    // The image box: shown once per path however often the load fails.
+    void ReportImageLoadFailure(const std::string& path);
+
+private:
+    PlatformHost* mHost;
+    Lumo::Graphics* mGraphics = nullptr;
+    PlatformImage* mRenderTarget = nullptr;
+
+    std::mutex mReportedLock; // loads also run on the loading thread
+    std::set<std::string> mReportedPaths;
+};

@@ -1,0 +1,13 @@
+// One cached sound of the game's sound layer.
+#pragma once
+
+#include <cstdint>
+
+class SampleEntry {
+public:
+    char mName[32] = {};
+    int mChannel = -1;     // channel of the last play
+    uint32_t mSample = 0;  // the sound library's sample handle
+    int mLoop = 0;
+    int mMusic = 0;        // music entries start silent and are faded in
+};
