@@ -8,7 +8,7 @@
 #include "game/engine/EngineUtilities.h"
 #include "game/engine/PlatformHost.h"
 #include "game/engine/PlatformImage.h"
-#include "platform/MessageBox.h"
+#include "platform/system/MessageBox.h"
 
 #include <cmath>
 #include <cstdint>
