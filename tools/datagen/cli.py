@@ -20,12 +20,13 @@ MANIFEST = os.path.join(ROOT, "tools", "datagen", "manifest.txt")
 
 def generators():
     # Imported here: these need the generator packages, the lint does not.
+    import extras
     import fonts
     import levelart
     import pictures
     import sounds
     import treasures
-    return [pictures.generate, levelart.generate, treasures.generate, fonts.generate, sounds.generate]
+    return [pictures.generate, levelart.generate, treasures.generate, extras.generate, fonts.generate, sounds.generate]
 
 
 def generate(out_dir):
