@@ -17,6 +17,7 @@
 #include "framework/sound/SoundManager.h"
 #include "framework/core/StringUtils.h"
 #include "framework/core/SystemVersion.h"
+#include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/system/Clock.h"
 #include "platform/files/FileSystem.h"
@@ -198,8 +199,18 @@ LumoAppBase::~LumoAppBase()
     // The question after 3-D trouble during the run (skipped when the one
     // above was asked) comes with the display's trouble report.
 
-    // The dialogs and the invisible window are deleted
-    // here once they exist (the map and pointers stay empty until then).
+    // Open dialogs leave the manager before it goes; dialogs killed but not
+    // yet deleted go with them.
+    for (auto& entry : dialogMap) {
+        if (widgetManager != nullptr)
+            widgetManager->RemoveWidget(entry.second);
+        delete entry.second;
+    }
+    dialogMap.clear();
+    dialogList.clear();
+    for (auto& queued : deleteQueue)
+        delete queued.second;
+    deleteQueue.clear();
     delete widgetManager;
     widgetManager = nullptr;
     // Its records hold shared images and sounds: release them first.

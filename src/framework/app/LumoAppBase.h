@@ -13,6 +13,8 @@
 #include "framework/core/Ratio.h"
 #include "platform/files/SettingsStore.h"
 #include "platform/window/WindowMessage.h"
+#include "framework/widgets/ButtonListener.h"
+#include "framework/widgets/DialogListener.h"
 
 #include <atomic>
 #include <cstdint>
@@ -66,10 +68,12 @@ struct DemoMarker {
     int32_t update = 0;
 };
 
-class LumoAppBase {
+// It hears every button and framework dialog it owns: dialog buttons come
+// back as button ids dialog id + 2000 (yes, ok) and + 3000 (no, cancel).
+class LumoAppBase : public ButtonListener, public DialogListener {
 public:
     LumoAppBase();
-    virtual ~LumoAppBase();
+    ~LumoAppBase() override;
     LumoAppBase(const LumoAppBase&) = delete;
     LumoAppBase& operator=(const LumoAppBase&) = delete;
 
@@ -171,6 +175,46 @@ public:
     virtual void MoveSoftwareCursor(int x, int y);
     virtual void SetPendingCursorPos(int x, int y);
     virtual int GetDisplayFrameMs();
+
+    // ---- Framework dialogs, kept by id
+
+    // A new dialog in the built-in look (no images); the game may override
+    // it for a look of its own. buttonMode: 0 none, 1 yes/no, 2 ok/cancel,
+    // 3 one button labelled with the footer.
+    virtual Dialog* NewDialog(int dialogId, bool isModal, const std::string& header, const std::string& lines,
+                              const std::string& footer, int buttonMode);
+    // Kills the dialog of the id, then makes and adds a new one.
+    virtual Dialog* DoDialog(int dialogId, bool isModal, const std::string& header, const std::string& lines,
+                             const std::string& footer, int buttonMode);
+    virtual Dialog* GetDialog(int dialogId);
+    // Shows the dialog under its id, replacing (and deleting) another dialog
+    // of that id; an unsized dialog gets half the width, centred, its top at
+    // a fifth of the height. Modal dialogs block what lies below them.
+    virtual void AddDialog(int dialogId, Dialog* dialog);
+    virtual void AddDialog(Dialog* dialog);
+    // Takes the dialog off the screen and deletes it once no loop uses it;
+    // false when no dialog has the id.
+    virtual bool KillDialog(int dialogId, bool removeWidget, bool deleteWidget);
+    virtual bool KillDialog(int dialogId);
+    virtual bool KillDialog(Dialog* dialog);
+    virtual int GetDialogCount();
+    // A modal dialog was added / is being killed.
+    virtual void ModalOpen() {}
+    virtual void ModalClose() {}
+    void DialogButtonPress(int dialogId, int buttonId) override;
+    void DialogButtonDepress(int dialogId, int buttonId) override;
+
+    // ---- Message boxes and the clipboard
+
+    // The desktop's message box over the main window (Plat::kMb* flags);
+    // returns the chosen button (Plat::kId*). In screen-saver mode nothing is
+    // shown: the text goes to the error log and the answer is Plat::kIdOk.
+    // The time the box is open does not count as game time.
+    virtual int MsgBox(const std::u16string& text, const std::u16string& title, int flags);
+    virtual int MsgBox(const std::string& text, const std::string& title, int flags);
+    // Puts the (Windows-1252) text on the desktop's clipboard; nothing while
+    // a demo plays or when the clipboard cannot be opened.
+    void SetClipboardText(const std::string& text);
 
     // ---- Window, screen modes and display set-up
 
@@ -456,6 +500,7 @@ public:
     uint32_t notifyMessage = 0;
     WidgetManager* widgetManager = nullptr; // owned; made with the widget manager
     std::map<int, Dialog*> dialogMap; // owns the dialogs
+    std::list<Dialog*> dialogList;    // the same dialogs in the order they were added
     std::thread::id primaryThreadId; // the thread that ran Init
     bool crashed = false;
     std::atomic<bool> shutdown{false};
