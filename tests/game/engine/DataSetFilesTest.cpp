@@ -1,0 +1,178 @@
+// The committed data set read by the engine's own readers: config.xml and
+// every screen and level it names go through the tag reader without a broken
+// tag or a cut value; every picture the index and the screens name loads into
+// the image cache with its frame layout, with no failure box; every strip
+// font cuts into one box per character of its set; every sound is there.
+#include "game/engine/GameFile.h"
+#include "game/engine/ImageCache.h"
+#include "game/engine/ImageRecord.h"
+#include "game/engine/ObjectXmlElement.h"
+#include "game/engine/Platform.h"
+#include "support/FakePlatformHost.h"
+#include "support/FakePlatformRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string DataFolder()
+{
+    const std::string source = __FILE__;
+    return source.substr(0, source.rfind("/tests/")) + "/data/";
+}
+
+// Every tag of one text; fails the test on a broken tag or a cut value.
+std::vector<ObjectXmlElement> ReadTags(const std::string& relative)
+{
+    std::vector<ObjectXmlElement> tags;
+    size_t size = 0;
+    std::unique_ptr<char[]> text = ReadWholeFile((DataFolder() + relative).c_str(), size);
+    EXPECT_NE(text, nullptr) << relative;
+    if (text == nullptr) {
+        return tags;
+    }
+    const char* position = text.get();
+    for (;;) {
+        ObjectXmlElement element;
+        position = ReadNextXmlTag(position, element);
+        EXPECT_FALSE(element.HasError()) << relative << ": " << element.GetError();
+        EXPECT_TRUE(element.GetWarnings().empty()) << relative << ": " << element.GetWarnings().front();
+        if (element.GetTagName()[0] == '\0') {
+            break;
+        }
+        tags.push_back(element);
+    }
+    return tags;
+}
+
+// A strip font as the game cuts it: bands of the letter height (a band that
+// ends on the bottom edge is not cut), a glyph per run of inked columns.
+int CountGlyphs(ImageRecord& record, int letterHeight)
+{
+    if (!record.GetBits()) {
+        return -1;
+    }
+    const int width = int(record.mWidth);
+    const int height = int(record.mHeight);
+    const int pitch = record.mRowPitch / 4;
+    int count = 0;
+    for (int y = 0; y + letterHeight < height; y += letterHeight) {
+        bool inRun = false;
+        for (int x = 0; x < width; ++x) {
+            bool inked = false;
+            for (int row = y; row < y + letterHeight && !inked; ++row) {
+                inked = (record.mBits[size_t(row) * size_t(pitch) + size_t(x)] >> 24) != 0;
+            }
+            if (inked && !inRun) {
+                ++count;
+            }
+            inRun = inked;
+        }
+    }
+    return count;
+}
+
+class DataSetFilesTest : public ::testing::Test {
+protected:
+    std::string Path(const char* name) const { return DataFolder() + name; }
+
+    FakePlatformRecorder boxes;
+    FakePlatformHost host;
+    Platform platform{&host};
+    ImageCache cache{&platform};
+};
+
+TEST_F(DataSetFilesTest, IndexScreensPicturesFontsAndSoundsLoad)
+{
+    const std::vector<ObjectXmlElement> index = ReadTags("config.xml");
+    ASSERT_FALSE(index.empty());
+    std::vector<std::string> screens;
+    int fonts = 0;
+    int sounds = 0;
+    bool ended = false;
+    for (const ObjectXmlElement& tag : index) {
+        const char* name = tag.GetAttribute("name");
+        if (tag.IsTag("image")) {
+            ImageRecord* record = cache.Get(Path(name).c_str(), tag.GetAttributeFloat("frame_width"),
+                                            tag.GetAttributeFloat("frame_height"), tag.GetAttributeInt("num_frames"),
+                                            tag.GetAttributeFloat("fps"));
+            ASSERT_NE(record, nullptr) << name;
+            EXPECT_NE(record->mFrames, nullptr) << name;
+        } else if (tag.IsTag("font")) {
+            ImageRecord* record = cache.Get(Path(name).c_str());
+            ASSERT_NE(record, nullptr) << name;
+            EXPECT_EQ(CountGlyphs(*record, tag.GetAttributeInt("letter_height")),
+                      int(std::strlen(tag.GetAttribute("character_set"))))
+                << name;
+            ++fonts;
+        } else if (tag.IsTag("sound")) {
+            size_t size = 0;
+            std::unique_ptr<char[]> data = ReadWholeFile(Path(name).c_str(), size);
+            ASSERT_NE(data, nullptr) << name;
+            EXPECT_EQ(std::string(data.get(), 4), "OggS") << name;
+            ++sounds;
+        } else if (std::strncmp(tag.GetTagName(), "level_file", 10) == 0) {
+            screens.push_back(name);
+        } else if (tag.IsTag("/game")) {
+            ended = true;
+        }
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(fonts, 5);
+    EXPECT_GE(sounds, 2);
+
+    std::set<std::string> screenNames;
+    for (const std::string& file : screens) {
+        SCOPED_TRACE(file);
+        const std::vector<ObjectXmlElement> tags = ReadTags(file);
+        ASSERT_FALSE(tags.empty());
+        ASSERT_TRUE(tags[0].IsTag("object"));
+        ASSERT_STREQ(tags[0].GetAttribute("type"), "level");
+        const char* screen = tags[0].GetAttribute("name");
+        ASSERT_NE(screen, nullptr);
+        EXPECT_LE(std::strlen(screen), 23u);
+        EXPECT_TRUE(screenNames.insert(screen).second) << "two screens named " << screen;
+        for (const ObjectXmlElement& tag : tags) {
+            for (const char* key : {"image", "particle_image", "font"}) {
+                const char* picture = tag.GetAttribute(key);
+                if (picture != nullptr && (tag.IsTag("object") || tag.IsTag("emitter_stage"))) {
+                    EXPECT_NE(cache.Get(Path(picture).c_str()), nullptr) << picture;
+                }
+            }
+            const char* objectName = tag.IsTag("object") ? tag.GetAttribute("name") : nullptr;
+            if (objectName != nullptr) {
+                EXPECT_LE(std::strlen(objectName), 23u) << objectName;
+            }
+        }
+    }
+    EXPECT_EQ(screenNames.count("main_menu"), 1u);
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+}
+
+TEST_F(DataSetFilesTest, PicturesTheCodeNamesLoad)
+{
+    const char* const pictures[] = {"gfx\\quillo.jpg", "gfx\\loading.jpg", "gfx\\loadbar.png", "gfx\\gamepaused.png",
+                                    "gfx\\sparkle.png", "gfx\\particle2.png", "gfx\\white_particle.png"};
+    for (const char* picture : pictures) {
+        ImageRecord* record = cache.Get(Path(picture).c_str());
+        ASSERT_NE(record, nullptr) << picture;
+        if (std::strstr(picture, ".jpg") != nullptr) {
+            EXPECT_EQ(record->mWidth, 800.0f) << picture;
+            EXPECT_EQ(record->mHeight, 600.0f) << picture;
+        }
+    }
+    for (const char* object : {"objects\\text.xml", "objects\\tile.xml"}) {
+        const std::vector<ObjectXmlElement> tags = ReadTags(object);
+        ASSERT_FALSE(tags.empty()) << object;
+        EXPECT_TRUE(tags[0].IsTag("object")) << object;
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+} // namespace
