@@ -249,7 +249,7 @@ def generate(out):
     yield "gfx/menu/button_small.png"
     render.svg_to_jpeg(title_painting(False), out("gfx/menu/menu_back.jpg"))
     yield "gfx/menu/menu_back.jpg"
-    for name, svg_text in (("popup", panel(460, 250)), ("panel", panel(580, 460, 26)), ("tooltip", inset(400, 76)),
+    for name, svg_text in (("popup", panel(460, 250)), ("panel", panel(580, 460, 26)), 
                            ("listbox", inset(300, 280)), ("ribbon", inset(210, 66)), ("checkbox_box", checkbox_box()),
                            ("checkbox_tick", checkbox_tick()), ("slider_track", slider_track()), ("slider_knob", slider_knob())):
         rel = "gfx/menu/%s.png" % name

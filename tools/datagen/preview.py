@@ -178,7 +178,7 @@ def draw(ctx, o, px, py, pscale, palpha, ptint, opts):
     typ = t.get("type", "generic")
     st = rest_stage(o)
     a = st["attrs"] if st else {}
-    if st and st["tag"].get("visible") == "0" and t.get("name") not in opts.show:
+    if st and st["tag"].get("visible") == "0" and t.get("name") not in opts.show and not (typ == "tooltip" and opts.tip and opts.tip in t.get("text", "")):
         return
     sx = a.get("x_scale", 1.0)
     x = px + a.get("x", 0.0) * pscale
@@ -208,13 +208,17 @@ def draw(ctx, o, px, py, pscale, palpha, ptint, opts):
     if typ == "user_list_box":
         for i, n in enumerate(["Marisol", "Tiberio", "Nell"]):
             draw_text(ctx, n, t.get("font"), x, y + (i - 6) * 23, float(t.get("size")), 0, 1, alpha, tint)
-    if typ == "tooltip" and img:
-        s = surface(img)
+    if typ == "tooltip":
         lh = FONT_HEIGHTS[t.get("font")]
-        lx, ly = x - s.get_width() / 2 + 16, y - s.get_height() / 2 + lh
+        just = {"center": 1, "right": 2}.get(t.get("justification"), 0)
+        if img:
+            s = surface(img)
+            lx, ly = x + (-s.get_width() / 2 + 16) * scale, y + (-s.get_height() / 2 + lh) * scale
+        else:
+            lx, ly = x, y
         for line in wrap(t.get("text", ""), int(t.get("line_width", "30"))):
-            draw_text(ctx, line, t.get("font"), lx, ly, 1.0, -1, 0, alpha, tint)
-            ly += lh
+            draw_text(ctx, line, t.get("font"), lx, ly, scale, -1, just, alpha, tint)
+            ly += lh * scale
     if typ.endswith("_plate") and typ == "round_plate":
         n, r = int(t.get("num_jewels", "0")), float(t.get("radius", "0"))
         for i in range(n):
@@ -227,6 +231,10 @@ def draw(ctx, o, px, py, pscale, palpha, ptint, opts):
         draw_image(ctx, "gfx\\jewel5.png", x, y + 13, 0.48, 0.48, 0.8 * alpha)
     if typ == "panel":
         draw_text(ctx, "12500", "gfx\\font1_tiny.png", x, y - 1, 1, 0, 1, alpha)
+    if typ == "text":
+        # A text's stage moves only its letters: other children stay in the text's own place.
+        x, y, scale = px, py, pscale
+        alpha, tint = palpha, ptint
     for c in sorted(o["children"], key=lambda c: float(c["tag"].get("z_order", "10" if c["tag"].get("type") == "text" else "0") or 0)):
         draw(ctx, c, x, y, scale, alpha, tint, opts)
 
@@ -271,6 +279,7 @@ def main():
     ap.add_argument("--show", action="append", default=[], help="hidden object to show")
     ap.add_argument("--below", help="screen drawn underneath, dimmed")
     ap.add_argument("--cursor", type=int, nargs=2)
+    ap.add_argument("--tip", help="show the tooltip whose text holds this")
     ap.add_argument("--scroll", type=float, default=0, help="how far the building has sunk")
     opts = ap.parse_args()
     load_config()
@@ -279,7 +288,7 @@ def main():
     ctx.set_source_rgb(0, 0, 0)
     ctx.paint()
     if opts.below:
-        draw(ctx, parse(os.path.relpath(opts.below, DATA)), 0, 0, 1, 1, (0.5, 0.5, 0.5), argparse.Namespace(hot=[], show=[], cursor=None, scroll=0))
+        draw(ctx, parse(os.path.relpath(opts.below, DATA)), 0, 0, 1, 1, (0.5, 0.5, 0.5), argparse.Namespace(hot=[], show=[], cursor=None, scroll=0, tip=None))
     draw(ctx, parse(os.path.relpath(opts.screen, DATA)), 0, 0, 1, 1, (1, 1, 1), opts)
     out.write_to_png(opts.out)
 
