@@ -168,6 +168,14 @@ def inset(w, h):
     return svg.doc(w, h, body, defs)
 
 
+def list_field(w=300, h=356, field=274):
+    """The player list: a sunken field in the upper part of the picture. The
+    list box centres its picture on itself but draws its rows from 6 rows
+    above it, so the field sits high and the rest is clear."""
+    inner = inset(w, field)
+    return inner.replace('height="%d" viewBox="0 0 %d %d"' % (field, w, field), 'height="%d" viewBox="0 0 %d %d"' % (h, w, h))
+
+
 def checkbox_box():
     defs = svg.linear("rim", [(0, P.BRASS_LIGHT), (1, P.BRASS_DARK)]) + svg.linear("in", [(0, P.mix(P.PARCHMENT_EDGE, P.INK, 0.2)), (0.3, "#FBF3DD"), (1, P.PARCHMENT)])
     body = svg.rounded(2, 2, 32, 32, 7, "url(#rim)", P.INK, 2) + svg.rounded(7, 7, 22, 22, 4, "url(#in)", P.BRASS_DARK, 1.2)
@@ -250,7 +258,7 @@ def generate(out):
     render.svg_to_jpeg(title_painting(False), out("gfx/menu/menu_back.jpg"))
     yield "gfx/menu/menu_back.jpg"
     for name, svg_text in (("popup", panel(460, 250)), ("panel", panel(580, 460, 26)), 
-                           ("listbox", inset(300, 280)), ("ribbon", inset(210, 66)), ("checkbox_box", checkbox_box()),
+                           ("listbox", list_field()), ("ribbon", inset(210, 66)), ("checkbox_box", checkbox_box()),
                            ("checkbox_tick", checkbox_tick()), ("slider_track", slider_track()), ("slider_knob", slider_knob())):
         rel = "gfx/menu/%s.png" % name
         render.svg_to_png(svg_text, out(rel))

@@ -207,7 +207,7 @@ def draw(ctx, o, px, py, pscale, palpha, ptint, opts):
         draw_text(ctx, "Marisol", t.get("font"), x, y, 1.0, 0, 0, alpha, tint)
     if typ == "user_list_box":
         for i, n in enumerate(["Marisol", "Tiberio", "Nell"]):
-            draw_text(ctx, n, t.get("font"), x, y + (i - 6) * 23, float(t.get("size")), 0, 1, alpha, tint)
+            draw_text(ctx, n, t.get("font"), x, y + (i - 6) * 27.4, float(t.get("size")), 0, 1, alpha, tint)
     if typ == "tooltip":
         lh = FONT_HEIGHTS[t.get("font")]
         just = {"center": 1, "right": 2}.get(t.get("justification"), 0)
