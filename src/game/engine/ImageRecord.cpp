@@ -28,6 +28,12 @@ bool ImageRecord::SetFrames(float frameWidth, float frameHeight, int count, floa
     mFrameCount = count;
     mFrameWidth = frameWidth;
     mFrameHeight = frameHeight;
+    // A frame wider than the picture fits nowhere; otherwise every row takes
+    // at least one frame, so the rows end within count steps however small
+    // the height.
+    if (frameWidth > mWidth) {
+        return true;
+    }
     int k = 0;
     for (float y = 0.0f; y + frameHeight <= mHeight && k < count; y += frameHeight) {
         for (float x = 0.0f; x + frameWidth <= mWidth && k < count; x += frameWidth) {

@@ -83,6 +83,23 @@ TEST_F(ImageCacheTest, FramesThatDoNotFitAreEmpty)
     }
 }
 
+TEST_F(ImageCacheTest, TinyFrameHeightsEndTheCut)
+{
+    // Wider than the picture: no row ever takes a frame, and a height that
+    // barely moves y must not keep the cut going.
+    ImageRecord wide;
+    wide.mWidth = 100.0f;
+    wide.mHeight = 40.0f;
+    ASSERT_TRUE(wide.SetFrames(200.0f, 1e-30f, 5, 0.0f));
+    EXPECT_EQ(wide.mFrames[0].mX1, 0.0f);
+    // Frames that fit across but hardly advance down: the count ends the cut.
+    ImageRecord thin;
+    thin.mWidth = 100.0f;
+    thin.mHeight = 40.0f;
+    ASSERT_TRUE(thin.SetFrames(30.0f, 1e-30f, ImageRecord::kMaxFrames, 0.0f));
+    EXPECT_EQ(thin.mFrames[ImageRecord::kMaxFrames - 1].mX1, 30.0f);
+}
+
 TEST_F(ImageCacheTest, LayoutsThatCannotBeCutGetNoTable)
 {
     struct Case {
