@@ -147,10 +147,18 @@ public:
 
     class Walk {
     public:
+        // The walk registers itself in the list until its destructor takes it out.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
         explicit Walk(ObjectList& list) : mList(&list), mOuter(list.mWalks), mNext(list.mHead), mId(++list.mCounter)
         {
             list.mWalks = this;
         }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
         ~Walk()
         {
             if (mList == nullptr)

@@ -1,0 +1,40 @@
+#include "game/engine/GameState.h"
+
+#include "game/engine/AnimObject.h"
+#include "game/engine/Filter.h"
+#include "game/engine/SoundLayer.h"
+#include "game/engine/Stage.h"
+
+GameState* GameState::sCurrent = nullptr;
+
+GameState::GameState()
+    : mFilterPool(kFilterPoolSize), mStagePool(kStagePoolSize), mObjectPool(kObjectPoolSize),
+      mSilentSound(std::make_unique<SoundLayer>())
+{
+    mSound = mSilentSound.get();
+    sCurrent = this;
+}
+
+GameState::~GameState()
+{
+    mLiveObjects.RemoveAll();
+    // Pooled objects taken but never adopted by a list go back too, while the
+    // pools they hold records of are all still there.
+    for (int i = 0; i < mObjectPool.Size(); ++i) {
+        AnimObject& object = mObjectPool.At(i);
+        if (object.mPoolInUse != 0 && object.mList == nullptr)
+            AnimObject::DisposeRecord(&object);
+    }
+    if (sCurrent == this)
+        sCurrent = nullptr;
+}
+
+void GameState::ForgetObject(const AnimObject* object)
+{
+    AnimObject** const pointers[] = {&mLevel,      &mShooter,     &mEffects,           &mTutorial, &mOuterLayer,
+                                     &mMiddleLayer, &mInnerLayer, &mRememberedTopmost, &mEditor};
+    for (AnimObject** pointer : pointers) {
+        if (*pointer == object)
+            *pointer = nullptr;
+    }
+}
