@@ -7,6 +7,7 @@
 #include "game/engine/ImageCache.h"
 #include "game/engine/ImageRecord.h"
 #include "game/engine/ObjectKind.h"
+#include "game/engine/PickNode.h"
 #include "game/engine/Platform.h"
 #include "game/engine/ScreenAccess.h"
 #include "game/engine/SoundLayer.h"
@@ -371,6 +372,28 @@ AnimObject* AnimObject::NearestSiblingOfKind(int kind)
         }
     }
     return nearest;
+}
+
+void AnimObject::CollectObjectsAt(float x, float y, ObjectList<PickNode>& list, int allKinds)
+{
+    if (mSelectable != 0 && mImage != nullptr && HitTestPoint(x, y, 1.0f, 1.0f, 0.0f)) {
+        list.Append(new PickNode(this));
+        if (mCurrentStage != nullptr)
+            mCurrentStage->mTicks = 0.0f;
+        Update();
+    }
+    for (ObjectList<AnimObject>::Walk walk(mChildren); AnimObject* child = walk.Next();) {
+        if (child->mKind != kKindLayer || allKinds != 0)
+            child->CollectObjectsAt(x, y, list, allKinds);
+    }
+}
+
+void AnimObject::CollectObjectsOfKind(ObjectList<PickNode>& list, int kind)
+{
+    if (mKind == kind)
+        list.Append(new PickNode(this));
+    for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext)
+        child->CollectObjectsOfKind(list, kind);
 }
 
 // ---- Images.

@@ -20,6 +20,7 @@ class Filter;
 class ImageRecord;
 class ObjectEvent;
 class ObjectXmlElement;
+class PickNode;
 class Stage;
 
 class AnimObject : public StageTarget, public ListNode<AnimObject> {
@@ -127,6 +128,12 @@ public:
     // coordinates in place) and updates it until it is clear of them.
     int BounceOffSegments(const AnimObject& other, float* segments, int count, float radius);
     void MirrorStagesX();
+
+    // Editor picks: the selectable objects with an image under the point
+    // (each updated once from the start of its stage), children of kind 1
+    // (layers) only when allKinds is set; and every object of a kind.
+    void CollectObjectsAt(float x, float y, ObjectList<PickNode>& list, int allKinds);
+    void CollectObjectsOfKind(ObjectList<PickNode>& list, int kind);
 
     // Stages.
     Stage* CurrentStage() const { return mCurrentStage; }

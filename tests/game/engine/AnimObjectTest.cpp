@@ -6,6 +6,9 @@
 #include "game/engine/EasingKind.h"
 #include "game/engine/Filter.h"
 #include "game/engine/GameState.h"
+#include "game/engine/ImageRecord.h"
+#include "game/engine/ObjectKind.h"
+#include "game/engine/PickNode.h"
 #include "game/engine/Stage.h"
 
 #include <gtest/gtest.h>
@@ -378,6 +381,57 @@ TEST_F(AnimObjectTest, BounceOffSegmentsReflectsAndStopsAfterALimitedNumberOfUpd
         float far[4] = {-50.0f, 500.0f, 50.0f, 500.0f};
         EXPECT_EQ(ball->BounceOffSegments(*wall, far, 1, 10.0f), 0);
     }
+}
+
+TEST_F(AnimObjectTest, EditorPicksFindSelectableObjectsUnderThePoint)
+{
+    ImageRecord picture;
+    AnimObject screen;
+    // Uses of images are given back only while some screen lives.
+    mGame->mLiveObjects.Append(Living(AnimObject::TakeFromPool()));
+    auto place = [&](AnimObject* parent, const char* name, int selectable, float x) {
+        AnimObject* object = Living(Named(parent->AppendChild(nullptr), name));
+        object->SetImageRecord(&picture);
+        object->mSource[2] = 10.0f;
+        object->mSource[3] = 10.0f;
+        object->mSelectable = selectable;
+        object->mLocal[kAttrX] = x;
+        object->mLocal[kAttrY] = 100.0f;
+        return object;
+    };
+    AnimObject* a = place(&screen, "a", 1, 100.0f);
+    place(&screen, "far", 1, 300.0f);
+    place(&screen, "fixed", 0, 100.0f);
+    AnimObject* layer = Living(Named(screen.AppendChild(nullptr), "layer"));
+    layer->mKind = kKindLayer;
+    place(layer, "b", 1, 104.0f);
+    auto picked = [&](int allKinds) {
+        ObjectList<PickNode> list;
+        screen.CollectObjectsAt(100.0f, 100.0f, list, allKinds);
+        std::string names;
+        for (PickNode* node = list.Head(); node != nullptr; node = node->mNext)
+            names += node->mObject->mName;
+        list.RemoveAll();
+        return names;
+    };
+    EXPECT_EQ(picked(0), "a");
+    EXPECT_EQ(picked(1), "ab");
+    // Each pick is updated once from the start of its stage.
+    EXPECT_EQ(a->mFrameCounter, 2.0f);
+    EXPECT_EQ(a->CurrentStage()->mTicks, 1.0f);
+
+    ObjectList<PickNode> layers;
+    screen.CollectObjectsOfKind(layers, kKindLayer);
+    ASSERT_EQ(layers.Count(), 1);
+    EXPECT_EQ(layers.Head()->mObject, layer);
+    // A kept node is only unlinked.
+    PickNode* kept = layers.Head();
+    kept->mKeep = 1;
+    layers.RemoveAll();
+    EXPECT_EQ(kept->mKeep, 0);
+    delete kept;
+    screen.mChildren.RemoveAll();
+    EXPECT_EQ(picture.mUseCount, 1);
 }
 
 } // namespace
