@@ -123,15 +123,13 @@ int AnimObject::Update()
     for (int i = 0; i < kAttributeCount; ++i)
         mWorld[i] = kAttributeDefaults[i];
 
+    GameState* game = GameState::TryCurrent();
     bool running = false;
-    if (mCurrentStage != nullptr) {
-        GameState* game = GameState::TryCurrent();
+    if (mCurrentStage != nullptr)
         running = mCurrentStage->Step(*this, game != nullptr && game->EditorOpen());
-    }
     RefreshWorld();
     SelectFrame();
     if (mFullscreenOnly != 0) {
-        GameState* game = GameState::TryCurrent();
         Platform* platform = game != nullptr ? game->mPlatform : nullptr;
         if (platform != nullptr && platform->IsWindowed())
             mVisible = 0;
@@ -149,6 +147,8 @@ int AnimObject::Update()
 
 void AnimObject::UpdateChildren()
 {
+    if (mChildren.IsEmpty())
+        return;
     for (ObjectList<AnimObject>::Walk walk(mChildren); AnimObject* child = walk.Next();) {
         // A child that has moved to another parent meanwhile is that parent's to remove.
         if (child->Update() == 0)
@@ -161,13 +161,28 @@ void AnimObject::RefreshWorld()
     std::memcpy(mWorld, mLocal, sizeof mWorld);
     if (mParent == nullptr)
         return;
+    // LocalToWorldX/Y in one go: the parent's rotation is turned into a sine
+    // and cosine once.
     const float* parent = mParent->mWorld;
-    mWorld[kAttrX] = LocalToWorldX(mLocal[kAttrX], mLocal[kAttrY]);
-    mWorld[kAttrY] = LocalToWorldY(mLocal[kAttrX], mLocal[kAttrY]);
+    float x = mLocal[kAttrX];
+    float y = mLocal[kAttrY];
+    if (parent[kAttrRotation] != 0.0f) {
+        const float a = -parent[kAttrRotation] * kDegreesToRadians;
+        const float c = std::cos(a);
+        const float s = std::sin(a);
+        const float rx = x * c - y * s;
+        y = y * c + x * s;
+        x = rx;
+    }
+    mWorld[kAttrX] = x * parent[kAttrXScale] + parent[kAttrX];
+    mWorld[kAttrY] = y * parent[kAttrYScale] + parent[kAttrY];
     mWorld[kAttrRotation] = mLocal[kAttrRotation] + parent[kAttrRotation];
-    const int multiplied[] = {kAttrXScale, kAttrYScale, kAttrAlpha, kAttrR, kAttrG, kAttrB};
-    for (int code : multiplied)
-        mWorld[code] = mLocal[code] * parent[code];
+    mWorld[kAttrXScale] = mLocal[kAttrXScale] * parent[kAttrXScale];
+    mWorld[kAttrYScale] = mLocal[kAttrYScale] * parent[kAttrYScale];
+    mWorld[kAttrAlpha] = mLocal[kAttrAlpha] * parent[kAttrAlpha];
+    mWorld[kAttrR] = mLocal[kAttrR] * parent[kAttrR];
+    mWorld[kAttrG] = mLocal[kAttrG] * parent[kAttrG];
+    mWorld[kAttrB] = mLocal[kAttrB] * parent[kAttrB];
 }
 
 void AnimObject::SelectFrame()
