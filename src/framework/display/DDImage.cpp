@@ -7,6 +7,7 @@
 #include "framework/app/LumoAppBase.h"
 #include "framework/display/DDInterface.h"
 #include "framework/display/DisplayPixel.h"
+#include "framework/display/SurfaceView.h"
 #include "framework/graphics/Matrix3.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
 #include "platform/video/DisplayResults.h"
@@ -654,16 +655,65 @@ void DDImage::DrawSoftware(const TRect<int>& reach, Body body)
     DeleteAllNonSurfaceData();
 }
 
+// ---- Routes
+
 namespace {
 
 // A source that is a surface image whose pixels cannot be read draws nothing.
 bool Readable(Image* image)
 {
     DDImage* source = dynamic_cast<DDImage*>(image);
-    return source == nullptr || source->GetBits() != nullptr;
+    return source == nullptr || source->mColorTable != nullptr || source->GetBits() != nullptr;
+}
+
+// The rasterizer's code for the surface's layout.
+int RasterizerFormat(const SurfaceView& view)
+{
+    if (view.kind == SurfaceView::k565) {
+        return TriangleRasterizer::kPixelFormat565;
+    }
+    return view.kind == SurfaceView::k555 ? TriangleRasterizer::kPixelFormat555 : TriangleRasterizer::kPixelFormat888;
+}
+
+// A coordinate held far beyond any image before it becomes an int.
+int TruncHeld(double value)
+{
+    return static_cast<int>(std::clamp(value, -1e9, 1e9));
 }
 
 } // namespace
+
+bool DDImage::SurfaceRouteOpen() const
+{
+    return mDDInterface != nullptr && !mDDInterface->mIs3D && !mHasAlpha && !mHasTrans;
+}
+
+bool DDImage::BeginSurfaceLoop(SurfaceView& view)
+{
+    if (mNoLock || mDDInterface == nullptr || !LockSurface()) {
+        return false;
+    }
+    view = SurfaceView::Of(mLockedSurfaceDesc, mWidth, mHeight);
+    if (view.kind == SurfaceView::kNone) {
+        UnlockSurface();
+        return false;
+    }
+    return true;
+}
+
+void DDImage::EndSurfaceLoop()
+{
+    UnlockSurface();
+    DeleteAllNonSurfaceData();
+}
+
+void DDImage::KeepSurfaceOnly()
+{
+    // Without a surface the other copies are the picture.
+    if (mSurface != nullptr) {
+        DeleteAllNonSurfaceData();
+    }
+}
 
 bool DDImage::PolyFill3D(const TPoint<int>* /*vertices*/, int /*count*/, const TRect<int>* /*clipRect*/,
                          const Color& /*color*/, int /*drawMode*/, int /*x*/, int /*y*/)
@@ -671,8 +721,23 @@ bool DDImage::PolyFill3D(const TPoint<int>* /*vertices*/, int /*count*/, const T
     return false; // only the 3-D renderer fills polygons
 }
 
+// A 3-D target is the renderer's to draw; until it exists nothing is drawn there.
+
 void DDImage::FillRect(const TRect<int>& rect, const Color& color, int drawMode)
 {
+    if (Is3DTarget()) {
+        return;
+    }
+    CommitBits();
+    if (SurfaceRouteOpen()) {
+        if (drawMode == 0) {
+            NormalFillRect(rect, color);
+        } else if (drawMode == 1) {
+            AdditiveFillRect(rect, color);
+        }
+        KeepSurfaceOnly();
+        return;
+    }
     DrawSoftware(RectReach(rect, mWidth, mHeight), [&] { MemoryImage::FillRect(rect, color, drawMode); });
 }
 
@@ -681,14 +746,64 @@ void DDImage::ClearRect(const TRect<int>& rect)
     DrawSoftware(RectReach(rect, mWidth, mHeight), [&] { MemoryImage::ClearRect(rect); });
 }
 
+// Horizontal and vertical lines are fills. False for a slanted line.
+bool DDImage::AxisLineAsFill(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
+{
+    if (y1 == y2) {
+        const int left = TruncHeld(std::min(x1, x2));
+        FillRect(TRect<int>(left, TruncHeld(y1), TruncHeld(std::max(x1, x2)) - left + 1, TruncHeld(y2 - y1 + 1.0)),
+                 color, drawMode);
+        return true;
+    }
+    if (x1 == x2) {
+        const int top = TruncHeld(std::min(y1, y2));
+        FillRect(TRect<int>(TruncHeld(x1), top, TruncHeld(x2 - x1 + 1.0), TruncHeld(std::max(y1, y2)) - top + 1),
+                 color, drawMode);
+        return true;
+    }
+    return false;
+}
+
 void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
 {
+    if (Is3DTarget()) {
+        return;
+    }
+    CommitBits();
+    if (SurfaceRouteOpen()) {
+        if (AxisLineAsFill(x1, y1, x2, y2, color, drawMode)) {
+            return;
+        }
+        if (drawMode == 0) {
+            NormalDrawLine(x1, y1, x2, y2, color);
+        } else if (drawMode == 1) {
+            AdditiveDrawLine(x1, y1, x2, y2, color);
+        }
+        KeepSurfaceOnly();
+        return;
+    }
     DrawSoftware(LineReach(x1, y1, x2, y2, mWidth, mHeight),
                  [&] { MemoryImage::DrawLine(x1, y1, x2, y2, color, drawMode); });
 }
 
 void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
 {
+    if (Is3DTarget()) {
+        return;
+    }
+    CommitBits();
+    if (SurfaceRouteOpen()) {
+        if (AxisLineAsFill(x1, y1, x2, y2, color, drawMode)) {
+            return;
+        }
+        if (drawMode == 0) {
+            NormalDrawLineAA(x1, y1, x2, y2, color);
+        } else if (drawMode == 1) {
+            AdditiveDrawLineAA(x1, y1, x2, y2, color);
+        }
+        KeepSurfaceOnly();
+        return;
+    }
     DrawSoftware(LineReach(x1, y1, x2, y2, mWidth, mHeight),
                  [&] { MemoryImage::DrawLineAA(x1, y1, x2, y2, color, drawMode); });
 }
@@ -697,6 +812,17 @@ void DDImage::FillScanLinesWithCoverage(const Span* spans, int count, const Colo
                                         const unsigned char* coverage, int coverageX, int coverageY,
                                         int coveragePitch, int unused)
 {
+    if (Is3DTarget()) {
+        return;
+    }
+    CommitBits();
+    // Any image that can have a surface fills on it; one with alpha cannot,
+    // and fills its bits.
+    if (mDDInterface != nullptr && !mHasAlpha) {
+        CoverageLoop(spans, count, color, coverage, coverageX, coverageY, coveragePitch);
+        KeepSurfaceOnly();
+        return;
+    }
     int64_t x0 = INT64_MAX;
     int64_t y0 = INT64_MAX;
     int64_t x1 = INT64_MIN;
@@ -717,6 +843,25 @@ void DDImage::FillScanLinesWithCoverage(const Span* spans, int count, const Colo
 
 void DDImage::Blt(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color, int drawMode)
 {
+    if (image == nullptr) {
+        return;
+    }
+    image->mDrawn = true;
+    if (Is3DTarget()) {
+        return;
+    }
+    CommitBits();
+    const bool cursorArea = mDDInterface != nullptr &&
+                            (this == mDDInterface->mOldCursorAreaImage || this == mDDInterface->mNewCursorAreaImage);
+    if (mDDInterface != nullptr && !mHasAlpha && !mHasTrans && (!mDDInterface->mIs3D || cursorArea)) {
+        if (drawMode == 0) {
+            NormalBlt(image, x, y, srcRect, color);
+        } else if (drawMode == 1) {
+            AdditiveBlt(image, x, y, srcRect, color);
+        }
+        KeepSurfaceOnly();
+        return;
+    }
     if (!Readable(image)) {
         return;
     }
@@ -725,21 +870,53 @@ void DDImage::Blt(Image* image, int x, int y, const TRect<int>& srcRect, const C
     DrawSoftware(reach, [&] { MemoryImage::Blt(image, x, y, srcRect, color, drawMode); });
 }
 
+void DDImage::BltMirror(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color, int drawMode)
+{
+    if (image == nullptr) {
+        return;
+    }
+    image->mDrawn = true;
+    if (Is3DTarget()) {
+        return;
+    }
+    // The memory image has no mirrored body: the surface is the only route.
+    CommitBits();
+    if (drawMode == 0) {
+        NormalBltMirror(image, x, y, srcRect, color);
+    } else if (drawMode == 1) {
+        AdditiveBltMirror(image, x, y, srcRect, color);
+    }
+    KeepSurfaceOnly();
+}
+
 void DDImage::BltF(Image* image, float x, float y, const TRect<int>& srcRect, const TRect<int>& clipRect,
                    const Color& color, int drawMode)
 {
-    if (!Readable(image)) {
+    if (image == nullptr) {
         return;
     }
-    // Drawn as a rotation by 0 about (0, 0).
-    DrawSoftware(RotatedReach(x, y, srcRect, clipRect, 0.0, 0.0f, 0.0f, mWidth, mHeight),
-                 [&] { MemoryImage::BltF(image, x, y, srcRect, clipRect, color, drawMode); });
+    image->mDrawn = true;
+    if (Is3DTarget()) {
+        return;
+    }
+    BltRotated(image, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
 }
 
 void DDImage::BltRotated(Image* image, float x, float y, const TRect<int>& srcRect, const TRect<int>& clipRect,
                          const Color& color, int drawMode, double angle, float centerX, float centerY)
 {
-    if (!Readable(image)) {
+    if (image == nullptr) {
+        return;
+    }
+    image->mDrawn = true;
+    if (mNoLock || Is3DTarget() || !Readable(image)) {
+        return;
+    }
+    CommitBits();
+    if (SurfaceRouteOpen()) {
+        RotateLoop(dynamic_cast<MemoryImage*>(image), x, y, srcRect, clipRect, color, drawMode, angle, centerX,
+                   centerY);
+        KeepSurfaceOnly();
         return;
     }
     DrawSoftware(RotatedReach(x, y, srcRect, clipRect, angle, centerX, centerY, mWidth, mHeight), [&] {
@@ -750,23 +927,104 @@ void DDImage::BltRotated(Image* image, float x, float y, const TRect<int>& srcRe
 void DDImage::StretchBlt(Image* image, const TRect<int>& destRect, const TRect<int>& srcRect,
                          const TRect<int>& clipRect, const Color& color, int drawMode, bool fastStretch)
 {
-    if (!Readable(image)) {
+    if (image == nullptr) {
         return;
     }
+    image->mDrawn = true;
+    if (Is3DTarget() || !Readable(image)) {
+        return;
+    }
+    CommitBits();
     TRect<double> clippedSrc;
     TRect<int> clippedDest;
     const TRect<int> clip = clipRect.Intersection(TRect<int>(0, 0, mWidth, mHeight));
-    const TRect<int> reach = ClipStretchRects(srcRect, clip, destRect, clippedSrc, clippedDest)
-                                 ? RectReach(clippedDest, mWidth, mHeight)
-                                 : TRect<int>();
-    DrawSoftware(reach,
+    if (!ClipStretchRects(srcRect, clip, destRect, clippedSrc, clippedDest) || clippedDest.mWidth <= 0 ||
+        clippedDest.mHeight <= 0) {
+        return;
+    }
+    MemoryImage* source = dynamic_cast<MemoryImage*>(image);
+    const bool smoothOnSurface = !fastStretch && SurfaceRouteOpen();
+    // A target with alpha can have no surface: its bits take the stretch.
+    const bool fastOnSurface = fastStretch && mDDInterface != nullptr && !mHasAlpha;
+    if (source != nullptr && smoothOnSurface) {
+        // Smoothed into a picture of the destination's size, then blitted.
+        MemoryImage smooth(mApp);
+        smooth.Create(clippedDest.mWidth, clippedDest.mHeight);
+        smooth.StretchBltImpl(source, TRect<int>(0, 0, clippedDest.mWidth, clippedDest.mHeight), clippedSrc,
+                              Color::White, 0);
+        Blt(&smooth, clippedDest.mX, clippedDest.mY, TRect<int>(0, 0, clippedDest.mWidth, clippedDest.mHeight), color,
+            drawMode);
+        KeepSurfaceOnly();
+        return;
+    }
+    if (source != nullptr && fastOnSurface) {
+        DDImage* surfaceSource = dynamic_cast<DDImage*>(source);
+        surfaceSource = surfaceSource != nullptr && surfaceSource->mSurface != nullptr ? surfaceSource : nullptr;
+        if (surfaceSource != nullptr && color == Color::White && drawMode == 0 && !surfaceSource->mHasAlpha) {
+            // The display scales surface to surface.
+            const Plat::DisplayRect dest{clippedDest.mX, clippedDest.mY, clippedDest.mX + clippedDest.mWidth,
+                                         clippedDest.mY + clippedDest.mHeight};
+            const Plat::DisplayRect src{static_cast<int>(clippedSrc.mX), static_cast<int>(clippedSrc.mY),
+                                        static_cast<int>(clippedSrc.mX + clippedSrc.mWidth),
+                                        static_cast<int>(clippedSrc.mY + clippedSrc.mHeight)};
+            if (src.left >= 0 && src.top >= 0 && src.right <= surfaceSource->mWidth &&
+                src.bottom <= surfaceSource->mHeight && src.right > src.left && src.bottom > src.top) {
+                BltFromSurface(surfaceSource, dest, src);
+                return;
+            }
+        }
+        StretchLoop(source, clippedDest, clippedSrc, color, drawMode, false);
+        KeepSurfaceOnly();
+        return;
+    }
+    DrawSoftware(RectReach(clippedDest, mWidth, mHeight),
                  [&] { MemoryImage::StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, fastStretch); });
+}
+
+void DDImage::StretchBltMirror(Image* image, const TRect<int>& destRect, const TRect<int>& srcRect,
+                               const TRect<int>& clipRect, const Color& color, int drawMode, bool /*fastStretch*/)
+{
+    if (image == nullptr) {
+        return;
+    }
+    image->mDrawn = true;
+    if (Is3DTarget() || !Readable(image)) {
+        return;
+    }
+    CommitBits();
+    TRect<double> clippedSrc;
+    TRect<int> clippedDest;
+    const TRect<int> clip = clipRect.Intersection(TRect<int>(0, 0, mWidth, mHeight));
+    if (!ClipStretchRectsMirror(srcRect, clip, destRect, clippedSrc, clippedDest) || clippedDest.mWidth <= 0 ||
+        clippedDest.mHeight <= 0) {
+        return;
+    }
+    // Whatever the flag, the mirrored stretch is by nearest pixel.
+    StretchLoop(dynamic_cast<MemoryImage*>(image), clippedDest, clippedSrc, color, drawMode, true);
+    KeepSurfaceOnly();
 }
 
 void DDImage::BltMatrix(Image* image, float x, float y, const Matrix3& matrix, const TRect<int>& clipRect,
                         const Color& color, int drawMode, const TRect<int>& srcRect, bool blend)
 {
-    if (!Readable(image)) {
+    if (image == nullptr) {
+        return;
+    }
+    image->mDrawn = true;
+    if (Is3DTarget() || !Readable(image)) {
+        return;
+    }
+    CommitBits();
+    // The rasterizer draws straight into the surface's memory; an image with
+    // alpha has no surface and keeps its bits.
+    if (mDDInterface != nullptr && !mHasAlpha) {
+        SurfaceView view;
+        if (!BeginSurfaceLoop(view)) {
+            return;
+        }
+        BltMatrixImpl(image, x, y, matrix, clipRect.Intersection(TRect<int>(0, 0, view.width, view.height)),
+                             color, drawMode, srcRect, view.bits, static_cast<int>(view.pitch), RasterizerFormat(view), blend);
+        EndSurfaceLoop();
         return;
     }
     // The corners of the source rectangle centred on the origin, placed as
@@ -789,7 +1047,23 @@ void DDImage::BltTrianglesTex(Image* texture, const TriangleRasterizer::ClipVert
                               const TRect<int>& clipRect, const Color& color, int drawMode, float tx, float ty,
                               bool blend)
 {
-    if (!Readable(texture)) {
+    if (texture == nullptr) {
+        return;
+    }
+    texture->mDrawn = true;
+    if (Is3DTarget() || !Readable(texture)) {
+        return;
+    }
+    CommitBits();
+    if (mDDInterface != nullptr && !mHasAlpha) {
+        SurfaceView view;
+        if (!BeginSurfaceLoop(view)) {
+            return;
+        }
+        BltTrianglesTexImpl(texture, vertices, numTriangles,
+                            clipRect.Intersection(TRect<int>(0, 0, view.width, view.height)), color, drawMode,
+                            view.bits, static_cast<int>(view.pitch), RasterizerFormat(view), tx, ty, blend);
+        EndSurfaceLoop();
         return;
     }
     VertexBox box;

@@ -22,6 +22,7 @@ class DisplaySurface;
 namespace Lumo {
 
 class DDInterface;
+struct SurfaceView;
 
 class DDImage : public MemoryImage {
 public:
@@ -31,9 +32,12 @@ public:
     DDImage(const DDImage&) = delete;
     DDImage& operator=(const DDImage&) = delete;
 
-    // ---- Slots shared with the memory image. The drawing slots draw with
-    // the memory image's software bodies; on an image over a display
-    // surface the result is written back into the surface.
+    // ---- Slots shared with the memory image. Each drawing slot chooses its
+    // route: the 3-D renderer for the display's draw surface while 3-D is
+    // on, the loops on the locked surface (in the surface's own pixel
+    // format) for an image without alpha or transparency, else the memory
+    // image's software body on the bits (on an adopted surface, the touched
+    // area is read back and written back around it).
     ~DDImage() override;                                                                        // 0
     bool PolyFill3D(const TPoint<int>* vertices, int count, const TRect<int>* clipRect,         // 1
                     const Color& color, int drawMode, int x, int y) override;
@@ -62,6 +66,11 @@ public:
     void BltTrianglesTex(Image* texture, const TriangleRasterizer::ClipVertex (*vertices)[3],  // 14
                          int numTriangles, const TRect<int>& clipRect, const Color& color,
                          int drawMode, float tx, float ty, bool blend) override;
+    void BltMirror(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color,   // 15
+                   int drawMode) override;
+    void StretchBltMirror(Image* image, const TRect<int>& destRect, const TRect<int>& srcRect, // 16
+                          const TRect<int>& clipRect, const Color& color, int drawMode,
+                          bool fastStretch) override;
     void PurgeBits() override;                                                                 // 20
     void DeleteExtraBuffers() override;                                                        // 23
     void ReInit() override;                                                                    // 24
@@ -80,6 +89,30 @@ public:
     // Makes the surface from the bits; false for an image with partly
     // transparent pixels, or when the surface cannot be made.
     virtual bool GenerateDDSurface();                                                          // 36
+    // The loops on the locked surface (16-bit 5:6:5 and 5:5:5, 32-bit). Each
+    // locks the surface for its duration (making it when missing), draws
+    // nothing when the surface may not or cannot be locked, cuts what it is
+    // given to the images, and afterwards leaves the surface as the one
+    // copy of the pixels.
+    virtual void NormalFillRect(const TRect<int>& rect, const Color& color);                    // 37
+    virtual void AdditiveFillRect(const TRect<int>& rect, const Color& color);                  // 38
+    virtual void NormalBlt(Image* image, int x, int y, const TRect<int>& srcRect,               // 39
+                           const Color& color);
+    virtual void AdditiveBlt(Image* image, int x, int y, const TRect<int>& srcRect,             // 40
+                             const Color& color);
+    virtual void NormalDrawLine(double x1, double y1, double x2, double y2, const Color& color); // 41
+    virtual void AdditiveDrawLine(double x1, double y1, double x2, double y2,                   // 42
+                                  const Color& color);
+    virtual void NormalDrawLineAA(double x1, double y1, double x2, double y2,                   // 43
+                                  const Color& color);
+    // Draws nothing.
+    virtual void AdditiveDrawLineAA(double x1, double y1, double x2, double y2,                 // 44
+                                    const Color& color);
+    // As NormalBlt and AdditiveBlt, each row written from right to left.
+    virtual void NormalBltMirror(Image* image, int x, int y, const TRect<int>& srcRect,         // 45
+                                 const Color& color);
+    virtual void AdditiveBltMirror(Image* image, int x, int y, const TRect<int>& srcRect,       // 46
+                                   const Color& color);
     // Counted: only the outermost pair reaches the surface.
     virtual bool LockSurface();                                                                // 47
     virtual bool UnlockSurface();                                                              // 48
@@ -123,6 +156,34 @@ public:
 private:
     // True when 3-D draws onto this image's surface (the display's draw surface).
     bool Is3DTarget() const;
+    // The display draws in 2-D and this image has neither alpha nor
+    // transparency (after CommitBits): its drawing goes to the surface loops.
+    bool SurfaceRouteOpen() const;
+    // Locks the surface (making it when missing) for a loop; false, with
+    // nothing locked, when it may not or cannot be, or has a layout the
+    // loops do not draw.
+    bool BeginSurfaceLoop(SurfaceView& view);
+    // Unlocks, and drops every other copy of the pixels.
+    void EndSurfaceLoop();
+    // Drops every other copy of the pixels when the surface holds the picture.
+    void KeepSurfaceOnly();
+    // One display blit from source's surface onto this image's surface
+    // (releasing a lock held on this image around it); false when it failed.
+    bool BltFromSurface(DDImage* source, const Plat::DisplayRect& destRect, const Plat::DisplayRect& srcRect);
+    // The nearest-pixel stretch loops (rects clipped, dest inside this image).
+    void StretchLoop(MemoryImage* source, const TRect<int>& destRect, const TRect<double>& srcRect,
+                     const Color& color, int drawMode, bool mirror);
+    // Draws a horizontal or vertical line as a fill; false for a slanted one.
+    bool AxisLineAsFill(double x1, double y1, double x2, double y2, const Color& color, int drawMode);
+    // The coverage-span loop.
+    void CoverageLoop(const Span* spans, int count, const Color& color, const unsigned char* coverage,
+                      int coverageX, int coverageY, int coveragePitch);
+    // The bilinear rotation loops.
+    void RotateLoop(MemoryImage* source, float x, float y, const TRect<int>& srcRect, const TRect<int>& clipRect,
+                    const Color& color, int drawMode, double angle, float centerX, float centerY);
+    // The unscaled blit loops (normal or additive, straight or mirrored).
+    void BlitLoop(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color, bool additive,
+                  bool mirror);
     // Runs a software body on the bits. On an adopted surface only reach
     // (inside the image; a superset of what the body reads and writes) is
     // read back first and written back afterwards, so a primitive costs the

@@ -496,7 +496,9 @@ bool MemoryImage::ClipStretchRectsMirror(const TRect<int>& srcRect, const TRect<
     }
     const double sx = static_cast<double>(srcRect.mWidth) / destRect.mWidth;
     const double sy = static_cast<double>(srcRect.mHeight) / destRect.mHeight;
-    clippedSrc.mX = (destRect.mX + destRect.mWidth - clippedDest.mX - clippedDest.mWidth) * sx + srcRect.mX;
+    // Edges in 64 bits: a rectangle at the end of the int range must not overflow.
+    const int64_t rightCut = int64_t(destRect.mX) + destRect.mWidth - clippedDest.mX - clippedDest.mWidth;
+    clippedSrc.mX = static_cast<double>(rightCut) * sx + srcRect.mX;
     clippedSrc.mY = (clippedDest.mY - destRect.mY) * sy + srcRect.mY;
     clippedSrc.mWidth = (clippedDest.mWidth - destRect.mWidth) * sx + srcRect.mWidth;
     clippedSrc.mHeight = (clippedDest.mHeight - destRect.mHeight) * sy + srcRect.mHeight;

@@ -58,7 +58,8 @@ protected:
                 const bool inSquare = cx > -100 && x >= cx - 8 && x < cx + 8 && y >= cy - 8 && y < cy + 8 &&
                                       !(x == cx - 8 && y == cy - 8);
                 const uint32_t expected = inSquare ? kCursorColour : Background(x, y);
-                wrong += surface->ReadPixel(originX + x, originY + y) != expected;
+                // The unused top byte of a 32-bit pixel may hold anything.
+                wrong += (surface->ReadPixel(originX + x, originY + y) & 0xFFFFFF) != expected;
             }
         }
         return wrong;

@@ -1,0 +1,483 @@
+// The surface image's unscaled blit loops on its locked surface: normal and
+// additive, straight and mirrored, for 5:6:5, 5:5:5 and 32-bit pixels. They
+// read the source's premultiplied display-format words and its run-length
+// bytes, so that transparent runs are skipped and opaque ones copied; a
+// volatile source is blended from its 32-bit pixels instead. A source with
+// a surface of its own is copied by one display blit where the picture
+// allows it.
+#include "framework/display/DDImage.h"
+
+#include "framework/display/DDInterface.h"
+#include "framework/display/SurfaceView.h"
+#include "framework/graphics/Color.h"
+#include "platform/DisplaySurface.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace Lumo {
+
+namespace {
+
+using Kind = SurfaceView::Kind;
+
+struct BlitArea {
+    int srcX;
+    int srcY;
+    int dstX; // leftmost destination column, mirrored or not
+    int dstY;
+    int width;
+    int height;
+};
+
+// Cuts the blit to both images. Mirrored, source column srcX + i lands on
+// destination column dstX + width - 1 - i, so a cut on one side of the
+// destination removes source columns from the other side.
+bool ClipBlit(int srcWidth, int srcHeight, int dstWidth, int dstHeight, int x, int y, const TRect<int>& srcRect,
+              bool mirror, BlitArea& area)
+{
+    int64_t sx = srcRect.mX;
+    int64_t sy = srcRect.mY;
+    int64_t dx = x;
+    int64_t dy = y;
+    int64_t w = srcRect.mWidth;
+    int64_t h = srcRect.mHeight;
+    if (w <= 0 || h <= 0) {
+        return false;
+    }
+    // Rows.
+    if (sy < 0) {
+        dy -= sy;
+        h += sy;
+        sy = 0;
+    }
+    if (dy < 0) {
+        sy -= dy;
+        h += dy;
+        dy = 0;
+    }
+    h = std::min({h, int64_t(srcHeight) - sy, int64_t(dstHeight) - dy});
+    // Columns: cuts at the source's left and right, then the destination's.
+    if (sx < 0) {
+        w += sx;
+        if (!mirror) {
+            dx -= sx;
+        }
+        sx = 0;
+    }
+    if (sx + w > srcWidth) {
+        const int64_t cut = sx + w - srcWidth;
+        w -= cut;
+        if (mirror) {
+            dx += cut;
+        }
+    }
+    if (dx < 0) {
+        w += dx;
+        if (!mirror) {
+            sx -= dx;
+        }
+        dx = 0;
+    }
+    if (dx + w > dstWidth) {
+        const int64_t cut = dx + w - dstWidth;
+        w -= cut;
+        if (mirror) {
+            sx += cut;
+        }
+    }
+    if (w <= 0 || h <= 0) {
+        return false;
+    }
+    area = BlitArea{int(sx), int(sy), int(dx), int(dy), int(w), int(h)};
+    return true;
+}
+
+// The source's premultiplied display words: one per pixel, or a table of
+// 256 addressed by the pixel's index byte.
+struct NativeSource {
+    const uint32_t* words;
+    const uint8_t* indices; // null: one word per pixel
+    int width;              // pixels from row to row
+
+    uint32_t At(size_t i) const { return indices != nullptr ? words[indices[i]] : words[i]; }
+};
+
+// The colour a blit is drawn in: white, a grey (r' = g' = b'), or another.
+enum class Tint { kWhite, kGrey, kOther };
+
+struct TintTerms {
+    uint32_t f[3]; // r', g', b': channel x alpha / 255
+    uint32_t alpha;
+    uint32_t q; // grey, 16-bit: f >> 3
+};
+
+TintTerms TermsOf(const Color& color)
+{
+    TintTerms t{};
+    t.alpha = Channel255(color.mAlpha);
+    t.f[0] = Channel255(color.mRed) * t.alpha / 255;
+    t.f[1] = Channel255(color.mGreen) * t.alpha / 255;
+    t.f[2] = Channel255(color.mBlue) * t.alpha / 255;
+    t.q = t.f[0] >> 3;
+    return t;
+}
+
+// One destination pixel d under source word p of the run class (opaque:
+// T = 255 and the colour alpha 255).
+template <Kind K, Tint kTint>
+inline uint32_t BlendNormal(const SurfaceView& v, uint32_t d, uint32_t p, bool opaque, const TintTerms& t)
+{
+    const uint32_t T = p >> 24;
+    if constexpr (kTint == Tint::kWhite) {
+        if (opaque) {
+            return p;
+        }
+        if constexpr (K == SurfaceView::k32) {
+            const uint32_t k = 256 - T;
+            return (((d & 0xFF00u) * k >> 8) & 0xFF00u) + (((d & 0xFF00FFu) * k >> 8) & 0xFF00FFu) + p;
+        } else {
+            const uint32_t k = (256 - T) >> 3;
+            return Unspread((Spread<K>(d) * k >> 5) & kSpreadMask<K>) + (p & 0xFFFFu);
+        }
+    } else if constexpr (kTint == Tint::kGrey) {
+        const uint32_t c = t.f[0];
+        if constexpr (K == SurfaceView::k32) {
+            if (opaque) {
+                return (((p & 0xFF00FFu) * c >> 8) & 0xFF00FFu) + (((p & 0xFF00u) * c >> 8) & 0xFF00u);
+            }
+            const uint32_t k = 256 - T * t.alpha / 255;
+            return ((((d & 0xFF00FFu) * k + (p & 0xFF00FFu) * c) >> 8) & 0xFF00FFu) +
+                   ((((d & 0xFF00u) * k + (p & 0xFF00u) * c) >> 8) & 0xFF00u);
+        } else {
+            if (opaque) {
+                return Unspread((Spread<K>(p) * t.q >> 5) & kSpreadMask<K>);
+            }
+            const uint32_t k = (256 - T * t.alpha / 255) >> 3;
+            return Unspread(((Spread<K>(p) * t.q + Spread<K>(d) * k) >> 5) & kSpreadMask<K>);
+        }
+    } else {
+        uint32_t out = 0;
+        if (opaque) {
+            for (int i = 0; i < 3; ++i) {
+                out += ((p & v.mask[i]) * t.f[i] >> 8) & v.mask[i];
+            }
+            return out;
+        }
+        const uint32_t k = 256 - T * t.alpha / 255;
+        for (int i = 0; i < 3; ++i) {
+            out += (((d & v.mask[i]) * k + (p & v.mask[i]) * t.f[i]) >> 8) & v.mask[i];
+        }
+        return out;
+    }
+}
+
+// Where the run starting at i ends, cut to the row (a 0 byte moves on by one).
+inline int RunEnd(const uint8_t* runs, int i, int count)
+{
+    const int n = runs[i];
+    return n > count - i ? count : i + (n == 0 ? 1 : n);
+}
+
+template <Kind K, Tint kTint, bool kMirror>
+void NormalRuns(const SurfaceView& v, const NativeSource& src, const uint8_t* runs, const BlitArea& a,
+                const TintTerms& t)
+{
+    using Word = SurfaceWord<K>;
+    const int step = kMirror ? -1 : 1;
+    const bool fullAlpha = t.alpha == 255;
+    for (int j = 0; j < a.height; ++j) {
+        const size_t srcRow = size_t(a.srcY + j) * size_t(src.width) + size_t(a.srcX);
+        const uint8_t* rowRuns = runs + srcRow;
+        Word* out = v.Row<Word>(a.dstY + j) + (kMirror ? a.dstX + a.width - 1 : a.dstX);
+        int i = 0;
+        while (i < a.width) {
+            const int end = RunEnd(rowRuns, i, a.width);
+            const uint32_t T = src.At(srcRow + size_t(i)) >> 24;
+            if (T != 0) {
+                const bool opaque = T == 255 && fullAlpha;
+                for (int n = i; n < end; ++n) {
+                    Word& d = out[n * step];
+                    d = static_cast<Word>(BlendNormal<K, kTint>(v, d, src.At(srcRow + size_t(n)), opaque, t));
+                }
+            }
+            i = end;
+        }
+    }
+}
+
+// A source without partly transparent pixels, in white: copied, or with
+// transparency, only the pixels whose alpha is not 0.
+template <Kind K, bool kMirror>
+void CopyOpaque(const SurfaceView& v, const NativeSource& src, const BlitArea& a, bool keyed)
+{
+    using Word = SurfaceWord<K>;
+    const int step = kMirror ? -1 : 1;
+    for (int j = 0; j < a.height; ++j) {
+        const size_t srcRow = size_t(a.srcY + j) * size_t(src.width) + size_t(a.srcX);
+        Word* out = v.Row<Word>(a.dstY + j) + (kMirror ? a.dstX + a.width - 1 : a.dstX);
+        if (!keyed) {
+            for (int n = 0; n < a.width; ++n) {
+                out[n * step] = static_cast<Word>(src.At(srcRow + size_t(n)));
+            }
+        } else {
+            for (int n = 0; n < a.width; ++n) {
+                const uint32_t p = src.At(srcRow + size_t(n));
+                if ((p >> 24) != 0) {
+                    out[n * step] = static_cast<Word>(p);
+                }
+            }
+        }
+    }
+}
+
+// A volatile source in white, from its 32-bit pixels: every pixel blended
+// with its own alpha, no runs.
+template <Kind K, bool kMirror>
+void BlendVolatile(const SurfaceView& v, const uint32_t* bits, const uint32_t* table, const uint8_t* indices,
+                   int srcWidth, const BlitArea& a, bool rgbOrder)
+{
+    using Word = SurfaceWord<K>;
+    const int step = kMirror ? -1 : 1;
+    const bool spreadForm = K != SurfaceView::k32 && rgbOrder && bits != nullptr;
+    for (int j = 0; j < a.height; ++j) {
+        const size_t srcRow = size_t(a.srcY + j) * size_t(srcWidth) + size_t(a.srcX);
+        Word* out = v.Row<Word>(a.dstY + j) + (kMirror ? a.dstX + a.width - 1 : a.dstX);
+        for (int n = 0; n < a.width; ++n) {
+            const size_t i = srcRow + size_t(n);
+            const uint32_t s = bits != nullptr ? bits[i] : table[indices[i]];
+            const uint32_t alpha = s >> 24;
+            Word& p = out[n * step];
+            const uint32_t d = p;
+            uint32_t result = 0;
+            if constexpr (K != SurfaceView::k32) {
+                if (spreadForm) {
+                    // (S - D) x alpha wraps; the fields' gaps absorb it.
+                    const uint32_t S = SpreadOfArgb<K>(s);
+                    const uint32_t D = Spread<K>(d);
+                    result = Unspread(((((S - D) * (s >> 27)) >> 5) + D) & kSpreadMask<K>);
+                } else {
+                    const uint32_t c[3] = {(s >> 16) & 0xFF, (s >> 8) & 0xFF, s & 0xFF};
+                    for (int k = 0; k < 3; ++k) {
+                        const uint32_t m = v.mask[k];
+                        result += (((d & m) * (256 - alpha) + (c[k] * alpha * m >> 8) + (m >> 1)) >> 8) & m;
+                    }
+                }
+            } else if (rgbOrder) {
+                const uint32_t rb = d & 0xFF00FFu;
+                const uint32_t g = d & 0xFF00u;
+                result = ((((((s & 0xFF00FFu) - rb) * alpha) >> 8) + rb) & 0xFF00FFu) |
+                         ((((((s & 0xFF00u) - g) * alpha) >> 8) + g) & 0xFF00u);
+            } else {
+                const uint32_t c[3] = {(s >> 16) & 0xFF, (s >> 8) & 0xFF, s & 0xFF};
+                for (int k = 0; k < 3; ++k) {
+                    const uint32_t m = v.mask[k];
+                    result += (((d & m) * (256 - alpha) + ((c[k] * alpha) >> 8) * m + (m >> 1)) >> 8) & m;
+                }
+            }
+            p = static_cast<Word>(result);
+        }
+    }
+}
+
+template <Kind K, bool kWhite, bool kMirror>
+void AddRuns(const SurfaceView& v, const NativeSource& src, const uint8_t* runs, const BlitArea& a,
+             const TintTerms& t)
+{
+    using Word = SurfaceWord<K>;
+    const int step = kMirror ? -1 : 1;
+    for (int j = 0; j < a.height; ++j) {
+        const size_t srcRow = size_t(a.srcY + j) * size_t(src.width) + size_t(a.srcX);
+        const uint8_t* rowRuns = runs + srcRow;
+        Word* out = v.Row<Word>(a.dstY + j) + (kMirror ? a.dstX + a.width - 1 : a.dstX);
+        int i = 0;
+        while (i < a.width) {
+            const int end = RunEnd(rowRuns, i, a.width);
+            if ((src.At(srcRow + size_t(i)) & 0xFFFFFFu) != 0) {
+                for (int n = i; n < end; ++n) {
+                    const uint32_t p = src.At(srcRow + size_t(n));
+                    Word& dp = out[n * step];
+                    const uint32_t d = dp;
+                    uint32_t result = 0;
+                    for (int k = 0; k < 3; ++k) {
+                        const uint32_t m = v.mask[k];
+                        const int s = v.shift[k];
+                        const uint32_t sum = kWhite ? ((d & m) + (p & m)) >> s
+                                                    : ((((p & m) >> s) * t.f[k]) >> 8) + ((d & m) >> s);
+                        result |= Saturate(sum, v.size[k]) << s;
+                    }
+                    dp = static_cast<Word>(result);
+                }
+            }
+            i = end;
+        }
+    }
+}
+
+template <Kind K, bool kMirror>
+void NormalRunsFor(const SurfaceView& v, const NativeSource& src, const uint8_t* runs, const BlitArea& a,
+                   const Color& color)
+{
+    const TintTerms t = TermsOf(color);
+    if (color == Color::White) {
+        NormalRuns<K, Tint::kWhite, kMirror>(v, src, runs, a, t);
+    } else if (t.f[0] == t.f[1] && t.f[1] == t.f[2]) {
+        NormalRuns<K, Tint::kGrey, kMirror>(v, src, runs, a, t);
+    } else {
+        NormalRuns<K, Tint::kOther, kMirror>(v, src, runs, a, t);
+    }
+}
+
+// A source that is a surface image whose pixels cannot be read draws nothing.
+bool ReadableSource(MemoryImage* source)
+{
+    DDImage* surfaceImage = dynamic_cast<DDImage*>(source);
+    return surfaceImage == nullptr || surfaceImage->mColorTable != nullptr || surfaceImage->GetBits() != nullptr;
+}
+
+} // namespace
+
+bool DDImage::BltFromSurface(DDImage* source, const Plat::DisplayRect& destRect, const Plat::DisplayRect& srcRect)
+{
+    Plat::DisplaySurface* target = GetSurface();
+    if (target == nullptr || source->mSurface == nullptr) {
+        return false;
+    }
+    Plat::BltFx fx;
+    fx.size = Plat::kBltFxSize;
+    const uint32_t flags = Plat::kDdbltWait | (source->mHasTrans ? Plat::kDdbltKeySrc : 0u);
+    // A lock held on this image (a frame drawn under one) is let go for the blit.
+    const bool relock = mLockCount > 0;
+    if (relock) {
+        target->Unlock(nullptr);
+    }
+    const Plat::HResult result = target->Blt(&destRect, source->mSurface, &srcRect, flags, &fx);
+    if (relock) {
+        target->Lock(nullptr, &mLockedSurfaceDesc, Plat::kDdlockWait);
+    }
+    KeepSurfaceOnly();
+    return !Plat::Failed(result);
+}
+
+void DDImage::BlitLoop(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color, bool additive,
+                       bool mirror)
+{
+    MemoryImage* source = dynamic_cast<MemoryImage*>(image);
+    if (source == nullptr || !ReadableSource(source)) {
+        return;
+    }
+    DDImage* surfaceSource = dynamic_cast<DDImage*>(source);
+    const bool sourceSurface = surfaceSource != nullptr && surfaceSource->mSurface != nullptr;
+    source->CommitBits();
+    const bool white = color == Color::White;
+
+    // An opaque surface picture is copied by the display.
+    if (!additive && !mirror && sourceSurface && !source->mHasAlpha && white &&
+        (mVideoMemory || !surfaceSource->mVideoMemory)) {
+        BlitArea a{};
+        if (ClipBlit(source->mWidth, source->mHeight, mWidth, mHeight, x, y, srcRect, false, a)) {
+            const Plat::DisplayRect dest{a.dstX, a.dstY, a.dstX + a.width, a.dstY + a.height};
+            const Plat::DisplayRect src{a.srcX, a.srcY, a.srcX + a.width, a.srcY + a.height};
+            BltFromSurface(surfaceSource, dest, src);
+        }
+        return;
+    }
+    if (mNoLock) {
+        return;
+    }
+
+    BlitArea a{};
+    if (!ClipBlit(source->mWidth, source->mHeight, mWidth, mHeight, x, y, srcRect, mirror, a)) {
+        return;
+    }
+    const bool palette = source->mColorTable != nullptr && source->mColorIndices != nullptr;
+    const bool volatilePath = !additive && source->mIsVolatile && !sourceSurface && white;
+
+    // What the loops read, made before the lock (the source may be this image).
+    const uint32_t* bits = nullptr;
+    NativeSource native{nullptr, nullptr, source->mWidth};
+    const uint8_t* runs = nullptr;
+    if (volatilePath) {
+        bits = palette ? nullptr : source->GetBits();
+        if (!palette && bits == nullptr) {
+            return;
+        }
+    } else {
+        native.words = source->GetNativeAlphaData(mDDInterface);
+        native.indices = palette ? source->mColorIndices.get() : nullptr;
+        if (additive) {
+            runs = source->GetRLAdditiveData(mDDInterface);
+        } else if (source->mHasAlpha || !white) {
+            runs = source->GetRLAlphaData();
+        }
+        if (native.words == nullptr) {
+            return;
+        }
+    }
+    const uint32_t* table = source->mColorTable.get();
+    const uint8_t* indices = source->mColorIndices.get();
+    const bool keyed = source->mHasTrans;
+
+    SurfaceView view;
+    if (!BeginSurfaceLoop(view)) {
+        return;
+    }
+    // The view is no larger than the image the area was cut to.
+    if (a.dstX + a.width <= view.width && a.dstY + a.height <= view.height) {
+        const bool rgbOrder = gRGBOrder;
+        ForLayout(view, [&](auto k) {
+            constexpr Kind K = decltype(k)::value;
+            if (volatilePath) {
+                if (mirror) {
+                    BlendVolatile<K, true>(view, bits, table, indices, source->mWidth, a, rgbOrder);
+                } else {
+                    BlendVolatile<K, false>(view, bits, table, indices, source->mWidth, a, rgbOrder);
+                }
+            } else if (additive) {
+                const TintTerms t = TermsOf(color);
+                if (white && mirror) {
+                    AddRuns<K, true, true>(view, native, runs, a, t);
+                } else if (white) {
+                    AddRuns<K, true, false>(view, native, runs, a, t);
+                } else if (mirror) {
+                    AddRuns<K, false, true>(view, native, runs, a, t);
+                } else {
+                    AddRuns<K, false, false>(view, native, runs, a, t);
+                }
+            } else if (runs == nullptr) {
+                if (mirror) {
+                    CopyOpaque<K, true>(view, native, a, keyed);
+                } else {
+                    CopyOpaque<K, false>(view, native, a, keyed);
+                }
+            } else if (mirror) {
+                NormalRunsFor<K, true>(view, native, runs, a, color);
+            } else {
+                NormalRunsFor<K, false>(view, native, runs, a, color);
+            }
+        });
+    }
+    EndSurfaceLoop();
+}
+
+void DDImage::NormalBlt(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color)
+{
+    BlitLoop(image, x, y, srcRect, color, false, false);
+}
+
+void DDImage::AdditiveBlt(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color)
+{
+    BlitLoop(image, x, y, srcRect, color, true, false);
+}
+
+void DDImage::NormalBltMirror(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color)
+{
+    BlitLoop(image, x, y, srcRect, color, false, true);
+}
+
+void DDImage::AdditiveBltMirror(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color)
+{
+    BlitLoop(image, x, y, srcRect, color, true, true);
+}
+
+} // namespace Lumo
