@@ -14,7 +14,7 @@
 #include "framework/display/DisplayPixel.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/MemoryImage.h"
-#include "platform/DisplaySurface.h"
+#include "platform/video/DisplaySurface.h"
 
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
@@ -189,7 +189,8 @@ void BM_SurfaceDraw(benchmark::State& state)
     pixman_image_t* rotatedSource = pixman_image_create_bits(PIXMAN_a8r8g8b8, 64, 64, b.softBits.data(), 64 * 4);
     {
         pixman_transform_t t;
-        pixman_transform_init_rotate(&t, pixman_double_to_fixed(std::cos(angle)), pixman_double_to_fixed(std::sin(angle)));
+        pixman_transform_init_rotate(&t, pixman_double_to_fixed(std::cos(angle)),
+                                     pixman_double_to_fixed(std::sin(angle)));
         pixman_transform_translate(&t, nullptr, pixman_int_to_fixed(-16), pixman_int_to_fixed(-16));
         pixman_image_set_transform(rotatedSource, &t);
         pixman_image_set_filter(rotatedSource, PIXMAN_FILTER_BILINEAR, nullptr, 0);
@@ -256,7 +257,8 @@ void BM_SurfaceDraw(benchmark::State& state)
         auto pixmanBody = [&] {
             switch (row) {
             case kKeyedBlt:
-                pixman_image_composite32(PIXMAN_OP_OVER, b.pixmanKeyed, nullptr, b.pixmanDest, 0, 0, 0, 0, x, y, 64, 64);
+                pixman_image_composite32(PIXMAN_OP_OVER, b.pixmanKeyed, nullptr, b.pixmanDest, 0, 0, 0, 0, x, y, 64,
+                                         64);
                 break;
             case kAlphaBlt:
                 pixman_image_composite32(PIXMAN_OP_OVER, b.pixmanSoft, nullptr, b.pixmanDest, 0, 0, 0, 0, x, y, 64, 64);

@@ -8,6 +8,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/ImageLib.h"
+#include "framework/graphics/MemoryImage.h"
 #include "framework/resources/DataCacheClient.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/core/PathUtils.h"
@@ -63,8 +64,23 @@ DDImage* LumoAppBase::CopyImageRect(Image* image, const TRect<int>& rect)
     }
     DDImage* copy = new DDImage(ddInterface);
     copy->Create(std::max(0, rect.mWidth), std::max(0, rect.mHeight));
-    Graphics g(copy);
-    g.DrawImage(image, -rect.mX, -rect.mY);
+    MemoryImage* source = dynamic_cast<MemoryImage*>(image);
+    const uint32_t* from = source != nullptr ? source->GetBits() : nullptr;
+    if (from != nullptr) {
+        // The pixels word for word: a blend onto the transparent copy would
+        // round opaque pixels down. Outside the source the copy stays clear.
+        uint32_t* to = copy->GetBits();
+        const TRect<int> inside = rect.Intersection(TRect<int>(0, 0, source->mWidth, source->mHeight));
+        for (int y = inside.mY; y < inside.mY + inside.mHeight; ++y) {
+            std::copy(from + size_t(y) * size_t(source->mWidth) + inside.mX,
+                      from + size_t(y) * size_t(source->mWidth) + inside.mX + inside.mWidth,
+                      to + size_t(y - rect.mY) * size_t(copy->mWidth) + (inside.mX - rect.mX));
+        }
+        copy->BitsChanged();
+    } else {
+        Graphics g(copy);
+        g.DrawImage(image, -rect.mX, -rect.mY);
+    }
     copy->CopyAttributes(image);
     return copy;
 }

@@ -1023,7 +1023,8 @@ void DDImage::BltMatrix(Image* image, float x, float y, const Matrix3& matrix, c
             return;
         }
         BltMatrixImpl(image, x, y, matrix, clipRect.Intersection(TRect<int>(0, 0, view.width, view.height)),
-                             color, drawMode, srcRect, view.bits, static_cast<int>(view.pitch), RasterizerFormat(view), blend);
+                             color, drawMode, srcRect, view.bits, static_cast<int>(view.pitch), RasterizerFormat(view),
+                      blend);
         EndSurfaceLoop();
         return;
     }

@@ -10,7 +10,7 @@
 #include "framework/display/DDInterface.h"
 #include "framework/display/SurfaceView.h"
 #include "framework/graphics/Color.h"
-#include "platform/DisplaySurface.h"
+#include "platform/video/DisplaySurface.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -391,7 +391,8 @@ void DDImage::BlitLoop(Image* image, int x, int y, const TRect<int>& srcRect, co
         return;
     }
     const bool palette = source->mColorTable != nullptr && source->mColorIndices != nullptr;
-    const bool volatilePath = !additive && source->mIsVolatile && !sourceSurface && white;
+    // The mirrored loops always walk the runs.
+    const bool volatilePath = !additive && !mirror && source->mIsVolatile && !sourceSurface && white;
 
     // What the loops read, made before the lock (the source may be this image).
     const uint32_t* bits = nullptr;

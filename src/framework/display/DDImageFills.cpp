@@ -265,7 +265,9 @@ void LineNormal(const SurfaceView& v, double x1, double y1, double x2, double y2
     using Word = SurfaceWord<K>;
     const uint32_t c[3] = {Channel255(color.mRed), Channel255(color.mGreen), Channel255(color.mBlue)};
     const uint32_t a = Channel255(color.mAlpha);
-    const auto inside = [&v](int x, int y) { return unsigned(x) < unsigned(v.width) && unsigned(y) < unsigned(v.height); };
+    const auto inside = [&v](int x, int y) {
+        return unsigned(x) < unsigned(v.width) && unsigned(y) < unsigned(v.height);
+    };
     if (a == 255) {
         uint32_t pixel = 0;
         for (int i = 0; i < 3; ++i) {

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "framework/display/DisplayPixel.h"
-#include "platform/DisplayTypes.h"
+#include "platform/video/DisplayTypes.h"
 
 #include <algorithm>
 #include <cstddef>

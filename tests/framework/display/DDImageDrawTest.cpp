@@ -392,7 +392,9 @@ TEST_P(DDImageDrawTest, AHeldLockStaysHeld)
 
 INSTANTIATE_TEST_SUITE_P(Formats, DDImageDrawTest, ::testing::Values(k565, k555, k8888),
                          [](const ::testing::TestParamInfo<Format>& info) {
-                             return std::string(info.param == k565 ? "RGB565" : (info.param == k555 ? "RGB555" : "XRGB8888"));
+                             return std::string(info.param == k565   ? "RGB565"
+                                                : info.param == k555 ? "RGB555"
+                                                                     : "XRGB8888");
                          });
 
 } // namespace

@@ -8,8 +8,8 @@
 #include "framework/display/DisplayPixel.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/MemoryImage.h"
-#include "platform/DisplayHost.h"
-#include "platform/DisplaySurface.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/video/DisplaySurface.h"
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
 

@@ -11,8 +11,8 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/Span.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
-#include "platform/DisplayResults.h"
-#include "platform/DisplaySurface.h"
+#include "platform/video/DisplayResults.h"
+#include "platform/video/DisplaySurface.h"
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
 
@@ -148,6 +148,36 @@ TEST(SurfaceLoops, BlitsByTheirFormulas)
     other.screen->Blt(white.get(), 0, 0, TRect<int>(0, 0, 2, 1), Color(128, 128, 128), 0);
     EXPECT_EQ(other.At(0, 0), 0x7BEFU);
     EXPECT_EQ(other.At(1, 0), 0x7BEFU);
+}
+
+TEST(SurfaceLoops, VolatilePicturesBlendFromTheirPixels)
+{
+    {
+        // 5:6:5 spread form, alpha 255 -> s >> 27 = 31: white over black
+        // gives 31 x 31 >> 5 = 30, 63 x 31 >> 5 = 61, 30.
+        Screen t(k565);
+        ASSERT_TRUE(t.ok);
+        const auto white = t.Picture({0xFFFFFFFF}, 1);
+        white->SetVolatile(true);
+        t.screen->Blt(white.get(), 1, 1, TRect<int>(0, 0, 1, 1), Color::White, 0);
+        EXPECT_EQ(t.At(1, 1), (30U << 11) | (61U << 5) | 30U);
+    }
+    Screen t(k8888);
+    ASSERT_TRUE(t.ok);
+    const auto red = t.Picture({0x80FF0000}, 1);
+    red->SetVolatile(true);
+    // Order flag set: ((s - d) x a >> 8) + d on the pairs, wrapping:
+    // red (0xFF0000 - 0xFF) x 128 >> 8 = 0x7F7F80, + 0xFF -> 0x7F007F.
+    t.Paint(0x0000FF);
+    ASSERT_TRUE(Lumo::gRGBOrder);
+    t.screen->Blt(red.get(), 1, 1, TRect<int>(0, 0, 1, 1), Color::White, 0);
+    EXPECT_EQ(t.At(1, 1), 0x7F007FU);
+    // Flag clear: per channel (d x (256 - a) + ((s x a) >> 8) x m + (m >> 1)) >> 8:
+    // red (127 x 0xFF0000 + 0x7F8000) >> 8 -> 0x7F0000; blue (255 x 128 + 127) >> 8 = 0x7F.
+    Lumo::gRGBOrder = false;
+    t.screen->Blt(red.get(), 2, 1, TRect<int>(0, 0, 1, 1), Color::White, 0);
+    Lumo::gRGBOrder = true;
+    EXPECT_EQ(t.At(2, 1), 0x7F007FU);
 }
 
 TEST(SurfaceLoops, RunsCutAtTheRowEndAndAdditiveWhiteStaysWhite)
