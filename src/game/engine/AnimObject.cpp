@@ -239,7 +239,7 @@ AnimObject* AnimObject::AddChild(AnimObject* child)
 {
     if (child == nullptr)
         child = TakeFromPool();
-    if (child == nullptr || child == this)
+    if (child == nullptr || IsWithin(child))
         return nullptr;
     if (child->mList != nullptr)
         child->mList->Unlink(child);
@@ -252,7 +252,7 @@ AnimObject* AnimObject::AppendChild(AnimObject* child)
 {
     if (child == nullptr)
         child = TakeFromPool();
-    if (child == nullptr || child == this)
+    if (child == nullptr || IsWithin(child))
         return nullptr;
     if (child->mList != nullptr)
         child->mList->Unlink(child);
@@ -286,10 +286,8 @@ void AnimObject::Reparent(AnimObject* object, int sorted)
     if (object == nullptr)
         return;
     // Never under itself or one of its own descendants.
-    for (const AnimObject* up = this; up != nullptr; up = up->mParent) {
-        if (up == object)
-            return;
-    }
+    if (IsWithin(object))
+        return;
     object->RefreshWorld();
     const float oldX = object->mLocal[kAttrX];
     const float oldY = object->mLocal[kAttrY];
@@ -316,6 +314,15 @@ void AnimObject::Reparent(AnimObject* object, int sorted)
     }
     object->mLocal[kAttrX] = newX;
     object->mLocal[kAttrY] = newY;
+}
+
+bool AnimObject::IsWithin(const AnimObject* object) const
+{
+    for (const AnimObject* up = this; up != nullptr; up = up->mParent) {
+        if (up == object)
+            return true;
+    }
+    return false;
 }
 
 AnimObject* AnimObject::GetRoot()

@@ -86,6 +86,8 @@ public:
 
     // Tree.
     AnimObject* GetRoot();
+    // True when the object is this one or one of its ancestors.
+    bool IsWithin(const AnimObject* object) const;
     // First child after `after` (from the first child when null) with that exact name / kind.
     AnimObject* FindChildByName(const char* name, AnimObject* after = nullptr) const;
     AnimObject* FindChildOfKind(int kind, AnimObject* after = nullptr) const;

@@ -165,6 +165,9 @@ TEST_F(AnimObjectTest, ReparentKeepsThePlaceOnScreenAndSparesMarkers)
     EXPECT_EQ(moving->mParent, to);
     moving->Reparent(moving, 0);
     EXPECT_EQ(moving->mParent, to);
+    EXPECT_EQ(grandchild->AddChild(to), nullptr);
+    EXPECT_EQ(grandchild->AppendChild(moving), nullptr);
+    EXPECT_EQ(moving->mParent, to);
 }
 
 TEST_F(AnimObjectTest, MovesRotationsMirrorsAndSnapsSpareBothMarkers)
