@@ -62,12 +62,14 @@ void AnimObject::MakeSparkles(int count, int, float r, float g, float b, float a
         const float period = static_cast<float>(random.RandomIntRange(1, 4));
         complete = sparkle->AddFilter(kEasingSined, kAttrXScale, 0.4f, period, 0.0f) != nullptr && complete;
         complete = sparkle->AddFilter(kEasingSined, kAttrYScale, 0.4f, period, 0.0f) != nullptr && complete;
+        // The pools ran dry: no half-made sparkle, and no more (a count may be huge).
+        if (!complete) {
+            mChildren.Remove(sparkle);
+            return;
+        }
         sparkle->mZOrder = 9.0f;
         sparkle->mBlitStyle = 1;
         effects->Reparent(sparkle, 0);
-        // The pools ran dry: stop at the first refusal (a count may be huge).
-        if (!complete)
-            return;
     }
 }
 
@@ -102,10 +104,12 @@ void AnimObject::MakeParticles(int count)
         complete = particle->AddFilter(kEasingVelocity, kAttrRotation, random.RandomFloatRange(-0.57f, 0.57f), 0.0f,
                                        0.0f) != nullptr &&
                    complete;
+        if (!complete) {
+            mChildren.Remove(particle);
+            return;
+        }
         particle->mZOrder = 9.0f;
         effects->Reparent(particle, 0);
-        if (!complete)
-            return;
     }
 }
 
