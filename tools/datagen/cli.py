@@ -7,6 +7,7 @@
 import argparse
 import os
 import shutil
+import struct
 import sys
 import tempfile
 
@@ -24,9 +25,10 @@ def generators():
     import fonts
     import levelart
     import pictures
+    import songs
     import sounds
     import treasures
-    return [pictures.generate, levelart.generate, treasures.generate, extras.generate, fonts.generate, sounds.generate]
+    return [pictures.generate, levelart.generate, treasures.generate, extras.generate, fonts.generate, sounds.generate, songs.generate]
 
 
 def generate(out_dir):
@@ -55,6 +57,11 @@ def shape(path, rel):
         return s
     if rel.endswith(".jpg"):
         return {"size": pngio.jpeg_size(path)}
+    if rel.endswith(".xm"):
+        with open(path, "rb") as f:
+            head = f.read(80)
+        channels, patterns, instruments = struct.unpack("<HHH", head[68:74])
+        return {"channels": channels, "patterns": patterns, "instruments": instruments}
     if rel.endswith(".ogg"):
         rate, channels, length = pngio.ogg_info(path)
         return {"rate": rate, "channels": channels, "length": length}

@@ -8,11 +8,13 @@
 #include "game/engine/ImageRecord.h"
 #include "game/engine/ObjectXmlElement.h"
 #include "game/engine/Platform.h"
+#include "platform/audio/AudioDecoder.h"
 #include "support/FakePlatformHost.h"
 #include "support/FakePlatformRecorder.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -173,6 +175,27 @@ TEST_F(DataSetFilesTest, PicturesTheCodeNamesLoad)
         EXPECT_TRUE(tags[0].IsTag("object")) << object;
     }
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(DataSetFilesTest, MenuSongPlaysThroughTheModulePlayer)
+{
+    size_t size = 0;
+    std::unique_ptr<char[]> data = ReadWholeFile(Path("audio\\menu_theme.xm").c_str(), size);
+    ASSERT_NE(data, nullptr);
+    std::string error;
+    std::unique_ptr<Plat::ModulePlayer> song =
+        Plat::ModulePlayer::Load(reinterpret_cast<const uint8_t*>(data.get()), size, 44100, &error);
+    ASSERT_NE(song, nullptr) << error;
+    EXPECT_EQ(song->OrderCount(), 2);
+    // Eight bars of sixteen rows at 96 beats a minute, four rows a beat.
+    EXPECT_NEAR(song->LengthSeconds(), 20.0, 0.1);
+    std::vector<float> frames(44100 * 2);
+    ASSERT_EQ(song->Render(frames.data(), 44100), 44100u);
+    double energy = 0;
+    for (float v : frames) {
+        energy += double(v) * double(v);
+    }
+    EXPECT_GT(std::sqrt(energy / double(frames.size())), 0.01);
 }
 
 } // namespace
