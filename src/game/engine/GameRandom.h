@@ -26,3 +26,10 @@ public:
 
     uint32_t mState = kInitialState;
 };
+
+// The same draws on the current game state's generator.
+void SeedRandom(uint32_t seed);
+uint32_t RandomNext();
+uint32_t RandomInt(uint32_t n);
+uint32_t RandomIntRange(uint32_t lo, uint32_t hi);
+float RandomFloatRange(float lo, float hi);

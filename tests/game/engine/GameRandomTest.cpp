@@ -1,6 +1,9 @@
 // The game's generator: its exact sequence, the seeds that would freeze it,
-// the ranges with no span, and the float range worked out in float.
+// the ranges with no span, the float range worked out in float, and the
+// free forms on the current game state.
 #include "game/engine/GameRandom.h"
+
+#include "game/engine/GameState.h"
 
 #include <gtest/gtest.h>
 
@@ -77,4 +80,23 @@ TEST(GameRandomTest, FloatRangeCoversEveryHundredthWithBothEnds)
         EXPECT_EQ(*seen.begin(), c.lo);
         EXPECT_EQ(*seen.rbegin(), c.hi);
     }
+}
+
+TEST(GameRandomTest, FreeFormsDrawFromTheCurrentGameState)
+{
+    {
+        GameState game;
+        SeedRandom(0);
+        EXPECT_EQ(RandomNext(), 419357728u);
+        EXPECT_EQ(RandomInt(0), 0u);
+        EXPECT_EQ(game.mRandom.GetState(), 2969443376u);
+        EXPECT_EQ(RandomIntRange(3, 2), 3u);
+        EXPECT_EQ(game.mRandom.GetState(), 4238472008u);
+        SeedRandom(77);
+        EXPECT_EQ(game.mRandom.GetState(), 77u);
+    }
+    // A fresh state starts from the initial word again.
+    GameState fresh;
+    EXPECT_EQ(RandomNext(), 419357728u);
+    EXPECT_EQ(RandomFloatRange(0.5f, 0.5f), 0.5f);
 }
