@@ -93,14 +93,22 @@ bool ClipBlit(int srcWidth, int srcHeight, int dstWidth, int dstHeight, int x, i
     return true;
 }
 
-// The source's premultiplied display words: one per pixel, or a table of
-// 256 addressed by the pixel's index byte.
-struct NativeSource {
+// The source's premultiplied display words: one per pixel, or (palette
+// form) a table of 256 addressed by the pixel's index byte. Two types, so
+// that the loops do not test which per pixel.
+struct PlainWords {
     const uint32_t* words;
-    const uint8_t* indices; // null: one word per pixel
-    int width;              // pixels from row to row
+    int width; // pixels from row to row
 
-    uint32_t At(size_t i) const { return indices != nullptr ? words[indices[i]] : words[i]; }
+    uint32_t At(size_t i) const { return words[i]; }
+};
+
+struct PaletteWords {
+    const uint32_t* words;
+    const uint8_t* indices;
+    int width;
+
+    uint32_t At(size_t i) const { return words[indices[i]]; }
 };
 
 // The colour a blit is drawn in: white, a grey (r' = g' = b'), or another.
@@ -109,7 +117,8 @@ enum class Tint { kWhite, kGrey, kOther };
 struct TintTerms {
     uint32_t f[3]; // r', g', b': channel x alpha / 255
     uint32_t alpha;
-    uint32_t q; // grey, 16-bit: f >> 3
+    uint32_t q;          // grey, 16-bit: f >> 3
+    uint16_t keep[256];  // by source alpha T: 256 - T x alpha / 255
 };
 
 TintTerms TermsOf(const Color& color)
@@ -120,6 +129,9 @@ TintTerms TermsOf(const Color& color)
     t.f[1] = Channel255(color.mGreen) * t.alpha / 255;
     t.f[2] = Channel255(color.mBlue) * t.alpha / 255;
     t.q = t.f[0] >> 3;
+    for (uint32_t T = 0; T < 256; ++T) {
+        t.keep[T] = static_cast<uint16_t>(256 - T * t.alpha / 255);
+    }
     return t;
 }
 
@@ -146,27 +158,27 @@ inline uint32_t BlendNormal(const SurfaceView& v, uint32_t d, uint32_t p, bool o
             if (opaque) {
                 return (((p & 0xFF00FFu) * c >> 8) & 0xFF00FFu) + (((p & 0xFF00u) * c >> 8) & 0xFF00u);
             }
-            const uint32_t k = 256 - T * t.alpha / 255;
+            const uint32_t k = t.keep[T];
             return ((((d & 0xFF00FFu) * k + (p & 0xFF00FFu) * c) >> 8) & 0xFF00FFu) +
                    ((((d & 0xFF00u) * k + (p & 0xFF00u) * c) >> 8) & 0xFF00u);
         } else {
             if (opaque) {
                 return Unspread((Spread<K>(p) * t.q >> 5) & kSpreadMask<K>);
             }
-            const uint32_t k = (256 - T * t.alpha / 255) >> 3;
+            const uint32_t k = uint32_t(t.keep[T]) >> 3;
             return Unspread(((Spread<K>(p) * t.q + Spread<K>(d) * k) >> 5) & kSpreadMask<K>);
         }
     } else {
         uint32_t out = 0;
         if (opaque) {
             for (int i = 0; i < 3; ++i) {
-                out += ((p & v.mask[i]) * t.f[i] >> 8) & v.mask[i];
+                out += ((p & MaskOf<K>(v, i)) * t.f[i] >> 8) & MaskOf<K>(v, i);
             }
             return out;
         }
-        const uint32_t k = 256 - T * t.alpha / 255;
+        const uint32_t k = t.keep[T];
         for (int i = 0; i < 3; ++i) {
-            out += (((d & v.mask[i]) * k + (p & v.mask[i]) * t.f[i]) >> 8) & v.mask[i];
+            out += (((d & MaskOf<K>(v, i)) * k + (p & MaskOf<K>(v, i)) * t.f[i]) >> 8) & MaskOf<K>(v, i);
         }
         return out;
     }
@@ -179,8 +191,8 @@ inline int RunEnd(const uint8_t* runs, int i, int count)
     return n > count - i ? count : i + (n == 0 ? 1 : n);
 }
 
-template <Kind K, Tint kTint, bool kMirror>
-void NormalRuns(const SurfaceView& v, const NativeSource& src, const uint8_t* runs, const BlitArea& a,
+template <Kind K, Tint kTint, bool kMirror, typename Src>
+void NormalRuns(const SurfaceView& v, const Src& src, const uint8_t* runs, const BlitArea& a,
                 const TintTerms& t)
 {
     using Word = SurfaceWord<K>;
@@ -208,8 +220,8 @@ void NormalRuns(const SurfaceView& v, const NativeSource& src, const uint8_t* ru
 
 // A source without partly transparent pixels, in white: copied, or with
 // transparency, only the pixels whose alpha is not 0.
-template <Kind K, bool kMirror>
-void CopyOpaque(const SurfaceView& v, const NativeSource& src, const BlitArea& a, bool keyed)
+template <Kind K, bool kMirror, typename Src>
+void CopyOpaque(const SurfaceView& v, const Src& src, const BlitArea& a, bool keyed)
 {
     using Word = SurfaceWord<K>;
     const int step = kMirror ? -1 : 1;
@@ -259,7 +271,7 @@ void BlendVolatile(const SurfaceView& v, const uint32_t* bits, const uint32_t* t
                 } else {
                     const uint32_t c[3] = {(s >> 16) & 0xFF, (s >> 8) & 0xFF, s & 0xFF};
                     for (int k = 0; k < 3; ++k) {
-                        const uint32_t m = v.mask[k];
+                        const uint32_t m = MaskOf<K>(v, k);
                         result += (((d & m) * (256 - alpha) + (c[k] * alpha * m >> 8) + (m >> 1)) >> 8) & m;
                     }
                 }
@@ -271,7 +283,7 @@ void BlendVolatile(const SurfaceView& v, const uint32_t* bits, const uint32_t* t
             } else {
                 const uint32_t c[3] = {(s >> 16) & 0xFF, (s >> 8) & 0xFF, s & 0xFF};
                 for (int k = 0; k < 3; ++k) {
-                    const uint32_t m = v.mask[k];
+                    const uint32_t m = MaskOf<K>(v, k);
                     result += (((d & m) * (256 - alpha) + ((c[k] * alpha) >> 8) * m + (m >> 1)) >> 8) & m;
                 }
             }
@@ -280,8 +292,8 @@ void BlendVolatile(const SurfaceView& v, const uint32_t* bits, const uint32_t* t
     }
 }
 
-template <Kind K, bool kWhite, bool kMirror>
-void AddRuns(const SurfaceView& v, const NativeSource& src, const uint8_t* runs, const BlitArea& a,
+template <Kind K, bool kWhite, bool kMirror, typename Src>
+void AddRuns(const SurfaceView& v, const Src& src, const uint8_t* runs, const BlitArea& a,
              const TintTerms& t)
 {
     using Word = SurfaceWord<K>;
@@ -298,13 +310,28 @@ void AddRuns(const SurfaceView& v, const NativeSource& src, const uint8_t* runs,
                     const uint32_t p = src.At(srcRow + size_t(n));
                     Word& dp = out[n * step];
                     const uint32_t d = dp;
+                    if constexpr (K == SurfaceView::k32) {
+                        if (v.bytes) {
+                            // Byte channels: the saturation tables are a saturating byte add.
+                            uint32_t term = p;
+                            if constexpr (!kWhite) {
+                                term = 0;
+                                for (int k = 0; k < 3; ++k) {
+                                    const int s = ShiftOf<K>(v, k);
+                                    term |= ((((p >> s) & 0xFFu) * t.f[k]) >> 8) << s;
+                                }
+                            }
+                            dp = AddBytes(d, term);
+                            continue;
+                        }
+                    }
                     uint32_t result = 0;
                     for (int k = 0; k < 3; ++k) {
-                        const uint32_t m = v.mask[k];
-                        const int s = v.shift[k];
+                        const uint32_t m = MaskOf<K>(v, k);
+                        const int s = ShiftOf<K>(v, k);
                         const uint32_t sum = kWhite ? ((d & m) + (p & m)) >> s
                                                     : ((((p & m) >> s) * t.f[k]) >> 8) + ((d & m) >> s);
-                        result |= Saturate(sum, v.size[k]) << s;
+                        result |= Saturate(sum, SizeOf<K>(v, k)) << s;
                     }
                     dp = static_cast<Word>(result);
                 }
@@ -314,11 +341,10 @@ void AddRuns(const SurfaceView& v, const NativeSource& src, const uint8_t* runs,
     }
 }
 
-template <Kind K, bool kMirror>
-void NormalRunsFor(const SurfaceView& v, const NativeSource& src, const uint8_t* runs, const BlitArea& a,
-                   const Color& color)
+template <Kind K, bool kMirror, typename Src>
+void NormalRunsFor(const SurfaceView& v, const Src& src, const uint8_t* runs, const BlitArea& a,
+                   const Color& color, const TintTerms& t)
 {
-    const TintTerms t = TermsOf(color);
     if (color == Color::White) {
         NormalRuns<K, Tint::kWhite, kMirror>(v, src, runs, a, t);
     } else if (t.f[0] == t.f[1] && t.f[1] == t.f[2]) {
@@ -396,7 +422,7 @@ void DDImage::BlitLoop(Image* image, int x, int y, const TRect<int>& srcRect, co
 
     // What the loops read, made before the lock (the source may be this image).
     const uint32_t* bits = nullptr;
-    NativeSource native{nullptr, nullptr, source->mWidth};
+    const uint32_t* words = nullptr;
     const uint8_t* runs = nullptr;
     if (volatilePath) {
         bits = palette ? nullptr : source->GetBits();
@@ -404,20 +430,20 @@ void DDImage::BlitLoop(Image* image, int x, int y, const TRect<int>& srcRect, co
             return;
         }
     } else {
-        native.words = source->GetNativeAlphaData(mDDInterface);
-        native.indices = palette ? source->mColorIndices.get() : nullptr;
+        words = source->GetNativeAlphaData(mDDInterface);
         if (additive) {
             runs = source->GetRLAdditiveData(mDDInterface);
         } else if (source->mHasAlpha || !white) {
             runs = source->GetRLAlphaData();
         }
-        if (native.words == nullptr) {
+        if (words == nullptr) {
             return;
         }
     }
     const uint32_t* table = source->mColorTable.get();
     const uint8_t* indices = source->mColorIndices.get();
     const bool keyed = source->mHasTrans;
+    const TintTerms t = TermsOf(color);
 
     SurfaceView view;
     if (!BeginSurfaceLoop(view)) {
@@ -426,37 +452,43 @@ void DDImage::BlitLoop(Image* image, int x, int y, const TRect<int>& srcRect, co
     // The view is no larger than the image the area was cut to.
     if (a.dstX + a.width <= view.width && a.dstY + a.height <= view.height) {
         const bool rgbOrder = gRGBOrder;
-        ForLayout(view, [&](auto k) {
-            constexpr Kind K = decltype(k)::value;
-            if (volatilePath) {
-                if (mirror) {
-                    BlendVolatile<K, true>(view, bits, table, indices, source->mWidth, a, rgbOrder);
-                } else {
-                    BlendVolatile<K, false>(view, bits, table, indices, source->mWidth, a, rgbOrder);
-                }
-            } else if (additive) {
-                const TintTerms t = TermsOf(color);
-                if (white && mirror) {
-                    AddRuns<K, true, true>(view, native, runs, a, t);
-                } else if (white) {
-                    AddRuns<K, true, false>(view, native, runs, a, t);
+        const auto draw = [&](const auto& native) {
+            ForLayout(view, [&](auto k) {
+                constexpr Kind K = decltype(k)::value;
+                if (volatilePath) {
+                    if (mirror) {
+                        BlendVolatile<K, true>(view, bits, table, indices, source->mWidth, a, rgbOrder);
+                    } else {
+                        BlendVolatile<K, false>(view, bits, table, indices, source->mWidth, a, rgbOrder);
+                    }
+                } else if (additive) {
+                    if (white && mirror) {
+                        AddRuns<K, true, true>(view, native, runs, a, t);
+                    } else if (white) {
+                        AddRuns<K, true, false>(view, native, runs, a, t);
+                    } else if (mirror) {
+                        AddRuns<K, false, true>(view, native, runs, a, t);
+                    } else {
+                        AddRuns<K, false, false>(view, native, runs, a, t);
+                    }
+                } else if (runs == nullptr) {
+                    if (mirror) {
+                        CopyOpaque<K, true>(view, native, a, keyed);
+                    } else {
+                        CopyOpaque<K, false>(view, native, a, keyed);
+                    }
                 } else if (mirror) {
-                    AddRuns<K, false, true>(view, native, runs, a, t);
+                    NormalRunsFor<K, true>(view, native, runs, a, color, t);
                 } else {
-                    AddRuns<K, false, false>(view, native, runs, a, t);
+                    NormalRunsFor<K, false>(view, native, runs, a, color, t);
                 }
-            } else if (runs == nullptr) {
-                if (mirror) {
-                    CopyOpaque<K, true>(view, native, a, keyed);
-                } else {
-                    CopyOpaque<K, false>(view, native, a, keyed);
-                }
-            } else if (mirror) {
-                NormalRunsFor<K, true>(view, native, runs, a, color);
-            } else {
-                NormalRunsFor<K, false>(view, native, runs, a, color);
-            }
-        });
+            });
+        };
+        if (palette) {
+            draw(PaletteWords{words, indices, source->mWidth});
+        } else {
+            draw(PlainWords{words, source->mWidth});
+        }
     }
     EndSurfaceLoop();
 }

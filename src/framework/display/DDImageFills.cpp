@@ -31,7 +31,7 @@ void FillNormal(const SurfaceView& v, const TRect<int>& area, const Color& color
         uint32_t pixel = 0;
         for (int i = 0; i < 3; ++i) {
             const uint32_t factor = K == SurfaceView::k32 ? c[i] : c[i] + 1;
-            pixel |= (factor * v.mask[i] >> 8) & v.mask[i];
+            pixel |= (factor * MaskOf<K>(v, i) >> 8) & MaskOf<K>(v, i);
         }
         for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
             Word* row = v.Row<Word>(y) + area.mX;
@@ -43,18 +43,32 @@ void FillNormal(const SurfaceView& v, const TRect<int>& area, const Color& color
     const uint32_t round = K == SurfaceView::k32 ? 0x7F : 0x80;
     uint32_t term = 0; // the colour's part, the same for every pixel
     for (int i = 0; i < 3; ++i) {
-        term += ((((c[i] * alpha + round) >> 8) + 1) * v.mask[i] >> 8) & v.mask[i];
+        term += ((((c[i] * alpha + round) >> 8) + 1) * MaskOf<K>(v, i) >> 8) & MaskOf<K>(v, i);
     }
     // 16-bit pixels add the mask before the shift, 32-bit ones nothing.
-    const uint32_t bias[3] = {K == SurfaceView::k32 ? 0 : v.mask[0], K == SurfaceView::k32 ? 0 : v.mask[1],
-                              K == SurfaceView::k32 ? 0 : v.mask[2]};
+    const uint32_t bias[3] = {K == SurfaceView::k32 ? 0 : MaskOf<K>(v, 0), K == SurfaceView::k32 ? 0 : MaskOf<K>(v, 1),
+                              K == SurfaceView::k32 ? 0 : MaskOf<K>(v, 2)};
+    if constexpr (K == SurfaceView::k32) {
+        if (v.bytes) {
+            // Byte channels: the three channel terms are two pair terms.
+            for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
+                uint32_t* row = v.Row<uint32_t>(y) + area.mX;
+                for (int x = 0; x < area.mWidth; ++x) {
+                    const uint32_t d = row[x];
+                    row[x] = term + ((((d & 0xFF00FFu) * inv) >> 8) & 0xFF00FFu) +
+                             ((((d & 0xFF00u) * inv) >> 8) & 0xFF00u);
+                }
+            }
+            return;
+        }
+    }
     for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
         Word* row = v.Row<Word>(y) + area.mX;
         for (int x = 0; x < area.mWidth; ++x) {
             const uint32_t d = row[x];
             uint32_t out = term;
             for (int i = 0; i < 3; ++i) {
-                out += (((d & v.mask[i]) * inv + bias[i]) >> 8) & v.mask[i];
+                out += (((d & MaskOf<K>(v, i)) * inv + bias[i]) >> 8) & MaskOf<K>(v, i);
             }
             row[x] = static_cast<Word>(out);
         }
@@ -71,16 +85,29 @@ template <Kind K>
 void FillAdditive(const SurfaceView& v, const TRect<int>& area, const Color& color)
 {
     using Word = SurfaceWord<K>;
-    const uint32_t add[3] = {AdditiveTerm(color.mRed, color.mAlpha, v.size[0]),
-                             AdditiveTerm(color.mGreen, color.mAlpha, v.size[1]),
-                             AdditiveTerm(color.mBlue, color.mAlpha, v.size[2])};
+    const uint32_t add[3] = {AdditiveTerm(color.mRed, color.mAlpha, SizeOf<K>(v, 0)),
+                             AdditiveTerm(color.mGreen, color.mAlpha, SizeOf<K>(v, 1)),
+                             AdditiveTerm(color.mBlue, color.mAlpha, SizeOf<K>(v, 2))};
+    if constexpr (K == SurfaceView::k32) {
+        if (v.bytes) {
+            const uint32_t term =
+                add[0] << ShiftOf<K>(v, 0) | add[1] << ShiftOf<K>(v, 1) | add[2] << ShiftOf<K>(v, 2);
+            for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
+                uint32_t* row = v.Row<uint32_t>(y) + area.mX;
+                for (int x = 0; x < area.mWidth; ++x) {
+                    row[x] = AddBytes(row[x], term);
+                }
+            }
+            return;
+        }
+    }
     for (int y = area.mY; y < area.mY + area.mHeight; ++y) {
         Word* row = v.Row<Word>(y) + area.mX;
         for (int x = 0; x < area.mWidth; ++x) {
             const uint32_t d = row[x];
             uint32_t out = 0;
             for (int i = 0; i < 3; ++i) {
-                out |= Saturate(((d & v.mask[i]) >> v.shift[i]) + add[i], v.size[i]) << v.shift[i];
+                out |= Saturate(((d & MaskOf<K>(v, i)) >> ShiftOf<K>(v, i)) + add[i], SizeOf<K>(v, i)) << ShiftOf<K>(v, i);
             }
             row[x] = static_cast<Word>(out);
         }
@@ -95,7 +122,7 @@ void FillCoverage(const SurfaceView& v, const Span* spans, int count, const Colo
     const uint32_t c[3] = {Channel255(color.mRed), Channel255(color.mGreen), Channel255(color.mBlue)};
     uint32_t pixel = 0;
     for (int i = 0; i < 3; ++i) {
-        pixel |= (c[i] * v.mask[i] >> 8) & v.mask[i];
+        pixel |= (c[i] * MaskOf<K>(v, i) >> 8) & MaskOf<K>(v, i);
     }
     const uint32_t alpha = Channel255(color.mAlpha);
     for (int s = 0; s < count; ++s) {
@@ -114,7 +141,7 @@ void FillCoverage(const SurfaceView& v, const Span* spans, int count, const Colo
             const uint32_t d = row[x];
             uint32_t out = 0;
             for (int i = 0; i < 3; ++i) {
-                out |= (((d & v.mask[i]) * inv + (pixel & v.mask[i]) * w) >> 8) & v.mask[i];
+                out |= (((d & MaskOf<K>(v, i)) * inv + (pixel & MaskOf<K>(v, i)) * w) >> 8) & MaskOf<K>(v, i);
             }
             row[x] = static_cast<Word>(out);
         }
@@ -271,7 +298,7 @@ void LineNormal(const SurfaceView& v, double x1, double y1, double x2, double y2
     if (a == 255) {
         uint32_t pixel = 0;
         for (int i = 0; i < 3; ++i) {
-            pixel |= ((c[i] * v.mask[i] + (v.mask[i] >> 1)) >> 8) & v.mask[i];
+            pixel |= ((c[i] * MaskOf<K>(v, i) + (MaskOf<K>(v, i) >> 1)) >> 8) & MaskOf<K>(v, i);
         }
         WalkLine(x1, y1, x2, y2, [&](int x, int y) {
             if (inside(x, y)) {
@@ -282,7 +309,7 @@ void LineNormal(const SurfaceView& v, double x1, double y1, double x2, double y2
     }
     uint32_t term = 0;
     for (int i = 0; i < 3; ++i) {
-        term += ((((c[i] * a + 0x80) >> 8) * v.mask[i] + (v.mask[i] >> 1)) >> 8) & v.mask[i];
+        term += ((((c[i] * a + 0x80) >> 8) * MaskOf<K>(v, i) + (MaskOf<K>(v, i) >> 1)) >> 8) & MaskOf<K>(v, i);
     }
     const uint32_t inv = 256 - a;
     WalkLine(x1, y1, x2, y2, [&](int x, int y) {
@@ -293,7 +320,7 @@ void LineNormal(const SurfaceView& v, double x1, double y1, double x2, double y2
         const uint32_t d = p;
         uint32_t out = term;
         for (int i = 0; i < 3; ++i) {
-            out += (((d & v.mask[i]) * inv + (v.mask[i] >> 1)) >> 8) & v.mask[i];
+            out += (((d & MaskOf<K>(v, i)) * inv + (MaskOf<K>(v, i) >> 1)) >> 8) & MaskOf<K>(v, i);
         }
         p = static_cast<Word>(out);
     });
@@ -303,9 +330,9 @@ template <Kind K>
 void LineAdditive(const SurfaceView& v, double x1, double y1, double x2, double y2, const Color& color)
 {
     using Word = SurfaceWord<K>;
-    const uint32_t add[3] = {AdditiveTerm(color.mRed, color.mAlpha, v.size[0]),
-                             AdditiveTerm(color.mGreen, color.mAlpha, v.size[1]),
-                             AdditiveTerm(color.mBlue, color.mAlpha, v.size[2])};
+    const uint32_t add[3] = {AdditiveTerm(color.mRed, color.mAlpha, SizeOf<K>(v, 0)),
+                             AdditiveTerm(color.mGreen, color.mAlpha, SizeOf<K>(v, 1)),
+                             AdditiveTerm(color.mBlue, color.mAlpha, SizeOf<K>(v, 2))};
     WalkLine(x1, y1, x2, y2, [&](int x, int y) {
         if (unsigned(x) >= unsigned(v.width) || unsigned(y) >= unsigned(v.height)) {
             return;
@@ -314,7 +341,7 @@ void LineAdditive(const SurfaceView& v, double x1, double y1, double x2, double 
         const uint32_t d = p;
         uint32_t out = 0;
         for (int i = 0; i < 3; ++i) {
-            out |= Saturate(((d & v.mask[i]) >> v.shift[i]) + add[i], v.size[i]) << v.shift[i];
+            out |= Saturate(((d & MaskOf<K>(v, i)) >> ShiftOf<K>(v, i)) + add[i], SizeOf<K>(v, i)) << ShiftOf<K>(v, i);
         }
         p = static_cast<Word>(out);
     });
@@ -333,7 +360,7 @@ void LineSmooth(const SurfaceView& v, double x1, double y1, double x2, double y2
     const uint32_t c[3] = {Channel255(color.mRed), Channel255(color.mGreen), Channel255(color.mBlue)};
     uint32_t pixel = 0;
     for (int i = 0; i < 3; ++i) {
-        pixel |= (c[i] * v.mask[i] >> 8) & v.mask[i];
+        pixel |= (c[i] * MaskOf<K>(v, i) >> 8) & MaskOf<K>(v, i);
     }
     const uint32_t alpha = Channel255(color.mAlpha);
     [[maybe_unused]] uint32_t spreadPixel = 0;
@@ -352,7 +379,7 @@ void LineSmooth(const SurfaceView& v, double x1, double y1, double x2, double y2
         if constexpr (K == SurfaceView::k32) {
             uint32_t out = 0;
             for (int i = 0; i < 3; ++i) {
-                out |= (((d & v.mask[i]) * (256 - w) + (pixel & v.mask[i]) * w) >> 8) & v.mask[i];
+                out |= (((d & MaskOf<K>(v, i)) * (256 - w) + (pixel & MaskOf<K>(v, i)) * w) >> 8) & MaskOf<K>(v, i);
             }
             p = out;
         } else {

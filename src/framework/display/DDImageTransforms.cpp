@@ -33,17 +33,23 @@ struct StretchArea {
     int srcHeight;
 };
 
-// Source words: premultiplied display words, one per pixel or a table of
-// 256 addressed by the pixel's index byte.
-struct StretchSource {
+// Source words: premultiplied display words, one per pixel or (palette
+// form) a table of 256 addressed by the pixel's index byte.
+struct PlainStretchSource {
+    const uint32_t* words;
+
+    uint32_t At(size_t i) const { return words[i]; }
+};
+
+struct PaletteStretchSource {
     const uint32_t* words;
     const uint8_t* indices;
 
-    uint32_t At(size_t i) const { return indices != nullptr ? words[indices[i]] : words[i]; }
+    uint32_t At(size_t i) const { return words[indices[i]]; }
 };
 
-template <Kind K, bool kAdditive, bool kWhite, bool kMirror, bool kChecked>
-void StretchRows(const SurfaceView& v, const StretchSource& src, const StretchArea& a, const Color& color)
+template <Kind K, bool kAdditive, bool kWhite, bool kMirror, bool kChecked, typename Src>
+void StretchRows(const SurfaceView& v, const Src& src, const StretchArea& a, const Color& color)
 {
     using Word = SurfaceWord<K>;
     const uint32_t alpha = Channel255(color.mAlpha);
@@ -74,16 +80,21 @@ void StretchRows(const SurfaceView& v, const StretchSource& src, const StretchAr
             uint32_t result = 0;
             if constexpr (kAdditive) {
                 for (int k = 0; k < 3; ++k) {
-                    const uint32_t m = v.mask[k];
-                    const int s = v.shift[k];
+                    const uint32_t m = MaskOf<K>(v, k);
+                    const int s = ShiftOf<K>(v, k);
                     const uint32_t sum =
                         kWhite ? ((d & m) + (p & m)) >> s : ((((p & m) >> s) * f[k]) >> 8) + ((d & m) >> s);
-                    result |= Saturate(sum, v.size[k]) << s;
+                    result |= Saturate(sum, SizeOf<K>(v, k)) << s;
                 }
             } else if constexpr (kWhite) {
                 result = p;
+                if (T == 255) {
+                    // (d AND m) x 1 >> 8 leaves nothing inside any mask.
+                    dp = static_cast<Word>(result);
+                    continue;
+                }
                 for (int k = 0; k < 3; ++k) {
-                    result += ((d & v.mask[k]) * (256 - T) >> 8) & v.mask[k];
+                    result += ((d & MaskOf<K>(v, k)) * (256 - T) >> 8) & MaskOf<K>(v, k);
                 }
             } else {
                 const uint32_t weight = T * alpha / 255;
@@ -91,7 +102,7 @@ void StretchRows(const SurfaceView& v, const StretchSource& src, const StretchAr
                     continue;
                 }
                 for (int k = 0; k < 3; ++k) {
-                    const uint32_t m = v.mask[k];
+                    const uint32_t m = MaskOf<K>(v, k);
                     result += (((d & m) * (256 - weight) + (p & m) * f[k]) >> 8) & m;
                 }
             }
@@ -100,8 +111,8 @@ void StretchRows(const SurfaceView& v, const StretchSource& src, const StretchAr
     }
 }
 
-template <Kind K, bool kAdditive, bool kWhite, bool kMirror>
-void StretchFor(const SurfaceView& v, const StretchSource& src, const StretchArea& a, const Color& color)
+template <Kind K, bool kAdditive, bool kWhite, bool kMirror, typename Src>
+void StretchFor(const SurfaceView& v, const Src& src, const StretchArea& a, const Color& color)
 {
     // Checked per pixel only when the rectangle reaches past the picture.
     const int64_t lastU = a.u0 + (a.width - 1) * a.du;
@@ -197,12 +208,12 @@ inline void RotatePixel(const SurfaceView& v, SurfaceWord<K>& dp, const RotateSo
         const uint32_t field = 0xFF0000u >> (8 * k); // red, green, blue byte
         const uint32_t S = ((p00 & field) * w00 + (p10 & field) * w10 + (p01 & field) * w01 + (p11 & field) * w11) >> 8;
         const int top = 32 - 8 * k;
-        const uint32_t value = (S * c1[k]) >> (top - v.size[k]);
-        const uint32_t m = v.mask[k];
+        const uint32_t value = (S * c1[k]) >> (top - SizeOf<K>(v, k));
+        const uint32_t m = MaskOf<K>(v, k);
         if constexpr (kAdditive) {
-            result |= Saturate(((d & m) >> v.shift[k]) + value, v.size[k]) << v.shift[k];
+            result |= Saturate(((d & m) >> ShiftOf<K>(v, k)) + value, SizeOf<K>(v, k)) << ShiftOf<K>(v, k);
         } else {
-            result |= (value << v.shift[k]) + (((d & m) * inv >> 8) & m);
+            result |= (value << ShiftOf<K>(v, k)) + (((d & m) * inv >> 8) & m);
         }
     }
     dp = static_cast<SurfaceWord<K>>(result);
@@ -244,8 +255,8 @@ void DDImage::StretchLoop(MemoryImage* source, const TRect<int>& destRect, const
 
     source->CommitBits();
     const bool palette = source->mColorTable != nullptr && source->mColorIndices != nullptr;
-    const StretchSource src{source->GetNativeAlphaData(mDDInterface), palette ? source->mColorIndices.get() : nullptr};
-    if (src.words == nullptr) {
+    const uint32_t* words = source->GetNativeAlphaData(mDDInterface);
+    if (words == nullptr) {
         return;
     }
     SurfaceView view;
@@ -255,24 +266,31 @@ void DDImage::StretchLoop(MemoryImage* source, const TRect<int>& destRect, const
     if (a.dstX >= 0 && a.dstY >= 0 && int64_t(a.dstX) + a.width <= view.width &&
         int64_t(a.dstY) + a.height <= view.height) {
         const bool white = color == Color::White;
-        ForLayout(view, [&](auto k) {
-            constexpr Kind K = decltype(k)::value;
-            if (drawMode == 1) {
-                if (white) {
-                    mirror ? StretchFor<K, true, true, true>(view, src, a, color)
-                           : StretchFor<K, true, true, false>(view, src, a, color);
+        const auto draw = [&](const auto& src) {
+            ForLayout(view, [&](auto k) {
+                constexpr Kind K = decltype(k)::value;
+                if (drawMode == 1) {
+                    if (white) {
+                        mirror ? StretchFor<K, true, true, true>(view, src, a, color)
+                               : StretchFor<K, true, true, false>(view, src, a, color);
+                    } else {
+                        mirror ? StretchFor<K, true, false, true>(view, src, a, color)
+                               : StretchFor<K, true, false, false>(view, src, a, color);
+                    }
+                } else if (white) {
+                    mirror ? StretchFor<K, false, true, true>(view, src, a, color)
+                           : StretchFor<K, false, true, false>(view, src, a, color);
                 } else {
-                    mirror ? StretchFor<K, true, false, true>(view, src, a, color)
-                           : StretchFor<K, true, false, false>(view, src, a, color);
+                    mirror ? StretchFor<K, false, false, true>(view, src, a, color)
+                           : StretchFor<K, false, false, false>(view, src, a, color);
                 }
-            } else if (white) {
-                mirror ? StretchFor<K, false, true, true>(view, src, a, color)
-                       : StretchFor<K, false, true, false>(view, src, a, color);
-            } else {
-                mirror ? StretchFor<K, false, false, true>(view, src, a, color)
-                       : StretchFor<K, false, false, false>(view, src, a, color);
-            }
-        });
+            });
+        };
+        if (palette) {
+            draw(PaletteStretchSource{words, source->mColorIndices.get()});
+        } else {
+            draw(PlainStretchSource{words});
+        }
     }
     EndSurfaceLoop();
 }

@@ -9,6 +9,8 @@
 #include "framework/display/DisplayPixel.h"
 #include "platform/video/DisplayTypes.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +29,7 @@ struct SurfaceView {
     uint32_t mask[3] = {0, 0, 0}; // red, green, blue
     int shift[3] = {0, 0, 0};
     int size[3] = {0, 0, 0}; // channel widths in bits
+    bool bytes = false;      // 32-bit with three 8-bit channels in the low 24 bits (any order)
 
     template <typename Word>
     Word* Row(int y) const
@@ -69,6 +72,8 @@ struct SurfaceView {
                 sound = sound && view.size[i] >= 1 && view.size[i] <= 8;
             }
             view.kind = sound ? k32 : kNone;
+            view.bytes = sound && view.size[0] == 8 && view.size[1] == 8 && view.size[2] == 8 &&
+                         (view.mask[0] | view.mask[1] | view.mask[2]) == 0xFFFFFFu && view.mask[1] == 0xFF00u;
         }
         return view;
     }
@@ -92,6 +97,54 @@ void ForLayout(const SurfaceView& view, Body&& body)
     case SurfaceView::kNone:
         break;
     }
+}
+
+// A channel's mask, shift and width (0 red, 1 green, 2 blue): constants for
+// the 16-bit layouts, so that the loops fold them; the view's own for 32-bit
+// pixels, whose channel order varies.
+template <SurfaceView::Kind K>
+inline uint32_t MaskOf(const SurfaceView& v, int i)
+{
+    if constexpr (K == SurfaceView::k565) {
+        return i == 0 ? 0xF800u : (i == 1 ? 0x7E0u : 0x1Fu);
+    } else if constexpr (K == SurfaceView::k555) {
+        return i == 0 ? 0x7C00u : (i == 1 ? 0x3E0u : 0x1Fu);
+    } else {
+        return v.mask[i];
+    }
+}
+
+template <SurfaceView::Kind K>
+inline int ShiftOf(const SurfaceView& v, int i)
+{
+    if constexpr (K == SurfaceView::k565) {
+        return i == 0 ? 11 : (i == 1 ? 5 : 0);
+    } else if constexpr (K == SurfaceView::k555) {
+        return i == 0 ? 10 : (i == 1 ? 5 : 0);
+    } else {
+        return v.shift[i];
+    }
+}
+
+template <SurfaceView::Kind K>
+inline int SizeOf(const SurfaceView& v, int i)
+{
+    if constexpr (K == SurfaceView::k565) {
+        return i == 1 ? 6 : 5;
+    } else if constexpr (K == SurfaceView::k555) {
+        return 5;
+    } else {
+        return v.size[i];
+    }
+}
+
+// Three 8-bit channels of d each plus the term's, saturating (a 32-bit
+// pixel with byte channels); the unused top byte comes out 0.
+inline uint32_t AddBytes(uint32_t d, uint32_t term)
+{
+    const __m128i sum = _mm_adds_epu8(_mm_cvtsi32_si128(static_cast<int>(d)),
+                                      _mm_cvtsi32_si128(static_cast<int>(term & 0xFFFFFFu)));
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(sum)) & 0xFFFFFFu;
 }
 
 // The pixel word of a layout.
