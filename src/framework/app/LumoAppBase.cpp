@@ -3,6 +3,7 @@
 // file's opening, image bookkeeping and property tables.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/app/LeakTracker.h"
 #include "framework/display/DDInterface.h"
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
@@ -225,6 +226,9 @@ LumoAppBase::~LumoAppBase()
     }
     sharedImageMap.clear();
 
+    // The overlays are surface images of the display.
+    FreeOverlays();
+
     delete ddInterface;
     ddInterface = nullptr;
     delete musicInterface;
@@ -284,6 +288,11 @@ void LumoAppBase::Init()
 
     if (IsWindowsVersion6OrLater()) {
         SetAppDataFolder(DefaultAppDataFolder(fullCompanyName, productName));
+        // The leak report is written during static destruction, so its
+        // place is fixed now.
+        if (gLeakTracker.reportAtExit)
+            MkDir(GetAppDataFolder());
+        SetLeakReportFolder(GetAppDataFolder().c_str());
         // Names that already say where they are stay as they are: a drive
         // ("c:..."), a drive root ("..\\..."), or a root of this system.
         const bool absolute = (demoFileName.size() >= 2 && demoFileName[1] == ':') ||

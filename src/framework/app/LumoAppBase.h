@@ -4,6 +4,7 @@
 // shared-image table, the display interface and the property tables.
 #pragma once
 
+#include "framework/app/PerfTimer.h"
 #include "framework/display/NativeDisplay.h"
 #include "framework/graphics/Rect.h"
 #include "framework/graphics/SharedImage.h"
@@ -39,6 +40,8 @@ namespace Lumo {
 class DDImage;
 class DDInterface;
 class Dialog;
+class Font;
+class Graphics;
 class Image;
 class MemoryImage;
 class MusicInterface;
@@ -284,7 +287,10 @@ public:
     virtual void CloseRequestHook() {}
     virtual bool IsMainWindowEnabled() { return !windowDisabled; }
     // A key-down while the debug keys are on, and every real key-down during
-    // demo playback; true consumes the key. The base has no debug keys.
+    // demo playback; true consumes the key: the overlays (F3), the system
+    // report and the 3-D switch (F8), stepping and slowing the loop (F10),
+    // screenshots and the image dump (F11), the profiler (F2) and the reload
+    // of mod values (Alt+R).
     virtual bool DebugKeyDown(int key);
     // A character typed during demo playback steers the replay.
     virtual void DemoPlaybackKey(char key);
@@ -314,6 +320,29 @@ public:
     // handled and `result` is the answer.
     virtual bool ScreenSaverFilter(Plat::Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam,
                                    intptr_t& result);
+
+    // ---- Debug overlays, screenshots, the system report and the image dump
+
+    // Bring the overlay images up to date; DrawDirty calls them while
+    // `showOverlay` is set.
+    void RefreshFpsOverlay();
+    void RefreshMouseOverlay(int x, int y);
+    void RefreshDemoTimeOverlay();
+    // Draws the overlay images in the bottom-right corner of the screen image.
+    void DrawOverlays(Graphics* g);
+    // Saves the presented frame as the next "_screenshots/image<n>.png" of
+    // the user-data folder; nothing without a display and its draw surface.
+    void TakeScreenshot();
+    // The "Video Stats" box.
+    void ShowSystemReport();
+    // The text of that box.
+    std::string GetSystemReport();
+    // Writes every live memory image and a page listing them by memory use
+    // to "_dump/" under the user-data folder.
+    void DumpImageList();
+    // One more than the largest n of the folder's "image<n>.png" files; 1
+    // when there is none.
+    static int NextScreenshotNumber(const std::string& folder);
 
     // ---- Demo file
 
@@ -629,10 +658,27 @@ public:
     uint32_t lastInputTime = 0;
     bool windowIconic = false;
     bool debugKeysEnabled = false; // toggled by Ctrl+Alt+D
+    bool shiftDown = false; // the real Shift key, kept by the window procedure like ctrlDown and altDown
     uint32_t timerResumeTick = 0;  // timer messages came back after a gap of more than 500 ms
     uint32_t urlOpenTime = 0;      // the last URL went to the browser
     uint32_t lastMonitorPowerTick = 0; // the last request to power the monitor down
     bool pointerOverWindow = false; // the pointer is over the main window (no leave since its last move)
+
+    // Debug overlays. Their images and fonts are made at the first refresh
+    // and owned here; they go before the display.
+    bool showOverlay = false;
+    int overlayMode = 0; // 0 frame rate, 1 mouse position
+    DDImage* overlayImage = nullptr;
+    DDImage* demoTimeImage = nullptr;
+    Font* overlayFont = nullptr;
+    Font* demoTimeFont = nullptr;
+    std::string overlayText; // what the images show now
+    std::string demoTimeText;
+    PerfTimer fpsTimer; // since the frame rate was last computed
+    int fpsCalls = 0;   // overlay refreshes since then
+    int fpsValue = 0;
+    bool fpsRestart = false; // the next refresh restarts the count and shows 0
+    uint32_t demoTimeTick = 0; // clock of the last demo-time refresh
 
     // Input, cursor and screen saver.
     Image* cursorImages[13] = {}; // software cursor of each kind; not owned
@@ -662,6 +708,10 @@ private:
     // The display's critical section, or the application's own while there
     // is no display.
     CriticalSection& ImageLock();
+    // Deletes the overlay images and fonts.
+    void FreeOverlays();
+    // A box of the debug keys: text, title, an OK button.
+    int DebugMsgBox(const std::string& text, const std::string& title);
     // Ends a framework thread that has said it is done.
     static void JoinThread(std::thread& thread);
 
@@ -673,6 +723,9 @@ private:
 };
 
 namespace detail {
+// The bytes and format code (1 A8R8G8B8, 2 A4R4G4B4, 4 R5G6B5, 8 Palette8)
+// of the image's 3-D texture; false when it has none.
+bool GetTextureMemory(const MemoryImage* image, int64_t& bytes, int& format);
 // Makes the next error-log line start the file afresh, as at a new run.
 void ResetScrErrorLog();
 // Forgets what the screen-saver logic learnt, as at a new run.

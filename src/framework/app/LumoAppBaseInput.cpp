@@ -237,6 +237,7 @@ void LumoAppBase::ClearKeyStates()
         std::memset(widgetManager->keyDown, 0, sizeof(widgetManager->keyDown));
     ctrlDown = false;
     altDown = false;
+    shiftDown = false;
 }
 
 // ---- System boxes, the display option, the browser

@@ -4,6 +4,8 @@
 #include "framework/app/LumoAppBase.h"
 
 #include "framework/core/Debug.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
 #include "framework/sound/SoundManager.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
@@ -408,7 +410,14 @@ bool LumoAppBase::DrawDirty()
         return false;
     }
 
-    // (The debug overlays join here.)
+    if (showOverlay) {
+        if (overlayMode == 0)
+            RefreshFpsOverlay();
+        else if (widgetManager != nullptr)
+            RefreshMouseOverlay(widgetManager->lastMouseX, widgetManager->lastMouseY);
+        if (playingDemo)
+            RefreshDemoTimeOverlay();
+    }
     const uint32_t start = Now();
     if (start - lastScreenSaverCheck >= 1000) {
         lastScreenSaverCheck = start;
@@ -434,6 +443,10 @@ bool LumoAppBase::DrawDirty()
         return false;
     }
 
+    if (showOverlay && widgetManager != nullptr && widgetManager->image != nullptr) {
+        Graphics g(widgetManager->image);
+        DrawOverlays(&g);
+    }
     ++drawCount;
     lastDrawSkipped = false;
     drawTime += static_cast<int>(drawn - start);

@@ -166,6 +166,8 @@ intptr_t LumoAppBase::WindowProc(Plat::Window* window, uint32_t message, uintptr
             app->ctrlDown = down;
         else if (wParam == Plat::kVkMenu)
             app->altDown = down;
+        else if (wParam == Plat::kVkShift)
+            app->shiftDown = down;
         if (down && app->WindowKeyHook(static_cast<int>(wParam), app->ctrlDown, app->altDown))
             return 0;
     }
@@ -253,11 +255,6 @@ bool LumoAppBase::IsAltShortcut(int charCode)
         return false;
     const int lower = std::tolower(charCode);
     return lower == 13 || lower == 'r';
-}
-
-bool LumoAppBase::DebugKeyDown(int /*key*/)
-{
-    return false;
 }
 
 void LumoAppBase::DemoPlaybackKey(char key)

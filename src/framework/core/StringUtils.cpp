@@ -183,7 +183,7 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first);
 }
 
-std::string FormatWithCommas(int number)
+std::string FormatWithCommas(int64_t number)
 {
     if (number < 0)
         return std::string();

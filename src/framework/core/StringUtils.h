@@ -36,8 +36,9 @@ int LeadingInt(const std::string& text);
 // Copy without leading and trailing white space (isspace).
 std::string Trim(const std::string& text);
 
-// "1,234,567"; a negative number gives an empty string.
-std::string FormatWithCommas(int number);
+// "1,234,567"; a negative number gives an empty string. 64-bit, so that
+// byte totals of every image fit.
+std::string FormatWithCommas(int64_t number);
 
 // Each byte becomes one 16-bit unit (0-255).
 std::u16string StringToWString(const std::string& text);

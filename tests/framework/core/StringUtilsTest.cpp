@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <clocale>
 #include <string>
 #include <vector>
@@ -148,7 +149,7 @@ TEST(TrimTest, RemovesOuterWhiteSpaceOnly)
 TEST(FormatWithCommasTest, GroupsOfThree)
 {
     struct Case {
-        int number;
+        int64_t number;
         const char* expected;
     };
     const Case cases[] = {
@@ -160,6 +161,9 @@ TEST(FormatWithCommasTest, GroupsOfThree)
         { INT_MAX, "2,147,483,647" },
         { -5, "" },
         { INT_MIN, "" },
+        { int64_t(INT_MAX) + 1, "2,147,483,648" },
+        { int64_t(1) << 40, "1,099,511,627,776" },
+        { INT64_MAX, "9,223,372,036,854,775,807" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(Lumo::FormatWithCommas(c.number), c.expected) << c.number;
