@@ -1,5 +1,6 @@
 #include "game/engine/Stage.h"
 
+#include "game/engine/AnimObject.h"
 #include "game/engine/StageTarget.h"
 
 #include <cstring>
@@ -30,6 +31,9 @@ void Stage::InitRecord()
 
 void Stage::DisposeRecord(Stage* stage)
 {
+    // The owner must not keep a removed stage as its current one.
+    if (stage->mOwner != nullptr)
+        stage->mOwner->ForgetStage(stage);
     if (stage->mPoolInUse != 0) {
         stage->ReleaseContents();
         stage->mPoolInUse = 0;
