@@ -358,7 +358,12 @@ class Lint:
         root = None
         alt_keys = {}
         depth_zero_done = False
+        last_type = None
         for t in tags:
+            if t.name == "object" and t.get("type") is None and last_type == "level" and stack:
+                self.report(where, t.line, "an object without type right after the level's own tags is built as a new screen")
+            if t.get("type") is not None:
+                last_type = t.get("type")
             if depth_zero_done:
                 self.report(where, t.line, "<%s> after the first object closed is never read" % t.name)
                 continue

@@ -86,6 +86,8 @@ class DataLintTest(unittest.TestCase):
         self.assertFinds(self.lint(), "hold x 400")
         self.files["levels/main_menu.xml"] = screen("main_menu", button("return") + button("return"))
         self.assertFinds(self.lint(), "used by two buttons")
+        self.files["levels/main_menu.xml"] = screen("main_menu", button("Q") + CURSOR, cursor="", stage='\t<stage ms="1000" loop_start="1" loop_end="1">\n')
+        self.assertFinds(self.lint(), "built as a new screen")
         self.files["levels/main_menu.xml"] = screen("main_menu", button("p"))
         self.assertFinds(self.lint(), "alt_key 'p'")
         self.files["levels/main_menu.xml"] = screen("main_menu", stage=STAGE.replace(
