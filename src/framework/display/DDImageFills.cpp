@@ -107,7 +107,8 @@ void FillAdditive(const SurfaceView& v, const TRect<int>& area, const Color& col
             const uint32_t d = row[x];
             uint32_t out = 0;
             for (int i = 0; i < 3; ++i) {
-                out |= Saturate(((d & MaskOf<K>(v, i)) >> ShiftOf<K>(v, i)) + add[i], SizeOf<K>(v, i)) << ShiftOf<K>(v, i);
+                const int shift = ShiftOf<K>(v, i);
+                out |= Saturate(((d & MaskOf<K>(v, i)) >> shift) + add[i], SizeOf<K>(v, i)) << shift;
             }
             row[x] = static_cast<Word>(out);
         }

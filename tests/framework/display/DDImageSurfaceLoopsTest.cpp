@@ -150,6 +150,55 @@ TEST(SurfaceLoops, BlitsByTheirFormulas)
     EXPECT_EQ(other.At(1, 0), 0x7BEFU);
 }
 
+TEST(SurfaceLoops, LongRunsOn32BitsFollowThePerChannelFormulas)
+{
+    // Rows long enough for the four-pixel blocks, against the formulas
+    // channel by channel: native p_c = (c x (T + 1)) >> 8; white blended
+    // (d x (256 - T)) >> 8 + p; coloured f = c x A / 255, opaque run with
+    // A = 255 p x f >> 8, else k = 256 - T x A / 255 and (d x k + p x f) >> 8.
+    Screen t(k8888);
+    ASSERT_TRUE(t.ok);
+    std::vector<uint32_t> pixels;
+    for (int i = 0; i < 18; ++i) {
+        const uint32_t alpha = i < 9 ? 255 : 40 + 11 * i;
+        pixels.push_back(alpha << 24 | uint32_t(17 * i + 3) << 16 | uint32_t(255 - 9 * i) << 8 | uint32_t(13 * i));
+    }
+    const auto row = t.Picture(pixels, 18);
+    const Color colours[] = {Color::White, Color(200, 100, 50, 255), Color(200, 100, 50, 200), Color(90, 90, 90, 140)};
+    for (const Color& c : colours) {
+        for (int x = 0; x < 18; ++x) {
+            t.surface->WritePixel(x, 3, uint32_t(x * 14) << 16 | uint32_t(250 - x * 7) << 8 | uint32_t(x * 5 + 60));
+        }
+        std::vector<uint32_t> before;
+        for (int x = 0; x < 18; ++x) {
+            before.push_back(t.At(x, 3));
+        }
+        t.screen->Blt(row.get(), 0, 3, TRect<int>(0, 0, 18, 1), c, 0);
+        const bool white = c == Color::White;
+        const int channel[3] = {c.mRed, c.mGreen, c.mBlue};
+        for (int x = 0; x < 18; ++x) {
+            const uint32_t T = pixels[size_t(x)] >> 24;
+            uint32_t expected = 0;
+            for (int k = 0; k < 3; ++k) {
+                const int shift = 16 - 8 * k;
+                const uint32_t d = (before[size_t(x)] >> shift) & 0xFF;
+                const uint32_t p = ((((pixels[size_t(x)] >> shift) & 0xFF) * (T + 1)) >> 8);
+                const uint32_t f = uint32_t(channel[k] * c.mAlpha / 255);
+                uint32_t out = 0;
+                if (white) {
+                    out = T == 255 ? p : ((d * (256 - T)) >> 8) + p;
+                } else if (T == 255 && c.mAlpha == 255) {
+                    out = (p * f) >> 8;
+                } else {
+                    out = (d * (256 - T * uint32_t(c.mAlpha) / 255) + p * f) >> 8;
+                }
+                expected |= out << shift;
+            }
+            EXPECT_EQ(t.At(x, 3), expected) << x << " in colour " << c.mRed << "," << c.mAlpha;
+        }
+    }
+}
+
 TEST(SurfaceLoops, VolatilePicturesBlendFromTheirPixels)
 {
     {
