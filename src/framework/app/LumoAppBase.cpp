@@ -46,6 +46,7 @@ namespace {
 std::atomic<bool> gScrErrorFirstWrite{true};
 
 constexpr uint32_t kDemoMagic = 0x42BEEF78;
+constexpr int64_t kMaxDemoStreamBytes = int64_t(1) << 28;
 
 uint32_t Now()
 {
@@ -712,14 +713,28 @@ bool LumoAppBase::OpenDemoFile(std::string& error)
         error = invalid;
         return false;
     }
-    demoTotalUpdates = static_cast<int32_t>(totalUpdates);
     const int64_t streamLength = remaining - 4;
-    if (streamLength <= 0 || streamLength > static_cast<int64_t>(reader.Remaining())) {
+    // Bit positions are ints: longer streams and totals past INT32_MAX are
+    // not ours.
+    if (streamLength <= 0 || streamLength > static_cast<int64_t>(reader.Remaining()) ||
+        streamLength > kMaxDemoStreamBytes || totalUpdates > static_cast<uint32_t>(INT32_MAX)) {
         error = invalid;
         return false;
     }
+    demoTotalUpdates = static_cast<int32_t>(totalUpdates);
     demoBuffer.WriteBytes(reader.Take(static_cast<size_t>(streamLength)), static_cast<int>(streamLength));
     demoBuffer.SeekFront();
+    // A recording begins with the display record of its first display
+    // start, at update 0.
+    const int delta = demoBuffer.ReadNumBits(4, false);
+    const int form = demoBuffer.ReadNumBits(1, false);
+    const int command = demoBuffer.ReadNumBits(5, false);
+    demoBuffer.SeekFront();
+    if (streamLength * 8 < 10 + 16 || delta != 0 || form != 0 || command != 23) {
+        demoBuffer.Clear();
+        error = invalid;
+        return false;
+    }
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "framework/core/Buffer.h"
 #include "framework/core/CriticalSection.h"
 #include "framework/core/Ratio.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/SettingsStore.h"
 #include "platform/window/WindowMessage.h"
 #include "framework/widgets/ButtonListener.h"
@@ -349,8 +350,9 @@ public:
     // Reads `demoFileName` into the demo stream, its markers and total, takes
     // its seed; false with the player's message in `error`.
     bool OpenDemoFile(std::string& error);
-    // Writes the recorded demo; nothing yet.
-    void WriteDemoFile() {}
+    // Recording: closes the stream with a filler at the current update and
+    // writes the file in place of the old one (kept when the save fails).
+    void WriteDemoFile();
     // Playback: reads the next record's header when it is still pending;
     // true when the record is due at the current update.
     bool DemoReadCommand();
@@ -360,9 +362,31 @@ public:
     // Playback: replays the records due at the current update (called by the
     // main loop before each update).
     void DemoReplayEvents();
+    // Playback: fewer bits are left than the shortest record holds.
+    bool DemoStreamEnded() const;
+    // Playback: takes the due record of the command as the caller's answer.
+    // False (nothing consumed, the replay flagged diverged) when the next
+    // record is not that command at this update; false as well, without a
+    // flag, once the window closed or the stream ended.
+    bool DemoTakeSyncRecord(int command);
+    // Whether this call takes part in the demo: main thread only, and
+    // recording stops when the stream is full.
+    bool DemoRecordsNow();
+    bool DemoPlaysNow() const;
+    // Values that can change a run and have no operation of their own pass
+    // through the demo: recorded, or answered from it.
+    void DemoSyncBuffer(Buffer& data);
+    void DemoSyncBool(bool& value);
+    void DemoSyncString(std::string& value);
+    // Runs the game's completion hook for the loading thread (once).
+    void HandleLoadingCompleted();
     // Recording: the record of a queued window message (none for the
     // messages that are not replayed).
     void DemoRecordMessage(const Plat::WindowMessage& msg);
+    // Recording: a key-down that reached the widgets.
+    void DemoRecordKeyDown(int key);
+    // Mouse coordinates as a record holds them (12 bits), live and replayed.
+    static int DemoClampPosition(int coordinate);
     // Recording: the mouse entered (true) or left the client area.
     void DemoRecordMouseInside(bool inside);
 
@@ -621,6 +645,10 @@ public:
     bool demoClosing = false; // the window closed during playback: no record is consumed any more
     bool demoLoadingCompleted = false; // playback: the loading-completed record was replayed
     std::vector<DemoMarker> demoMarkers;
+    bool demoDiverged = false; // playback: a record did not match the query that took it
+    Plat::ByteWriter demoFileWriter; // writes the demo file's bytes; empty: the default (tests cut saves short)
+    bool demoStreamFull = false; // recording: the stream reached its size limit and stopped
+    std::atomic<int> nextTransferId{1}; // HTTP transfer ids, counted from the application's start
 
     // Main loop and timing; times are milliseconds of the clock.
     int vsyncFastCount = 0;
@@ -641,7 +669,7 @@ public:
     int screenBltTime = 0;
     bool inMainLoop = false;
     bool demoPaused = false;
-    int32_t demoTargetUpdate = 0;
+    int64_t demoTargetUpdate = 0; // 64 bits: targets counted back from the end may lie far below 0
     bool demoRunToEnd = false;
     bool demoStepDraw = false;
     bool demoMuted = false;
@@ -662,6 +690,8 @@ public:
     uint32_t timerResumeTick = 0;  // timer messages came back after a gap of more than 500 ms
     uint32_t urlOpenTime = 0;      // the last URL went to the browser
     uint32_t lastMonitorPowerTick = 0; // the last request to power the monitor down
+    int lastMouseMessageX = 0; // position of the last mouse message (clamped as a demo records it)
+    int lastMouseMessageY = 0;
     bool pointerOverWindow = false; // the pointer is over the main window (no leave since its last move)
 
     // Debug overlays. Their images and fonts are made at the first refresh

@@ -137,7 +137,7 @@ void LumoAppBase::ParseCommandParam(const std::string& name, const std::string& 
     } else if (name == "-playnum") {
         const int age = std::max(OptionNumber(value) - 1, 0);
         const int last = ScanDemoFiles(demoPrefix, age, false);
-        demoFileName = demoPrefix + std::to_string(static_cast<long long>(last) - age) + ".dmo";
+        demoFileName = AbsoluteDemoName(demoPrefix + std::to_string(static_cast<long long>(last) - age) + ".dmo");
         playingDemo = true;
         recordingDemo = false;
     } else if (name == "-demofile") {
@@ -157,9 +157,11 @@ void LumoAppBase::ParseCommandParam(const std::string& name, const std::string& 
 
 int LumoAppBase::ScanDemoFiles(const std::string& prefix, int keep, bool deleteOldest)
 {
+    // Numbered demos live in the user-data folder, where they are written.
+    const std::string folder = GetAppDataFolder();
     Plat::FileSystem& fileSystem = Plat::GetFileSystem();
     Plat::FindData found;
-    std::unique_ptr<Plat::FindHandle> search = fileSystem.FindFirst(prefix + "*.dmo", found);
+    std::unique_ptr<Plat::FindHandle> search = fileSystem.FindFirst(folder + prefix + "*.dmo", found);
     if (search == nullptr)
         return 0;
     std::set<int> numbers;
@@ -171,7 +173,7 @@ int LumoAppBase::ScanDemoFiles(const std::string& prefix, int keep, bool deleteO
     if (numbers.empty())
         return 0;
     if (deleteOldest && static_cast<long long>(numbers.size()) >= keep)
-        fileSystem.RemoveFile(prefix + std::to_string(*numbers.begin()) + ".dmo");
+        fileSystem.RemoveFile(folder + prefix + std::to_string(*numbers.begin()) + ".dmo");
     return *numbers.rbegin();
 }
 

@@ -97,9 +97,7 @@ void LumoAppBase::DemoRecordMessage(const Plat::WindowMessage& msg)
         return;
     case Plat::kWmKeyDown:
     case Plat::kWmSysKeyDown:
-        WriteRecordHeader(*this, false, kLongKeyDown);
-        demoBuffer.WriteNumBits(static_cast<int>(msg.wParam & 0xFF), 8);
-        return;
+        return; // recorded when it reaches the widgets (DemoRecordKeyDown)
     case Plat::kWmKeyUp:
     case Plat::kWmSysKeyUp:
         WriteRecordHeader(*this, false, kLongKeyUp);
@@ -121,8 +119,8 @@ void LumoAppBase::DemoRecordMessage(const Plat::WindowMessage& msg)
     if (msg.message < Plat::kWmMouseMove || msg.message > Plat::kWmMButtonUp)
         return; // not replayed: moves of the window, timers, sizing, display notices
 
-    const int x = Plat::LowWordSigned(msg.lParam);
-    const int y = Plat::HighWordSigned(msg.lParam);
+    const int x = DemoClampPosition(Plat::LowWordSigned(msg.lParam));
+    const int y = DemoClampPosition(Plat::HighWordSigned(msg.lParam));
     const int dx = x - demoMouseX;
     const int dy = y - demoMouseY;
     if (std::abs(dx) < 32 && std::abs(dy) < 32) {
@@ -145,6 +143,17 @@ void LumoAppBase::DemoRecordMessage(const Plat::WindowMessage& msg)
     }
     demoMouseX = x;
     demoMouseY = y;
+}
+
+void LumoAppBase::DemoRecordKeyDown(int key)
+{
+    WriteRecordHeader(*this, false, kLongKeyDown);
+    demoBuffer.WriteNumBits(key & 0xFF, 8);
+}
+
+int LumoAppBase::DemoClampPosition(int coordinate)
+{
+    return std::clamp(coordinate, 0, 4095);
 }
 
 void LumoAppBase::DemoRecordMouseInside(bool inside)

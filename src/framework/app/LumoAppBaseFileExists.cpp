@@ -14,12 +14,11 @@ constexpr int kDemoFileExists = 14;
 
 bool LumoAppBase::FileExists(const std::string& fileName)
 {
-    if (playingDemo) {
-        // No record is left for this query (closing, or the stream has ended).
-        if (demoClosing || (demoBitsPending && demoBuffer.AtEnd()))
+    if (DemoPlaysNow()) {
+        // Without a matching record (closing, the stream has ended, the
+        // replay diverged) the file counts as there.
+        if (!DemoTakeSyncRecord(kDemoFileExists))
             return true;
-        DemoReadCommand();
-        demoBitsPending = true;
         return demoBuffer.ReadNumBits(1, false) != 0;
     }
 
@@ -27,7 +26,7 @@ bool LumoAppBase::FileExists(const std::string& fileName)
     const bool exists = file != nullptr;
     if (file != nullptr)
         PakClose(file);
-    if (recordingDemo) {
+    if (DemoRecordsNow()) {
         DemoWriteUpdateDelta();
         demoBuffer.WriteNumBits(0, 1);
         demoBuffer.WriteNumBits(kDemoFileExists, 5);

@@ -143,12 +143,6 @@ bool LumoAppBase::UpdateAppStep(bool* updated)
     return true;
 }
 
-void LumoAppBase::DemoReplayEvents()
-{
-    // Replaying recorded input comes with demo playback; until then no
-    // record is ever due here.
-}
-
 // ---- The timing pass
 
 bool LumoAppBase::Process(bool allowSleep)
@@ -196,8 +190,26 @@ bool LumoAppBase::Process(bool allowSleep)
                 UpdateFramesF(static_cast<float>(updatesPerPass));
                 ProcessDeleteQueue();
             }
-            if (updateCount == before)
-                return true;
+            if (updateCount == before) {
+                // The target lies past the end of the recording: dropped,
+                // so that the sound comes back and the frame is drawn.
+                if (DemoStreamEnded() || demoClosing) {
+                    demoTargetUpdate = updateCount;
+                    demoRunToEnd = false;
+                    forceRedraw = true;
+                    break;
+                }
+                // Records are due first; when none could be replayed (this
+                // run's loading thread is still busy) the pass ends, so that
+                // messages are taken meanwhile.
+                const int readPos = demoBuffer.GetReadPos();
+                DemoReplayEvents();
+                if (demoBuffer.GetReadPos() == readPos || shutdown) {
+                    loopState = 3;
+                    return true;
+                }
+                continue;
+            }
             if (Now() - gLastFastDrawTime >= 1000 || demoStepDraw) {
                 demoStepDraw = false;
                 gLastFastDrawTime = Now();
@@ -214,7 +226,13 @@ bool LumoAppBase::Process(bool allowSleep)
     }
 
     if (demoPaused || updateMultiplier <= 0.0) {
+        // No update in this pass: the cycle ends (messages are taken, keys
+        // can resume) after a frame's sleep.
         ProcessDeleteQueue();
+        DrawDirty();
+        loopState = 3;
+        if (allowSleep)
+            Sleep(static_cast<uint32_t>(frameTime > 0 ? frameTime : 1));
         return true;
     }
 
@@ -253,9 +271,17 @@ bool LumoAppBase::Process(bool allowSleep)
                         vsyncCheckUpdates = 0;
                     }
                 }
-                if (DoUpdateFrames())
+                DemoReplayEvents();
+                if (DoUpdateFrames()) {
                     loopState = 2;
-                updatedSinceDraw = true;
+                    updatedSinceDraw = true;
+                } else {
+                    // A played demo that waits (its end, its loading
+                    // thread) draws and sleeps like a quiet pass instead of
+                    // asking again at once.
+                    updateTimeAccum = 0.0;
+                    drawBranch = true;
+                }
             }
         }
     } else if (loopState == 2) {
@@ -357,27 +383,23 @@ bool LumoAppBase::DoUpdateFrames()
     if (gScreenSaverIdle)
         return false;
     if (playingDemo) {
-        if (loadingThreadCompleted && !loadingCompletedHandled && demoLoadingCompleted) {
-            loadingCompletedHandled = true;
-            yieldMainThread = false;
-            LoadingThreadCompleted();
-        }
+        if (loadingThreadCompleted && !loadingCompletedHandled && demoLoadingCompleted)
+            HandleLoadingCompleted();
         if (loadingCompletedHandled != demoLoadingCompleted)
             return false;
-        // A record due at this update is replayed before the update runs.
-        if (DemoReadCommand())
+        // The recording ends here; a record due at this update is replayed
+        // before the update runs.
+        if (DemoStreamEnded() || DemoReadCommand())
             return false;
     } else if (loadingThreadCompleted && !loadingCompletedHandled) {
-        // The main thread's priority goes back to normal here (priorities
-        // do nothing on this side).
-        loadingCompletedHandled = true;
-        yieldMainThread = false;
-        LoadingThreadCompleted();
-        if (recordingDemo) {
+        // Its record comes first: the completion's own demo-aware calls
+        // follow it in the stream, as they do in playback.
+        if (DemoRecordsNow()) {
             DemoWriteUpdateDelta();
             demoBuffer.WriteNumBits(0, 1);
             demoBuffer.WriteNumBits(9, 5);
         }
+        HandleLoadingCompleted();
     }
     UpdateFrames();
     return true;

@@ -331,7 +331,7 @@ bool LumoAppBase::ProcessDeferredMessages(bool onlyOne)
         deferredMessages.pop_front();
         const bool mainWin = msg.window == mainWindow;
 
-        if (recordingDemo && !shutdown)
+        if (DemoRecordsNow() && !shutdown)
             DemoRecordMessage(msg);
 
         if (!playingDemo) {
@@ -446,21 +446,33 @@ void LumoAppBase::HandleKeyDownMessage(const Plat::WindowMessage& msg)
     }
     if (debugKeysEnabled && DebugKeyDown(key))
         return;
+    // Recorded only when it reaches the widgets: a replay gives them the
+    // same key-downs as this run.
+    if (DemoRecordsNow() && !shutdown)
+        DemoRecordKeyDown(key);
     if (widgetManager != nullptr)
         widgetManager->KeyDown(key);
 }
 
 void LumoAppBase::HandleMouseMessage(const Plat::WindowMessage& msg)
 {
-    int x = Plat::LowWordSigned(msg.lParam);
-    int y = Plat::HighWordSigned(msg.lParam);
+    // A drag off the window reports positions outside it; they are taken
+    // as the nearest a demo record can hold, live and in replay alike.
+    int x = DemoClampPosition(Plat::LowWordSigned(msg.lParam));
+    int y = DemoClampPosition(Plat::HighWordSigned(msg.lParam));
     lastInputTime = lastTimerTick;
+    // A message at the position of the one before moves nothing; skipping
+    // it keeps this run's events those a demo of it replays.
+    const bool moved = x != lastMouseMessageX || y != lastMouseMessageY;
+    lastMouseMessageX = x;
+    lastMouseMessageY = y;
     if (widgetManager != nullptr) {
         widgetManager->RemapMouse(x, y);
-        widgetManager->MouseMove(x, y);
+        if (moved)
+            widgetManager->MouseMove(x, y);
     }
     if (!mouseIn) {
-        if (recordingDemo && !shutdown)
+        if (DemoRecordsNow() && !shutdown)
             DemoRecordMouseInside(true);
         mouseIn = true;
         EnforceCursor();
@@ -551,7 +563,7 @@ void LumoAppBase::CheckMouseIn()
     const bool inside = known && pointerOverWindow && x >= 0 && y >= 0 && x < areaWidth && y < areaHeight;
     if (inside == mouseIn)
         return;
-    if (recordingDemo && !shutdown)
+    if (DemoRecordsNow() && !shutdown)
         DemoRecordMouseInside(inside);
     if (!inside && widgetManager != nullptr) {
         widgetManager->RemapMouse(x, y);

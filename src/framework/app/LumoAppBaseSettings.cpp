@@ -26,19 +26,9 @@ constexpr int kDemoFileWrite = 16;
 
 constexpr uint32_t kMaxStringValue = 1023;
 
-// Playback: no record is left for this query (the stream has ended, or the
-// window was closed), so it answers without one.
-bool DemoAnswersAlone(const LumoAppBase& app)
-{
-    return app.demoClosing || (app.demoBitsPending && app.demoBuffer.AtEnd());
-}
-
-// Playback: takes the next record as this query's own.
-void DemoTakeRecord(LumoAppBase& app)
-{
-    app.DemoReadCommand();
-    app.demoBitsPending = true;
-}
+// Stores the value under the product's key, outside the demo.
+bool StoreSetting(const std::string& registryKey, const std::string& valueName, uint32_t valueType,
+                  const uint8_t* data, uint32_t length);
 
 // Playback: whether the stream still holds `size` whole bytes after the
 // read position (a corrupt size must not run a read loop past the end).
@@ -90,25 +80,34 @@ bool LumoAppBase::RegistryWrite(const std::string& valueName, uint32_t valueType
 {
     if (registryKey.empty())
         return false;
-    if (playingDemo) {
-        if (DemoAnswersAlone(*this))
+    if (DemoPlaysNow()) {
+        if (!DemoTakeSyncRecord(kDemoRegistryWrite))
             return true;
-        DemoTakeRecord(*this);
         return demoBuffer.ReadNumBits(1, false) != 0;
     }
 
-    std::string subKey;
-    std::string name;
-    SplitValueName(valueName, subKey, name);
-    const std::unique_ptr<Plat::SettingsStore> store = Plat::OpenSettingsStore(Plat::SettingsRoot::User, registryKey);
-    // Success means the value is stored, not merely that its key exists.
-    const bool written = store != nullptr && store->SetValue(subKey, name, valueType, data, length);
-    if (recordingDemo) {
+    const bool written = StoreSetting(registryKey, valueName, valueType, data, length);
+    if (DemoRecordsNow()) {
         DemoBeginRecord(*this, kDemoRegistryWrite);
         demoBuffer.WriteNumBits(written ? 1 : 0, 1);
     }
     return written;
 }
+
+namespace {
+
+bool StoreSetting(const std::string& registryKey, const std::string& valueName, uint32_t valueType,
+                  const uint8_t* data, uint32_t length)
+{
+    std::string subKey;
+    std::string name;
+    SplitValueName(valueName, subKey, name);
+    const std::unique_ptr<Plat::SettingsStore> store = Plat::OpenSettingsStore(Plat::SettingsRoot::User, registryKey);
+    // Success means the value is stored, not merely that its key exists.
+    return store != nullptr && store->SetValue(subKey, name, valueType, data, length);
+}
+
+} // namespace
 
 bool LumoAppBase::RegistryRead(const std::string& valueName, uint32_t& valueType, uint8_t* data, uint32_t& length,
                                Plat::SettingsRoot root)
@@ -116,10 +115,9 @@ bool LumoAppBase::RegistryRead(const std::string& valueName, uint32_t& valueType
     if (registryKey.empty())
         return false;
     const uint32_t capacity = data != nullptr ? length : 0;
-    if (playingDemo) {
-        if (DemoAnswersAlone(*this))
+    if (DemoPlaysNow()) {
+        if (!DemoTakeSyncRecord(kDemoRegistryRead))
             return false;
-        DemoTakeRecord(*this);
         if (demoBuffer.ReadNumBits(1, false) == 0)
             return false;
         const uint32_t type = static_cast<uint32_t>(demoBuffer.ReadLong());
@@ -154,7 +152,7 @@ bool LumoAppBase::RegistryRead(const std::string& valueName, uint32_t& valueType
         valueType = type;
         length = static_cast<uint32_t>(value.size());
     }
-    if (recordingDemo) {
+    if (DemoRecordsNow()) {
         DemoBeginRecord(*this, kDemoRegistryRead);
         demoBuffer.WriteNumBits(found ? 1 : 0, 1);
         if (found) {
@@ -265,15 +263,20 @@ void LumoAppBase::WriteToRegistry()
     RegistryWriteInteger("PreferredY", preferredY);
     RegistryWriteInteger("CustomCursors", customCursors ? 1 : 0);
     RegistryWriteInteger("InProgress", 0);
+    if (playingDemo && !registryKey.empty()) {
+        // The 1 was written live at start: the orderly end is written live
+        // too, or the next run would take this one for a crash.
+        const uint8_t zero[4] = {0, 0, 0, 0};
+        StoreSetting(registryKey, "InProgress", Plat::kSettingsInteger, zero, 4);
+    }
     RegistryWriteInteger("WaitForVSync", waitForVSync ? 1 : 0);
 }
 
 bool LumoAppBase::ReadBufferFromFile(const std::string& fileName, Buffer& buffer, bool leaveDemoAlone)
 {
-    if (playingDemo && !leaveDemoAlone) {
-        if (DemoAnswersAlone(*this))
+    if (DemoPlaysNow() && !leaveDemoAlone) {
+        if (!DemoTakeSyncRecord(kDemoFileRead))
             return false;
-        DemoTakeRecord(*this);
         if (demoBuffer.ReadNumBits(1, false) == 0)
             return false;
         const uint32_t size = static_cast<uint32_t>(demoBuffer.ReadLong());
@@ -286,7 +289,7 @@ bool LumoAppBase::ReadBufferFromFile(const std::string& fileName, Buffer& buffer
         return true;
     }
 
-    const bool record = recordingDemo && !leaveDemoAlone;
+    const bool record = !leaveDemoAlone && DemoRecordsNow();
     PakFile* file = PakOpen(fileName.c_str(), "rb");
     bool read = false;
     std::vector<uint8_t> bytes;
@@ -322,10 +325,9 @@ bool LumoAppBase::ReadBufferFromFile(const std::string& fileName, Buffer& buffer
 
 bool LumoAppBase::WriteBytesToFile(const std::string& fileName, const uint8_t* data, uint32_t length)
 {
-    if (playingDemo) {
-        if (DemoAnswersAlone(*this))
+    if (DemoPlaysNow()) {
+        if (!DemoTakeSyncRecord(kDemoFileWrite))
             return true;
-        DemoTakeRecord(*this);
         return demoBuffer.ReadNumBits(1, false) != 0;
     }
 
@@ -335,7 +337,7 @@ bool LumoAppBase::WriteBytesToFile(const std::string& fileName, const uint8_t* d
     // Reported written only once the whole new file has replaced the old one.
     const bool written =
         Plat::WriteFileAtomically(Plat::GetFileSystem().NativePath(fileName), data, static_cast<size_t>(length));
-    if (recordingDemo) {
+    if (DemoRecordsNow()) {
         DemoBeginRecord(*this, kDemoFileWrite);
         demoBuffer.WriteNumBits(written ? 1 : 0, 1);
     }

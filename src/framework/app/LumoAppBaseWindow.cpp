@@ -195,7 +195,7 @@ void LumoAppBase::RecordDisplaySetup()
 {
     if (ddInterface != nullptr)
         refreshRate = ddInterface->mRefreshRate;
-    if (recordingDemo) {
+    if (DemoRecordsNow()) {
         DemoWriteUpdateDelta();
         demoBuffer.WriteNumBits(0, 1);
         demoBuffer.WriteNumBits(23, 5);

@@ -17,8 +17,12 @@ namespace {
 
 std::atomic<int> gNextTransferId{1};
 
+// Counted from the application's start, so that a recorded run and its
+// replay in the same process give their transfers the same ids.
 int NewTransferId()
 {
+    if (gLumoAppBase != nullptr)
+        return gLumoAppBase->nextTransferId.fetch_add(1, std::memory_order_relaxed);
     return gNextTransferId.fetch_add(1, std::memory_order_relaxed);
 }
 
@@ -182,9 +186,9 @@ void HTTPTransfer::UpdateStatus()
     LumoAppBase* app = DemoApp();
     if (app == nullptr)
         return;
-    if (app->recordingDemo)
+    if (app->DemoRecordsNow())
         RecordStatus();
-    else if (app->playingDemo)
+    else if (app->DemoPlaysNow())
         ReplayStatus();
 }
 
@@ -212,7 +216,7 @@ void HTTPTransfer::ReplayStatus()
 {
     LumoAppBase& app = *DemoApp();
     Buffer& demo = app.demoBuffer;
-    if (app.demoClosing || (app.demoBitsPending && demo.AtEnd()))
+    if (app.demoClosing || app.DemoStreamEnded())
         return;
     if (!app.DemoReadCommand() || app.demoShortForm || app.demoCommand != kDemoCommand)
         return;

@@ -206,11 +206,11 @@ TEST(CommandLineTest, NumberedDemosCountFromTheFilesPresent)
         // Not a number, 0 or negative: keep 5.
         {{1, 2, 3, 4}, "-recnum", "abc", userData + "quillo5.dmo", true, 0},
         {{2, 3, 4, 5, 6}, "-recnum", "-1", userData + "quillo7.dmo", true, 2},
-        {{1, 2, 3, 4, 5}, "-playnum", "2", "quillo4.dmo", false, 0},
-        {{4, 7}, "-playnum", "2", "quillo6.dmo", false, 0},
-        {{4, 7}, "-playnum", "0", "quillo7.dmo", false, 0},
-        {{4, 7}, "-playnum", "1", "quillo7.dmo", false, 0},
-        {{}, "-playnum", "1", "quillo0.dmo", false, 0},
+        {{1, 2, 3, 4, 5}, "-playnum", "2", userData + "quillo4.dmo", false, 0},
+        {{4, 7}, "-playnum", "2", userData + "quillo6.dmo", false, 0},
+        {{4, 7}, "-playnum", "0", userData + "quillo7.dmo", false, 0},
+        {{4, 7}, "-playnum", "1", userData + "quillo7.dmo", false, 0},
+        {{}, "-playnum", "1", userData + "quillo0.dmo", false, 0},
     };
     for (const Case& c : cases) {
         makeSeries(c.present);
@@ -225,6 +225,28 @@ TEST(CommandLineTest, NumberedDemosCountFromTheFilesPresent)
             EXPECT_EQ(temp.Exists("quillo" + std::to_string(n) + ".dmo"), n != c.deleted) << what << " file " << n;
         }
     }
+}
+
+TEST(CommandLineTest, NumberedDemosLiveInTheUserDataFolderOnly)
+{
+    // The working folder holds files of the series too; they do not count.
+    TempFolder temp;
+    DemoFolders folders(temp);
+    const std::string userData = temp.MakeFolder("data") + "/";
+    Lumo::SetAppDataFolder(userData);
+    temp.Write("quillo7.dmo", "demo");
+    for (const int expected : {1, 2}) {
+        TestApp app;
+        app.demoPrefix = "quillo";
+        app.ParseCommandParam("-recnum", "3");
+        EXPECT_EQ(app.demoFileName, userData + "quillo" + std::to_string(expected) + ".dmo");
+        temp.Write("data/quillo" + std::to_string(expected) + ".dmo", "demo"); // what the run leaves
+    }
+    TestApp app;
+    app.demoPrefix = "quillo";
+    app.ParseCommandParam("-playnum", "1");
+    EXPECT_EQ(app.demoFileName, userData + "quillo2.dmo");
+    EXPECT_TRUE(temp.Exists("quillo7.dmo"));
 }
 
 TEST(CommandLineTest, CrashOptionRaisesAnAccessFault)
