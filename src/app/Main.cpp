@@ -45,6 +45,8 @@ public:
     void SetPixelFont(Lumo::Font* font) { mPixelFont = font; }
     // Called on every click (the application plays a sound).
     std::function<void()> clicked;
+    // Called when Escape is pressed (the application asks whether to quit).
+    std::function<void()> escaped;
 
     // Input: the box under the mouse lights up, a click recolours the
     // marker, the arrow keys move it, and the last key and character show.
@@ -66,6 +68,8 @@ public:
     void KeyDown(int keyCode) override
     {
         mLastKey = keyCode;
+        if (keyCode == Plat::kVkEscape && escaped)
+            escaped();
         constexpr int kStep = 10;
         if (keyCode == Plat::kVkLeft)
             mMarkerX -= kStep;
@@ -188,7 +192,17 @@ public:
             mWidget.clicked = [this] { PlaySample(mClickSound); };
             PlaySample(mClickSound);
         }
+        mWidget.escaped = [this] { DoDialog(kQuitDialog, true, "Quit?", "Leave Tavoro Oribel?", "", 1); };
         mStartTick = Plat::GetClock().TickCount();
+    }
+
+    // The quit dialog's buttons: YES ends the run, NO closes the dialog.
+    void ButtonDepress(int id) override
+    {
+        if (id == kQuitDialog + 2000)
+            Shutdown();
+        else if (id == kQuitDialog + 3000)
+            KillDialog(kQuitDialog);
     }
 
     void UpdateFrames() override
@@ -199,6 +213,7 @@ public:
     }
 
 private:
+    static constexpr int kQuitDialog = 1;
     uint32_t mExitAfterMs;
     uint32_t mStartTick = 0;
     int mClickSound = -1;

@@ -2,6 +2,8 @@
 
 #include "framework/core/Debug.h"
 
+#include <ctime>
+
 namespace Lumo {
 
 namespace {
@@ -45,6 +47,24 @@ void LumoApp::Init()
     LumoAppBase::Init();
     if (isScreenSaver)
         noExitPopup = true;
+}
+
+bool LumoApp::IsUpdateCheckDue()
+{
+    return IsUpdateCheckDueAt(static_cast<uint32_t>(std::time(nullptr)));
+}
+
+bool LumoApp::IsUpdateCheckDueAt(uint32_t now) const
+{
+    constexpr uint32_t kWeekSeconds = 604800;
+    if (dontUpdate)
+        return false;
+    return lastVerCheckTime == 0 || !lastShutdownWasGraceful || now - lastVerCheckTime > kWeekSeconds;
+}
+
+void LumoApp::StampUpdateCheckTime()
+{
+    lastVerCheckTime = static_cast<uint32_t>(std::time(nullptr));
 }
 
 } // namespace Lumo

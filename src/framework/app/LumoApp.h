@@ -33,6 +33,14 @@ public:
     // Verifies the file's ".sig" companion with the product's public key.
     bool CheckSignature(const Buffer& buffer, const std::string& fileName) override;
 
+    // An update check is due: never when switched off; at once when none was
+    // made or the last run did not end in order; else after more than seven
+    // days (an unsigned difference, so a clock set back makes it due).
+    virtual bool IsUpdateCheckDue();
+    bool IsUpdateCheckDueAt(uint32_t now) const;
+    // The check was made now.
+    virtual void StampUpdateCheckTime();
+
     InternetManager* internetManager; // owned; made with the internet manager
     std::string referId;
     std::string variation;

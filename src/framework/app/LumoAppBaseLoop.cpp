@@ -4,6 +4,7 @@
 #include "framework/app/LumoAppBase.h"
 
 #include "framework/core/Debug.h"
+#include "framework/sound/MusicInterface.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/sound/SoundManager.h"
@@ -410,7 +411,8 @@ void LumoAppBase::UpdateFrames()
     ++updateCount;
     if (!minimized && widgetManager != nullptr)
         widgetManager->UpdateFrame();
-    // The music interface's per-update call comes with the music interface.
+    if (musicInterface != nullptr)
+        musicInterface->Update();
     CleanSharedImages();
 }
 
