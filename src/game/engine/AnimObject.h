@@ -137,6 +137,9 @@ public:
     void CollectObjectsAt(float x, float y, ObjectList<PickNode>& list, int allKinds);
     void CollectObjectsOfKind(ObjectList<PickNode>& list, int kind);
 
+    // The loader's "stage" element: a new stage at the end of the list.
+    void ReadStageElement(const ObjectXmlElement& element);
+
     // Stages.
     Stage* CurrentStage() const { return mCurrentStage; }
     // The stage the building calls act on (the tail), or null after a refused AddStage.

@@ -1,5 +1,6 @@
 #include "game/engine/EngineUtilities.h"
 
+#include "game/engine/XmlSaveCheck.h"
 #include "platform/system/Clock.h"
 
 #include <charconv>
@@ -193,6 +194,9 @@ void ReflectVelocity(float& vx, float& vy, float x1, float y1, float x2, float y
 
 void WriteXmlFloatAttribute(std::string& out, const char* name, float value)
 {
+    // The reader takes a value that is not a number as 0: write it so.
+    if (!std::isfinite(value))
+        value = 0.0f;
     // Shortest form of %g with six digits, independent of the locale.
     char number[64];
     const std::to_chars_result r = std::to_chars(number, number + sizeof(number), value, std::chars_format::general, 6);
@@ -203,9 +207,25 @@ void WriteXmlFloatAttribute(std::string& out, const char* name, float value)
     out += '"';
 }
 
+void WriteXmlIntAttribute(std::string& out, const char* name, int value)
+{
+    char number[16];
+    const std::to_chars_result r = std::to_chars(number, number + sizeof(number), value);
+    out += ' ';
+    out += name != nullptr ? name : "";
+    out += "=\"";
+    out.append(number, r.ptr);
+    out += '"';
+}
+
 void WriteXmlStringAttribute(std::string& out, const char* name, const char* value)
 {
     if (value == nullptr || value[0] == '\0') {
+        return;
+    }
+    // The reader has no escapes: such a value is left out and the save refused.
+    if (!XmlSaveCheck::IsWritable(value)) {
+        XmlSaveCheck::RefuseValue(name, value);
         return;
     }
     out += ' ';

@@ -41,9 +41,15 @@ void PointsDirection(float x1, float y1, float x2, float y2, float& nx, float& n
 // Mirrors a velocity against the direction between two points (as the normal).
 void ReflectVelocity(float& vx, float& vy, float x1, float y1, float x2, float y2);
 
-// Appends ` name="value"` with the value as %g in the C locale.
+// Appends ` name="value"` with the value as %g in the C locale (a value
+// that is not a number as 0, as the reader would take it).
 void WriteXmlFloatAttribute(std::string& out, const char* name, float value);
-// Appends ` name="value"`; nothing when the value is null or empty.
+// Whole-number fields: every digit, so that large values read back the same
+// (six significant digits would turn 2147483647 into "2.14748e+09", which
+// reads back as 2).
+void WriteXmlIntAttribute(std::string& out, const char* name, int value);
+// Appends ` name="value"`; nothing when the value is null or empty; a value
+// holding a double quote is left out and the save refused (XmlSaveCheck).
 void WriteXmlStringAttribute(std::string& out, const char* name, const char* value);
 // "rrggbb" into three channels 0 .. 1; missing or non-hex pairs read as 0.
 void ParseHexColor(const char* text, float& r, float& g, float& b);

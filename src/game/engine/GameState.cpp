@@ -9,9 +9,10 @@ GameState* GameState::sCurrent = nullptr;
 
 GameState::GameState()
     : mFilterPool(kFilterPoolSize), mStagePool(kStagePoolSize), mObjectPool(kObjectPoolSize),
-      mSilentSound(std::make_unique<SoundLayer>())
+      mSilentSound(std::make_unique<SoundLayer>()), mBaseHooks(std::make_unique<GameHooks>())
 {
     mSound = mSilentSound.get();
+    mHooks = mBaseHooks.get();
     sCurrent = this;
 }
 
@@ -25,6 +26,9 @@ GameState::~GameState()
         if (object.mPoolInUse != 0 && object.mList == nullptr)
             AnimObject::DisposeRecord(&object);
     }
+    mMainLevels.RemoveAll();
+    mRelaxedLevels.RemoveAll();
+    mTrickLevels.RemoveAll();
     if (sCurrent == this)
         sCurrent = nullptr;
 }

@@ -7,7 +7,9 @@
 #include "game/engine/AnimObject.h"
 #include "game/engine/Filter.h"
 #include "game/engine/GameRandom.h"
+#include "game/engine/GameHooks.h"
 #include "game/engine/ImageCache.h"
+#include "game/engine/LevelRecord.h"
 #include "game/engine/ObjectList.h"
 #include "game/engine/RecordPool.h"
 #include "game/engine/Stage.h"
@@ -65,6 +67,15 @@ public:
     Platform* mPlatform = nullptr; // not owned
     // The game's sound layer: an owned silent one until the game installs its own.
     SoundLayer* mSound = nullptr;
+    // What the engine asks of the game built over it: an owned base one (a
+    // bare engine's answers) until the game installs its own.
+    GameHooks* mHooks = nullptr;
+
+    // The level and screen files of the game data index: the main list
+    // (screens and numbered levels), the relaxed list and the trick list.
+    ObjectList<LevelRecord> mMainLevels;
+    ObjectList<LevelRecord> mRelaxedLevels;
+    ObjectList<LevelRecord> mTrickLevels;
 
     int mActive = 1;
     int mPauseState = 2;
@@ -86,6 +97,7 @@ private:
     static GameState* sCurrent;
 
     std::unique_ptr<SoundLayer> mSilentSound;
+    std::unique_ptr<GameHooks> mBaseHooks;
 
     std::atomic<int> mLoadingState{-2};
     std::atomic<int> mQuit{0};

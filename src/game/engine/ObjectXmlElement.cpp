@@ -1,6 +1,8 @@
 #include "game/engine/ObjectXmlElement.h"
 
 #include "framework/core/StringUtils.h"
+#include "game/engine/LoadMessages.h"
+#include "game/engine/ObjectXmlReader.h"
 
 #include <cfloat>
 #include <charconv>
@@ -81,6 +83,14 @@ int ObjectXmlElement::HasAttribute(const char* name) const
 bool ObjectXmlElement::IsTag(const char* name) const
 {
     return std::strcmp(mTagName, name) == 0;
+}
+
+void ObjectXmlElement::Report(const std::string& what) const
+{
+    if (mReader != nullptr)
+        mReader->Report(what);
+    else
+        LoadMessages::Report("object xml", 0, what);
 }
 
 int ObjectXmlElement::TextToInt(const char* text)

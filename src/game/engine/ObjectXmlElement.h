@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class ObjectXmlReader;
+
 class ObjectXmlElement {
 public:
     // Room for a name or value, the terminating NUL included.
@@ -54,6 +56,11 @@ public:
     // Names and values that were too long and were cut.
     const std::vector<std::string>& GetWarnings() const { return mWarnings; }
 
+    // Tells a problem with this tag at its place in the text (through the
+    // reader that read it, when there is one).
+    void Report(const std::string& what) const;
+    void SetReader(const ObjectXmlReader* reader) { mReader = reader; }
+
     // The text's number readers, shared with the other readers of object
     // data: C locale, saturating, and a non-finite number reads as 0.
     static int TextToInt(const char* text);
@@ -72,6 +79,7 @@ private:
     const char* mTagStart = nullptr;
     std::string mError;
     std::vector<std::string> mWarnings;
+    const ObjectXmlReader* mReader = nullptr;
 };
 
 // Reads the tag at or after the position into the element and returns the

@@ -28,6 +28,7 @@ bool ObjectXmlReader::Next(ObjectXmlElement& element)
         return false;
     const char* const before = mPosition;
     mPosition = ReadNextXmlTag(mPosition, element);
+    element.SetReader(this);
     if (element.HasError()) {
         // The problem lies after the last tag: point at the '<' that starts it.
         const char* start = std::strchr(before, '<');

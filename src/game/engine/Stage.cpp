@@ -45,6 +45,7 @@ void Stage::DisposeRecord(Stage* stage)
 void Stage::ReleaseContents()
 {
     mFilters.RemoveAll();
+    mEvents.RemoveAll();
 }
 
 void Stage::Setup(AnimObject* owner, float ms, int loopStart, int loopEnd, int visible, const char* name)
@@ -143,11 +144,20 @@ bool Stage::Step(StageTarget& target, bool editorOpen)
         filter = next;
     }
 
+    RunEvents();
+
     target.mVisible = mVisible;
     mTicks += 1.0f;
     // The end is decided on the stage's own progress: an eased t can swing
     // back below 1 (super_cos past the end) and would never let the stage end.
     return progress < 1.0f;
+}
+
+void Stage::RunEvents()
+{
+    // An action may add events (to this stage too); they wait for the next tick.
+    for (ObjectList<ObjectEvent>::Walk walk(mEvents); ObjectEvent* event = walk.Next();)
+        event->TestTrigger();
 }
 
 Stage* Stage::NextAfterEnd(const StageTarget& target, RecordPool<Filter>& filterPool)

@@ -6,10 +6,12 @@
 #include "game/engine/AttributeCode.h"
 #include "game/engine/Filter.h"
 #include "game/engine/ListNode.h"
+#include "game/engine/ObjectEvent.h"
 #include "game/engine/ObjectList.h"
 #include "game/engine/RecordPool.h"
 
 #include <cstdint>
+#include <string>
 
 class AnimObject;
 class StageTarget;
@@ -53,12 +55,22 @@ public:
     // After the step that ended this stage: the stage that becomes current
     // (the next one, or the loop's start), or null when the object has ended.
     Stage* NextAfterEnd(const StageTarget& target, RecordPool<Filter>& filterPool);
+    // Tests every event in list order; each action runs when its trigger holds.
+    void RunEvents();
+
+    // Object XML: the stage line with its attribute, filter and event lines
+    // one level deeper (the stage has no closing tag).
+    void WriteXml(std::string& out, int depth) const;
+    void WriteAttributeLines(std::string& out, int depth) const;
+    void WriteFilterLines(std::string& out, int depth) const;
+    void WriteEventLines(std::string& out, int depth) const;
 
     float mStart[kAttributeCount] = {};
     float mEnd[kAttributeCount] = {};
     int32_t mStartFromObject[kAttributeCount] = {};
     uint32_t mMask = 0;
     ObjectList<Filter> mFilters;
+    ObjectList<ObjectEvent> mEvents;
     int mVisible = 1;
     int mLoopStart = 0;
     int mLoopEnd = 0;
