@@ -18,6 +18,7 @@
 
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
+#include "support/TestScreen.h"
 
 #include "BenchSupport.h"
 
@@ -67,15 +68,8 @@ std::vector<uint32_t> KeyedSprite(int size)
 struct Bench {
     explicit Bench(Format format)
     {
-        host.desktopBits = format == k8888 ? 32 : 16;
-        host.desktop555 = format == k555;
-        host.clientWidth = kWidth;
-        host.clientHeight = kHeight;
-        app.width = kWidth;
-        app.height = kHeight;
-        ok = app.AddDisplay()->Init(DisplayTestWindow(), true) == 0;
-        screen = ok ? app.ddInterface->GetScreenImage() : nullptr;
-        ok = screen != nullptr && screen->GetWidth() == kWidth && screen->GetHeight() == kHeight;
+        screen = OpenTestScreen(host, app, kWidth, kHeight, format == k8888, format == k555);
+        ok = screen != nullptr;
         if (!ok) {
             return;
         }

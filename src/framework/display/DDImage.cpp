@@ -766,27 +766,15 @@ bool DDImage::AxisLineAsFill(double x1, double y1, double x2, double y2, const C
 
 void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
 {
-    if (Is3DTarget()) {
-        return;
-    }
-    CommitBits();
-    if (SurfaceRouteOpen()) {
-        if (AxisLineAsFill(x1, y1, x2, y2, color, drawMode)) {
-            return;
-        }
-        if (drawMode == 0) {
-            NormalDrawLine(x1, y1, x2, y2, color);
-        } else if (drawMode == 1) {
-            AdditiveDrawLine(x1, y1, x2, y2, color);
-        }
-        KeepSurfaceOnly();
-        return;
-    }
-    DrawSoftware(LineReach(x1, y1, x2, y2, mWidth, mHeight),
-                 [&] { MemoryImage::DrawLine(x1, y1, x2, y2, color, drawMode); });
+    RouteLine(x1, y1, x2, y2, color, drawMode, false);
 }
 
 void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
+{
+    RouteLine(x1, y1, x2, y2, color, drawMode, true);
+}
+
+void DDImage::RouteLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode, bool smooth)
 {
     if (Is3DTarget()) {
         return;
@@ -797,15 +785,28 @@ void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color
             return;
         }
         if (drawMode == 0) {
-            NormalDrawLineAA(x1, y1, x2, y2, color);
+            if (smooth) {
+                NormalDrawLineAA(x1, y1, x2, y2, color);
+            } else {
+                NormalDrawLine(x1, y1, x2, y2, color);
+            }
         } else if (drawMode == 1) {
-            AdditiveDrawLineAA(x1, y1, x2, y2, color);
+            if (smooth) {
+                AdditiveDrawLineAA(x1, y1, x2, y2, color);
+            } else {
+                AdditiveDrawLine(x1, y1, x2, y2, color);
+            }
         }
         KeepSurfaceOnly();
         return;
     }
-    DrawSoftware(LineReach(x1, y1, x2, y2, mWidth, mHeight),
-                 [&] { MemoryImage::DrawLineAA(x1, y1, x2, y2, color, drawMode); });
+    DrawSoftware(LineReach(x1, y1, x2, y2, mWidth, mHeight), [&] {
+        if (smooth) {
+            MemoryImage::DrawLineAA(x1, y1, x2, y2, color, drawMode);
+        } else {
+            MemoryImage::DrawLine(x1, y1, x2, y2, color, drawMode);
+        }
+    });
 }
 
 void DDImage::FillScanLinesWithCoverage(const Span* spans, int count, const Color& color, int drawMode,

@@ -175,6 +175,11 @@ private:
                      const Color& color, int drawMode, bool mirror);
     // Draws a horizontal or vertical line as a fill; false for a slanted one.
     bool AxisLineAsFill(double x1, double y1, double x2, double y2, const Color& color, int drawMode);
+    // DrawLine and DrawLineAA: the surface loops or the software body.
+    void RouteLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode, bool smooth);
+    // The slanted-line loops on the locked surface.
+    enum class LineStyle { kNormal, kAdditive, kSmooth };
+    void SurfaceLine(double x1, double y1, double x2, double y2, const Color& color, LineStyle style);
     // The coverage-span loop.
     void CoverageLoop(const Span* spans, int count, const Color& color, const unsigned char* coverage,
                       int coverageX, int coverageY, int coveragePitch);

@@ -9,6 +9,7 @@
 
 #include "framework/display/DDInterface.h"
 #include "framework/display/SurfaceView.h"
+#include "framework/graphics/BlitArea.h"
 #include "framework/graphics/Color.h"
 #include "platform/video/DisplaySurface.h"
 
@@ -22,78 +23,6 @@ namespace Lumo {
 namespace {
 
 using Kind = SurfaceView::Kind;
-
-struct BlitArea {
-    int srcX;
-    int srcY;
-    int dstX; // leftmost destination column, mirrored or not
-    int dstY;
-    int width;
-    int height;
-};
-
-// Cuts the blit to both images. Mirrored, source column srcX + i lands on
-// destination column dstX + width - 1 - i, so a cut on one side of the
-// destination removes source columns from the other side.
-bool ClipBlit(int srcWidth, int srcHeight, int dstWidth, int dstHeight, int x, int y, const TRect<int>& srcRect,
-              bool mirror, BlitArea& area)
-{
-    int64_t sx = srcRect.mX;
-    int64_t sy = srcRect.mY;
-    int64_t dx = x;
-    int64_t dy = y;
-    int64_t w = srcRect.mWidth;
-    int64_t h = srcRect.mHeight;
-    if (w <= 0 || h <= 0) {
-        return false;
-    }
-    // Rows.
-    if (sy < 0) {
-        dy -= sy;
-        h += sy;
-        sy = 0;
-    }
-    if (dy < 0) {
-        sy -= dy;
-        h += dy;
-        dy = 0;
-    }
-    h = std::min({h, int64_t(srcHeight) - sy, int64_t(dstHeight) - dy});
-    // Columns: cuts at the source's left and right, then the destination's.
-    if (sx < 0) {
-        w += sx;
-        if (!mirror) {
-            dx -= sx;
-        }
-        sx = 0;
-    }
-    if (sx + w > srcWidth) {
-        const int64_t cut = sx + w - srcWidth;
-        w -= cut;
-        if (mirror) {
-            dx += cut;
-        }
-    }
-    if (dx < 0) {
-        w += dx;
-        if (!mirror) {
-            sx -= dx;
-        }
-        dx = 0;
-    }
-    if (dx + w > dstWidth) {
-        const int64_t cut = dx + w - dstWidth;
-        w -= cut;
-        if (mirror) {
-            sx += cut;
-        }
-    }
-    if (w <= 0 || h <= 0) {
-        return false;
-    }
-    area = BlitArea{int(sx), int(sy), int(dx), int(dy), int(w), int(h)};
-    return true;
-}
 
 // The source's premultiplied display words: one per pixel, or (palette
 // form) a table of 256 addressed by the pixel's index byte. Two types, so

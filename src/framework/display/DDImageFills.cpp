@@ -494,40 +494,44 @@ void DDImage::CoverageLoop(const Span* spans, int count, const Color& color, con
     EndSurfaceLoop();
 }
 
-void DDImage::NormalDrawLine(double x1, double y1, double x2, double y2, const Color& color)
+void DDImage::SurfaceLine(double x1, double y1, double x2, double y2, const Color& color, LineStyle style)
 {
     SurfaceView view;
     if (!BeginSurfaceLoop(view)) {
         return;
     }
     if (PrepareLine(view, x1, y1, x2, y2)) {
-        ForLayout(view, [&](auto k) { LineNormal<decltype(k)::value>(view, x1, y1, x2, y2, color); });
+        ForLayout(view, [&](auto k) {
+            constexpr Kind K = decltype(k)::value;
+            switch (style) {
+            case LineStyle::kNormal:
+                LineNormal<K>(view, x1, y1, x2, y2, color);
+                break;
+            case LineStyle::kAdditive:
+                LineAdditive<K>(view, x1, y1, x2, y2, color);
+                break;
+            case LineStyle::kSmooth:
+                LineSmooth<K>(view, x1, y1, x2, y2, color);
+                break;
+            }
+        });
     }
     EndSurfaceLoop();
+}
+
+void DDImage::NormalDrawLine(double x1, double y1, double x2, double y2, const Color& color)
+{
+    SurfaceLine(x1, y1, x2, y2, color, LineStyle::kNormal);
 }
 
 void DDImage::AdditiveDrawLine(double x1, double y1, double x2, double y2, const Color& color)
 {
-    SurfaceView view;
-    if (!BeginSurfaceLoop(view)) {
-        return;
-    }
-    if (PrepareLine(view, x1, y1, x2, y2)) {
-        ForLayout(view, [&](auto k) { LineAdditive<decltype(k)::value>(view, x1, y1, x2, y2, color); });
-    }
-    EndSurfaceLoop();
+    SurfaceLine(x1, y1, x2, y2, color, LineStyle::kAdditive);
 }
 
 void DDImage::NormalDrawLineAA(double x1, double y1, double x2, double y2, const Color& color)
 {
-    SurfaceView view;
-    if (!BeginSurfaceLoop(view)) {
-        return;
-    }
-    if (PrepareLine(view, x1, y1, x2, y2)) {
-        ForLayout(view, [&](auto k) { LineSmooth<decltype(k)::value>(view, x1, y1, x2, y2, color); });
-    }
-    EndSurfaceLoop();
+    SurfaceLine(x1, y1, x2, y2, color, LineStyle::kSmooth);
 }
 
 void DDImage::AdditiveDrawLineAA(double /*x1*/, double /*y1*/, double /*x2*/, double /*y2*/, const Color& /*color*/) {}

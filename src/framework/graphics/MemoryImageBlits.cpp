@@ -3,6 +3,7 @@
 // PixelBlend.h.
 #include "framework/graphics/MemoryImage.h"
 
+#include "framework/graphics/BlitArea.h"
 #include "framework/graphics/PixelBlend.h"
 #include "framework/graphics/PixelBlendAvx2.h"
 
@@ -19,15 +20,6 @@ using PixelBlend::Tint;
 // words before a row kernel sees them.
 constexpr int kChunk = 256;
 
-struct BlitArea {
-    int srcX;
-    int srcY;
-    int dstX;
-    int dstY;
-    int width;
-    int height;
-};
-
 // The source's pixels: its ARGB bits, or its colour table and indices.
 struct SourcePixels {
     const uint32_t* bits;
@@ -35,47 +27,6 @@ struct SourcePixels {
     const uint8_t* indices;
     int width;
 };
-
-// The caller clips to the destination's clip rectangle; this only keeps a
-// rectangle that reaches outside either image from touching memory outside
-// the pixels. False when nothing is left.
-bool ClipToImages(const MemoryImage& source, const MemoryImage& dest, int x, int y, const TRect<int>& srcRect,
-                  BlitArea& area)
-{
-    int64_t sx = srcRect.mX;
-    int64_t sy = srcRect.mY;
-    int64_t dx = x;
-    int64_t dy = y;
-    int64_t w = srcRect.mWidth;
-    int64_t h = srcRect.mHeight;
-    if (sx < 0) {
-        dx -= sx;
-        w += sx;
-        sx = 0;
-    }
-    if (sy < 0) {
-        dy -= sy;
-        h += sy;
-        sy = 0;
-    }
-    if (dx < 0) {
-        sx -= dx;
-        w += dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        sy -= dy;
-        h += dy;
-        dy = 0;
-    }
-    w = std::min({w, int64_t(source.mWidth) - sx, int64_t(dest.mWidth) - dx});
-    h = std::min({h, int64_t(source.mHeight) - sy, int64_t(dest.mHeight) - dy});
-    if (w <= 0 || h <= 0) {
-        return false;
-    }
-    area = BlitArea{int(sx), int(sy), int(dx), int(dy), int(w), int(h)};
-    return true;
-}
 
 // Calls row(dst, src, srcIndex, count) over the area, srcIndex being the
 // source pixel index of src[0] (for the run-length table). A palette source
@@ -224,7 +175,7 @@ void MemoryImage::NormalBlt(Image* image, int x, int y, const TRect<int>& srcRec
     const SourcePixels src = SourcePixelsOf(*source);
     const bool same = source == this;
     BlitArea area{};
-    if (ClipToImages(*source, *this, x, y, srcRect, area)) {
+    if (ClipBlit(source->mWidth, source->mHeight, mWidth, mHeight, x, y, srcRect, false, area)) {
         const bool white = color == Color::White;
         if (white && !mHasAlpha && !mHasTrans) {
             const uint8_t* runs = source->GetRLAlphaData();
@@ -281,7 +232,7 @@ void MemoryImage::AdditiveBlt(Image* image, int x, int y, const TRect<int>& srcR
     const SourcePixels src = SourcePixelsOf(*source);
     const bool same = source == this;
     BlitArea area{};
-    if (ClipToImages(*source, *this, x, y, srcRect, area)) {
+    if (ClipBlit(source->mWidth, source->mHeight, mWidth, mHeight, x, y, srcRect, false, area)) {
         // The saturating add is the application's AddClampTable (entry i =
         // min(i, 255)) computed in place, so it needs no table reads.
         const bool sourceAlpha = source->mHasAlpha;

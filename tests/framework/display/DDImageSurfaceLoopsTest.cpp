@@ -15,6 +15,7 @@
 #include "platform/video/DisplaySurface.h"
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
+#include "support/TestScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -41,15 +42,8 @@ class Screen {
 public:
     explicit Screen(Format format)
     {
-        host.desktopBits = format == k8888 ? 32 : 16;
-        host.desktop555 = format == k555;
-        host.clientWidth = kWidth;
-        host.clientHeight = kHeight;
-        app.width = kWidth;
-        app.height = kHeight;
-        ok = app.AddDisplay()->Init(DisplayTestWindow(), true) == 0;
-        screen = ok ? app.ddInterface->GetScreenImage() : nullptr;
-        ok = screen != nullptr && screen->GetWidth() == kWidth && screen->GetHeight() == kHeight;
+        screen = OpenTestScreen(host, app, kWidth, kHeight, format == k8888, format == k555);
+        ok = screen != nullptr;
         if (ok) {
             surface = screen->mSurface;
             colourMask = format == k8888 ? 0xFFFFFF : 0xFFFF;
