@@ -6,6 +6,7 @@
 
 #include "framework/display/SurfaceView.h"
 #include "framework/graphics/Color.h"
+#include "framework/graphics/SmoothLineStart.h"
 #include "framework/graphics/Span.h"
 
 #include <algorithm>
@@ -390,27 +391,17 @@ void LineSmooth(const SurfaceView& v, double x1, double y1, double x2, double y2
         }
     };
 
-    int xi1 = int(x1);
-    int yi1 = int(y1);
-    int xi2 = int(x2);
-    int yi2 = int(y2);
-    if (yi1 > yi2) {
-        std::swap(x1, x2);
-        std::swap(y1, y2);
-        std::swap(xi1, xi2);
-        std::swap(yi1, yi2);
-    }
-    int dx = xi2 - xi1;
-    const int dy = yi2 - yi1;
-    double fx = x2 - x1;
-    const double fy = y2 - y1;
-    int colStep = 1;
-    if (dx < 0) {
-        dx = -dx;
-        fx = -fx;
-        colStep = -1;
-    }
-    int acc = int(std::fabs(x1 - xi1) * std::fabs(y1 - yi1) * 65536);
+    const SmoothLineStart s = StartSmoothLine(x1, y1, x2, y2);
+    const int xi1 = s.xi1;
+    const int yi1 = s.yi1;
+    const int xi2 = s.xi2;
+    const int yi2 = s.yi2;
+    const int dx = s.dx;
+    const int dy = s.dy;
+    const double fx = s.fx;
+    const double fy = s.fy;
+    const int colStep = s.colStep;
+    int acc = s.acc;
     plot(xi1, yi1, Coverage(acc));
     // A step only with pixels between the ends: with both ends in one pixel
     // (or neighbouring ones) the quotient would be 0 / 0 or overflow.
