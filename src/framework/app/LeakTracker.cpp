@@ -48,7 +48,15 @@ LeakTracker::~LeakTracker()
 {
     if (reportAtExit)
         WriteReport(gReportPath);
+    InsideTracker inside;
+    Plat::StaticLockGuard guard(mLock);
+    // Blocks freed from now on find the tracker inactive and leave the map
+    // alone.
     active = false;
+    if (mBlocks != nullptr) {
+        mBlocks->~BlockMap();
+        mBlocks = nullptr;
+    }
 }
 
 LeakTracker::BlockMap& LeakTracker::Blocks()
@@ -72,6 +80,8 @@ void LeakTracker::AddBlock(const void* address, uint64_t size, const char* file,
     block.line = line;
     block.caller = nullptr;
     Plat::StaticLockGuard guard(mLock);
+    if (!active)
+        return;
     try {
         Blocks()[reinterpret_cast<uintptr_t>(address)] = block;
     } catch (const std::bad_alloc&) {
@@ -89,6 +99,8 @@ void LeakTracker::AddBlockFromCaller(const void* address, uint64_t size, const v
     block.line = 0;
     block.caller = caller;
     Plat::StaticLockGuard guard(mLock);
+    if (!active)
+        return;
     try {
         Blocks()[reinterpret_cast<uintptr_t>(address)] = block;
     } catch (const std::bad_alloc&) {

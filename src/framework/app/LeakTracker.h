@@ -48,8 +48,8 @@ public:
     using BlockMap = std::map<uintptr_t, Block, std::less<uintptr_t>, MallocAllocator<std::pair<const uintptr_t, Block>>>;
 
     constexpr LeakTracker() = default;
-    // Writes the report when reportAtExit is set, then stops tracking. The
-    // map is never destroyed: blocks freed later must still find it.
+    // Writes the report when reportAtExit is set, then stops tracking and
+    // empties the map; blocks freed later find the tracker inactive.
     ~LeakTracker();
     LeakTracker(const LeakTracker&) = delete;
     LeakTracker& operator=(const LeakTracker&) = delete;
@@ -71,7 +71,7 @@ public:
     bool reportAtExit = false;
 
 private:
-    BlockMap& Blocks(); // built on first use
+    BlockMap& Blocks(); // built on first use (no constructor needs to have run)
 
     Plat::StaticReentrantLock mLock;
     BlockMap* mBlocks = nullptr;

@@ -145,6 +145,14 @@ bool ReparseModVals()
 namespace detail {
 void ResetModVals()
 {
+    for (auto& file : ModValRegistry()) {
+        for (auto& line : file.second.lines) {
+            for (ModValSite* site : line.second) {
+                delete site->record;
+                site->record = nullptr;
+            }
+        }
+    }
     if (__start_lumo_modvals != nullptr && __stop_lumo_modvals != nullptr) {
         for (ModValSite* site = __start_lumo_modvals; site < __stop_lumo_modvals; ++site) {
             delete site->record;

@@ -76,7 +76,8 @@ T ModValRead(ModValSite& site, T constant)
 
 namespace detail {
 // Forgets the registry, the last check and the connections of the
-// program's sites, as at a new run.
+// program's sites and of every registered site (which must still exist),
+// as at a new run.
 void ResetModVals();
 } // namespace detail
 

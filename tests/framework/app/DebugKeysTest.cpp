@@ -129,6 +129,7 @@ protected:
             app.UpdateAppStep(nullptr);
     }
 
+    Lumo::ModValSite site{}; // outlives the reset in the destructor
     SimulatedClock clock{700000};
     FakePlatformRecorder platform;
     TempFolder folder;
@@ -284,7 +285,7 @@ TEST_F(DebugKeysTest, AltRReloadsModValues)
     // A used value in a file saved since: reloaded, the keys stay held.
     const std::string path = folder.Write("tune.cpp", "int speed = LUMO_M(12);\n");
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
-    Lumo::ModValSite site{nullptr, path.c_str(), 1, 0};
+    site = Lumo::ModValSite{nullptr, path.c_str(), 1, 0};
     EXPECT_EQ(Lumo::ModValRead(site, 5), 5);
     Press({Plat::kVkMenu}, kVkR, false);
     EXPECT_EQ(platform.boxes.size(), 1u);

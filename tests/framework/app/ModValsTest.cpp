@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // A wrapper that is never used: only the scan of the section finds it.
 constexpr int kUnusedLine = __LINE__ + 1;
@@ -39,10 +41,22 @@ protected:
         std::filesystem::last_write_time(path, when);
         return path;
     }
-    Lumo::ModValSite Site(const std::string& path, int line) { return Lumo::ModValSite{nullptr, path.c_str(), line, 0}; }
+    // Sites of the lines of a file, registered, kept until the test ends (a
+    // reset touches every registered site).
+    Lumo::ModValSite* Sites(const std::string& path, const std::vector<int>& lines)
+    {
+        const std::string& file = paths.emplace_back(path);
+        std::vector<Lumo::ModValSite>& sites = siteBlocks.emplace_back();
+        for (const int line : lines)
+            sites.push_back(Lumo::ModValSite{nullptr, file.c_str(), line, 0});
+        Lumo::RegisterModValsIn(sites.data(), sites.data() + sites.size());
+        return sites.data();
+    }
 
     TempFolder folder;
     FakePlatformRecorder platform;
+    std::deque<std::string> paths;
+    std::deque<std::vector<Lumo::ModValSite>> siteBlocks;
 };
 
 } // namespace
@@ -55,8 +69,7 @@ TEST_F(ModValsTest, ReloadStoresValuesAndWarnsWhenNothingChanged)
                                          "const char* c = LUMO_M(\"hi\");\n"
                                          "int d = LUMO_M(-3);\n",
                                          3600);
-    Lumo::ModValSite sites[] = {Site(path, 1), Site(path, 2), Site(path, 3), Site(path, 4), Site(path, 4)};
-    ASSERT_TRUE(Lumo::RegisterModValsIn(sites, sites + 5));
+    Lumo::ModValSite* sites = Sites(path, {1, 2, 3, 4, 4});
     // Until they are used, the reload leaves the file alone.
     EXPECT_FALSE(Lumo::ReparseModVals());
     ASSERT_EQ(platform.boxes.size(), 1u);
@@ -110,8 +123,7 @@ TEST_F(ModValsTest, ErrorsStopTheReloadAndKeepEarlierValues)
         Lumo::detail::ResetModVals();
         platform.boxes.clear();
         const std::string path = WriteSource("error" + std::to_string(n++) + ".cpp", c.source, 3600);
-        Lumo::ModValSite sites[] = {Site(path, 1), Site(path, c.line)};
-        Lumo::RegisterModValsIn(sites, sites + 2);
+        Lumo::ModValSite* sites = Sites(path, {1, c.line});
         Lumo::ModValRead(sites[0], 0);
         EXPECT_FALSE(Lumo::ReparseModVals()) << c.source;
         ASSERT_EQ(platform.boxes.size(), 1u) << c.source;
@@ -128,8 +140,7 @@ TEST_F(ModValsTest, ErrorsStopTheReloadAndKeepEarlierValues)
     Lumo::detail::ResetModVals();
     platform.boxes.clear();
     const std::string missing = folder.Join("missing.cpp");
-    Lumo::ModValSite site = Site(missing, 1);
-    Lumo::RegisterModValsIn(&site, &site + 1);
+    Lumo::ModValSite& site = *Sites(missing, {1});
     Lumo::ModValRead(site, 0);
     EXPECT_FALSE(Lumo::ReparseModVals());
     ASSERT_EQ(platform.boxes.size(), 1u);
