@@ -740,8 +740,6 @@ private:
     CriticalSection& ImageLock();
     // Deletes the overlay images and fonts.
     void FreeOverlays();
-    // A box of the debug keys: text, title, an OK button.
-    int DebugMsgBox(const std::string& text, const std::string& title);
     // Ends a framework thread that has said it is done.
     static void JoinThread(std::thread& thread);
 

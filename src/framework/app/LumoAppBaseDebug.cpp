@@ -109,7 +109,7 @@ bool LumoAppBase::DebugKeyDown(int key)
     case kVkF8:
         if (shift) {
             Set3DAccelerated(!Is3DAccelerated(), true);
-            DebugMsgBox(StrFormat("3D-Mode: %s", Is3DAccelerated() ? "ON" : "OFF"), "Mode Switch");
+            MsgBox(StrFormat("3D-Mode: %s", Is3DAccelerated() ? "ON" : "OFF"), "Mode Switch", 0);
             displayChangeTime = Now();
         } else {
             ShowSystemReport();
@@ -135,7 +135,7 @@ bool LumoAppBase::DebugKeyDown(int key)
     case kVkF2:
         if (PerfIsActive()) {
             PerfStop();
-            DebugMsgBox(PerfGetResults(), "Perf Results");
+            MsgBox(PerfGetResults(), "Perf Results", 0);
             updateTimeAccum = 0.0;
             lastTimingTick = Now();
         } else {
@@ -147,14 +147,6 @@ bool LumoAppBase::DebugKeyDown(int key)
     default:
         return false;
     }
-}
-
-int LumoAppBase::DebugMsgBox(const std::string& text, const std::string& title)
-{
-    PrepareForGDIDialog();
-    const int answer = Plat::GetMessageBoxes().Show(mainWindow, text, title, 0);
-    ResetTiming();
-    return answer;
 }
 
 // ---- Overlays
@@ -349,7 +341,7 @@ std::string LumoAppBase::GetSystemReport()
 
 void LumoAppBase::ShowSystemReport()
 {
-    DebugMsgBox(GetSystemReport(), "Video Stats");
+    MsgBox(GetSystemReport(), "Video Stats", 0);
     displayChangeTime = Now();
 }
 
