@@ -294,7 +294,11 @@ protected:
         Plat::GetEventPump().Clear();
         mTemp.Write("data.txt", "recorded file");
     }
-    ~DemoReplayTest() override { Plat::GetEventPump().Clear(); }
+    ~DemoReplayTest() override
+    {
+        Plat::GetEventPump().Clear();
+        delete mWindow; // the applications only borrow it
+    }
 
     SimulatedClock mClock{300000};
     LumoTest::FakeTextRenderer mText;
