@@ -13,6 +13,7 @@
 #include "game/engine/ObjectList.h"
 #include "game/engine/RecordPool.h"
 #include "game/engine/Stage.h"
+#include "game/engine/StripFontList.h"
 
 #include <atomic>
 #include <memory>
@@ -64,6 +65,8 @@ public:
 
     GameRandom mRandom;
     ImageCache mImageCache;
+    // After the cache: fonts let go of their images before the cache goes.
+    StripFontList mFonts{&mImageCache};
     Platform* mPlatform = nullptr; // not owned
     // The game's sound layer: an owned silent one until the game installs its own.
     SoundLayer* mSound = nullptr;
