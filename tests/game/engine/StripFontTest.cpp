@@ -11,6 +11,7 @@
 #include "game/engine/Platform.h"
 #include "game/engine/StripFontList.h"
 #include "support/FakePlatformHost.h"
+#include "support/FakePlatformRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -129,6 +130,7 @@ protected:
         return box;
     }
 
+    FakePlatformRecorder boxes;
     StripHost host;
     Platform platform{&host};
     ImageCache cache{&platform};
@@ -311,6 +313,7 @@ TEST_F(StripFontTest, FailedLoadsKeepNothingAndTakeNoKerning)
     // A missing picture and a row step that is not positive make no font;
     // kerning after them does not reach the font loaded before.
     EXPECT_EQ(fonts.Get("missing.png", "AB", 10), nullptr);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
     fonts.SetKerning('A', 1.0f, 1.0f);
     EXPECT_EQ(fonts.Get("bands.png", "AB", -20), nullptr);
     fonts.SetKerning('A', 1.0f, 1.0f);
