@@ -6,7 +6,6 @@
 #include "game/engine/SampleEntry.h"
 #include "game/engine/SoundLayer.h"
 
-#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -30,12 +29,12 @@ public:
     {
         SampleEntry* entry = FindSample(name);
         if (entry == nullptr) {
-            if (name == nullptr || std::strlen(name) >= sizeof(entry->mName) || missing.count(name) != 0) {
+            if (name == nullptr || missing.count(name) != 0) {
                 return nullptr;
             }
             entries.push_back(std::make_unique<SampleEntry>());
             entry = entries.back().get();
-            std::strcpy(entry->mName, name);
+            entry->mName = name;
             entry->mSample = static_cast<uint32_t>(entries.size());
         }
         entry->mLoop = loop;
@@ -45,7 +44,7 @@ public:
     SampleEntry* FindSample(const char* name) override
     {
         for (const std::unique_ptr<SampleEntry>& entry : entries) {
-            if (name != nullptr && std::strcmp(entry->mName, name) == 0) {
+            if (name != nullptr && entry->mName == name) {
                 return entry.get();
             }
         }

@@ -33,6 +33,11 @@ GameState::~GameState()
         sCurrent = nullptr;
 }
 
+void GameState::SetSound(SoundLayer* sound)
+{
+    mSound = sound != nullptr ? sound : mSilentSound.get();
+}
+
 void GameState::ForgetObject(const AnimObject* object)
 {
     AnimObject** const pointers[] = {&mLevel,      &mShooter,     &mEffects,           &mTutorial, &mOuterLayer,

@@ -70,6 +70,8 @@ public:
     Platform* mPlatform = nullptr; // not owned
     // The game's sound layer: an owned silent one until the game installs its own.
     SoundLayer* mSound = nullptr;
+    // Installs the game's layer (not owned); null puts the silent one back.
+    void SetSound(SoundLayer* sound);
     // What the engine asks of the game built over it: an owned base one (a
     // bare engine's answers) until the game installs its own.
     GameHooks* mHooks = nullptr;

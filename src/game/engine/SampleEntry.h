@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class SampleEntry {
 public:
-    char mName[32] = {};
+    std::string mName;     // whole, so that a long name is found again
     int mChannel = -1;     // channel of the last play
     uint32_t mSample = 0;  // the sound library's sample handle
     int mLoop = 0;
