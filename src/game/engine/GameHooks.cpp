@@ -1,5 +1,8 @@
 #include "game/engine/GameHooks.h"
 
+#include "game/engine/GameState.h"
+#include "game/engine/PlayerProfiles.h"
+
 GameHooks::~GameHooks() = default;
 
 AnimObject* GameHooks::CreateGameObject(const char*)
@@ -20,14 +23,22 @@ void GameHooks::KernFont(const ObjectXmlElement&) {}
 
 int GameHooks::GetProfileMode()
 {
-    return 0;
+    return Game().mProfiles.Current().mMode;
 }
 
-void GameHooks::SetProfileMode(int) {}
+void GameHooks::SetProfileMode(int mode)
+{
+    if (mode >= 0 && mode < PlayerProfile::kModeCount)
+        Game().mProfiles.Current().mMode = mode;
+}
 
 void GameHooks::SetNextLevelNumber(int) {}
 
 void GameHooks::RunProfileAction(ObjectEvent&) {}
+
+void GameHooks::ResetTrickshotProgress() {}
+
+void GameHooks::ResetHonorRolls(PlayerProfiles&) {}
 
 bool GameHooks::WasKeyPressed(int)
 {

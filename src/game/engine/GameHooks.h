@@ -9,6 +9,7 @@
 class AnimObject;
 class ObjectEvent;
 class ObjectXmlElement;
+class PlayerProfiles;
 
 class GameHooks {
 public:
@@ -26,13 +27,17 @@ public:
     virtual void LoadFont(const ObjectXmlElement& element);
     virtual void KernFont(const ObjectXmlElement& element);
 
-    // The current profile's game mode (0 when there is no profile).
+    // The current profile's game mode; a mode outside 0..3 is not taken.
     virtual int GetProfileMode();
     virtual void SetProfileMode(int mode);
     // The number the next played level gets.
     virtual void SetNextLevelNumber(int number);
     // The event actions that act on player profiles and scores.
     virtual void RunProfileAction(ObjectEvent& event);
+    // The gameplay's part of a progress reset (the trick table) and of the
+    // default player file (its own honour rolls); the base does nothing.
+    virtual void ResetTrickshotProgress();
+    virtual void ResetHonorRolls(PlayerProfiles& profiles);
 
     // True once per press of the key.
     virtual bool WasKeyPressed(int keyCode);

@@ -11,6 +11,7 @@
 #include "game/engine/ImageCache.h"
 #include "game/engine/LevelRecord.h"
 #include "game/engine/ObjectList.h"
+#include "game/engine/PlayerProfiles.h"
 #include "game/engine/RecordPool.h"
 #include "game/engine/Stage.h"
 #include "game/engine/StripFontList.h"
@@ -97,6 +98,9 @@ public:
     // The shooter's remembered topmost screen, and the level editor.
     AnimObject* mRememberedTopmost = nullptr;
     AnimObject* mEditor = nullptr;
+
+    // The player profiles and honour rolls of the player file.
+    PlayerProfiles mProfiles;
 
 private:
     static GameState* sCurrent;
