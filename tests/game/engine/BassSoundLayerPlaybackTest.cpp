@@ -9,16 +9,20 @@
 #include "platform/audio/BassAudio.h"
 
 #include "support/PakArchiveWriter.h"
+#include "support/ScopedEnvironment.h"
 #include "support/SoundFixtures.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -62,11 +66,11 @@ protected:
     TempFolder folder;
     PakInterface pak;
     PakInterface* original = nullptr;
-    LumoTest::OfflineSound sound;
 };
 
 TEST_F(BassSoundLayerPlaybackTest, PlaysASampleFromTheArchivePausedAndResumedWithTheFocus)
 {
+    LumoTest::OfflineSound sound;
     BassSoundLayer layer;
     layer.InitSound(nullptr);
     ASSERT_TRUE(layer.IsSoundOn());
@@ -103,6 +107,7 @@ TEST_F(BassSoundLayerPlaybackTest, PlaysASampleFromTheArchivePausedAndResumedWit
 
 TEST_F(BassSoundLayerPlaybackTest, WithoutASoundCardTheGameRunsSilent)
 {
+    LumoTest::OfflineSound sound;
     sound.device.available = false;
     BassSoundLayer layer;
     layer.InitSound(nullptr);
@@ -111,6 +116,30 @@ TEST_F(BassSoundLayerPlaybackTest, WithoutASoundCardTheGameRunsSilent)
     layer.PlaySample(nullptr, kDefaultSampleRate);
     layer.PauseSound();
     layer.ResumeSound();
+}
+
+// The whole way out through SDL: its disk driver writes what the card
+// would have played into a file.
+TEST_F(BassSoundLayerPlaybackTest, ThroughSdlsDiskDriverTheToneReachesTheFile)
+{
+    const std::string output = folder.Join("played.raw");
+    {
+        LumoTest::ScopedEnvironment driver("SDL_AUDIODRIVER", "disk");
+        LumoTest::ScopedEnvironment file("SDL_DISKAUDIOFILE", output);
+        BassSoundLayer layer;
+        layer.InitSound(nullptr);
+        if (!layer.IsSoundOn())
+            GTEST_SKIP() << "SDL has no disk audio driver here";
+        layer.PlaySample(layer.GetSample("audio\\tone.ogg", 0, 0), kDefaultSampleRate);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        layer.FreeAllSamples();
+        Plat::BASS_Free();
+    }
+    const std::string played = folder.Read("played.raw");
+    ASSERT_GE(played.size(), 4000u);
+    std::vector<int16_t> samples(played.size() / 2);
+    std::memcpy(samples.data(), played.data(), samples.size() * 2);
+    EXPECT_GT(Peak(samples), 1000);
 }
 
 } // namespace
