@@ -3,6 +3,8 @@
 // and resumed with the focus; without a card the game runs silent.
 #include "game/engine/BassSoundLayer.h"
 
+#include "game/engine/GameFile.h"
+#include "game/engine/ObjectXmlElement.h"
 #include "game/engine/SampleEntry.h"
 #include "framework/core/PakClient.h"
 #include "framework/core/PakInterface.h"
@@ -21,6 +23,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -116,6 +119,43 @@ TEST_F(BassSoundLayerPlaybackTest, WithoutASoundCardTheGameRunsSilent)
     layer.PlaySample(nullptr, kDefaultSampleRate);
     layer.PauseSound();
     layer.ResumeSound();
+}
+
+// Every sound the data index names loads through the layer; the hover sound
+// is recorded at 44.1 kHz, so that its raised rates stay near its own.
+TEST_F(BassSoundLayerPlaybackTest, EverySoundOfTheDataSetLoads)
+{
+    const std::string source = __FILE__;
+    const std::string data = source.substr(0, source.rfind("/tests/")) + "/data/";
+    size_t size = 0;
+    std::unique_ptr<char[]> index = ReadWholeFile((data + "config.xml").c_str(), size);
+    ASSERT_NE(index, nullptr);
+
+    LumoTest::OfflineSound sound;
+    BassSoundLayer layer;
+    layer.InitSound(nullptr);
+    ASSERT_TRUE(layer.IsSoundOn());
+    int sounds = 0;
+    const char* position = index.get();
+    for (;;) {
+        ObjectXmlElement tag;
+        position = ReadNextXmlTag(position, tag);
+        if (tag.GetTagName()[0] == '\0')
+            break;
+        if (!tag.IsTag("sound"))
+            continue;
+        const std::string name = tag.GetAttribute("name");
+        SampleEntry* entry = layer.GetSample((data + name).c_str(), tag.GetAttributeInt("loop"), 0);
+        ASSERT_NE(entry, nullptr) << name;
+        ++sounds;
+        if (name == "audio\\hot.ogg") {
+            Plat::BassSampleInfo info;
+            ASSERT_EQ(Plat::BASS_SampleGetInfo(entry->mSample, &info), 1);
+            EXPECT_EQ(info.frequency, 44100u);
+        }
+    }
+    EXPECT_GE(sounds, 2);
+    EXPECT_EQ(layer.SampleCount(), size_t(sounds));
 }
 
 // The whole way out through SDL: its disk driver writes what the card
