@@ -66,14 +66,23 @@ protected:
         Lumo::SetPakInterface(original);
     }
 
+    // An offline sound card for the test; it outlives the output, which is
+    // let go in TearDown.
+    LumoTest::OfflineSound& InstallCard()
+    {
+        card = std::make_unique<LumoTest::OfflineSound>();
+        return *card;
+    }
+
     TempFolder folder;
     PakInterface pak;
     PakInterface* original = nullptr;
+    std::unique_ptr<LumoTest::OfflineSound> card;
 };
 
 TEST_F(BassSoundLayerPlaybackTest, PlaysASampleFromTheArchivePausedAndResumedWithTheFocus)
 {
-    LumoTest::OfflineSound sound;
+    LumoTest::OfflineSound& sound = InstallCard();
     BassSoundLayer layer;
     layer.InitSound(nullptr);
     ASSERT_TRUE(layer.IsSoundOn());
@@ -110,7 +119,7 @@ TEST_F(BassSoundLayerPlaybackTest, PlaysASampleFromTheArchivePausedAndResumedWit
 
 TEST_F(BassSoundLayerPlaybackTest, WithoutASoundCardTheGameRunsSilent)
 {
-    LumoTest::OfflineSound sound;
+    LumoTest::OfflineSound& sound = InstallCard();
     sound.device.available = false;
     BassSoundLayer layer;
     layer.InitSound(nullptr);
@@ -131,7 +140,7 @@ TEST_F(BassSoundLayerPlaybackTest, EverySoundOfTheDataSetLoads)
     std::unique_ptr<char[]> index = ReadWholeFile((data + "config.xml").c_str(), size);
     ASSERT_NE(index, nullptr);
 
-    LumoTest::OfflineSound sound;
+    InstallCard();
     BassSoundLayer layer;
     layer.InitSound(nullptr);
     ASSERT_TRUE(layer.IsSoundOn());
