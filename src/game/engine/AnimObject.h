@@ -137,6 +137,11 @@ public:
     void CollectObjectsAt(float x, float y, ObjectList<PickNode>& list, int allKinds);
     void CollectObjectsOfKind(ObjectList<PickNode>& list, int kind);
 
+    // Draws a text now, anchored at (x, y) in the frame object's coordinates
+    // (the screen's without a frame), in a strip font by name.
+    static void DrawString(AnimObject* frame, const char* text, float x, float y, const char* fontName,
+                           float spacing, int justification, float scale, float alpha);
+
     // The loader's "stage" element: a new stage at the end of the list.
     void ReadStageElement(const ObjectXmlElement& element);
 

@@ -2,6 +2,7 @@
 
 #include "game/engine/GameState.h"
 #include "game/engine/PlayerProfiles.h"
+#include "game/engine/ObjectXmlElement.h"
 
 GameHooks::~GameHooks() = default;
 
@@ -17,9 +18,22 @@ std::string GameHooks::ResolveTextKey(const char* key)
 
 void GameHooks::ReadTuning(const ObjectXmlElement&) {}
 
-void GameHooks::LoadFont(const ObjectXmlElement&) {}
+void GameHooks::LoadFont(const ObjectXmlElement& element)
+{
+    const char* name = element.GetAttribute("name");
+    if (Game().mFonts.Get(name, element.GetAttribute("character_set"), element.GetAttributeInt("letter_height"))
+        == nullptr)
+        element.Report(std::string("font \"") + (name != nullptr ? name : "") + "\" cannot be loaded");
+}
 
-void GameHooks::KernFont(const ObjectXmlElement&) {}
+void GameHooks::KernFont(const ObjectXmlElement& element)
+{
+    const char* character = element.GetAttribute("char");
+    if (character == nullptr || character[0] == '\0')
+        return;
+    Game().mFonts.SetKerning(static_cast<unsigned char>(character[0]), element.GetAttributeFloat("left"),
+                             element.GetAttributeFloat("right"));
+}
 
 int GameHooks::GetProfileMode()
 {

@@ -21,8 +21,9 @@ public:
     // The text a key stands for; the base gives the key itself.
     virtual std::string ResolveTextKey(const char* key);
 
-    // Elements of the game data index that the gameplay reads: "global"
-    // (tuning values), "font" and "kern" (strip fonts).
+    // Elements of the game data index: "global" (tuning values, read by the
+    // gameplay), "font" and "kern" (the base loads the strip font into the
+    // game state's font list and kerns the latest one).
     virtual void ReadTuning(const ObjectXmlElement& element);
     virtual void LoadFont(const ObjectXmlElement& element);
     virtual void KernFont(const ObjectXmlElement& element);

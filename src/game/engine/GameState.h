@@ -102,6 +102,12 @@ public:
     // The player profiles and honour rolls of the player file.
     PlayerProfiles mProfiles;
 
+    // The text object that AnimObject::DrawString draws through (made on
+    // first use; after the pools and fonts, so it goes before them), and the
+    // direction of the next hover sweep of a text.
+    std::unique_ptr<AnimObject> mSharedText;
+    float mSweepSign = 1.0f;
+
 private:
     static GameState* sCurrent;
 

@@ -8,6 +8,7 @@
 #include "game/engine/LevelRecord.h"
 #include "game/engine/LoadMessages.h"
 #include "game/engine/ObjectXmlReader.h"
+#include "game/engine/TextObject.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,8 +38,10 @@ std::string FileKey(const char* name)
 }
 
 // The engine's own kinds of object; the others come from the game.
-AnimObject* CreateEngineObject(const char*)
+AnimObject* CreateEngineObject(const char* type)
 {
+    if (std::strcmp(type, "text") == 0)
+        return new TextObject;
     return nullptr;
 }
 

@@ -1,0 +1,174 @@
+// The committed data's main menu, built through the game data index and the
+// object loader from the real data folder: its fonts load, every text of the
+// menu becomes a text object, and each one's letters show on the screen
+// where the menu's layout puts them.
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/rasterizer/TriangleRasterizer.h"
+#include "game/engine/GameDataLoader.h"
+#include "game/engine/GameState.h"
+#include "game/engine/LiveObjects.h"
+#include "game/engine/LoadMessages.h"
+#include "game/engine/ObjectKind.h"
+#include "game/engine/ObjectLoader.h"
+#include "game/engine/Platform.h"
+#include "game/engine/TextObject.h"
+#include "platform/files/FileSystem.h"
+#include "support/FakePlatformHost.h"
+#include "support/RecordingSoundLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string DataFolder()
+{
+    const std::string source = __FILE__;
+    return source.substr(0, source.rfind("/tests/")) + "/data/";
+}
+
+struct Box {
+    int left = 800, top = 600, right = -1, bottom = -1;
+    bool Empty() const { return right < left; }
+};
+
+class MainMenuTextTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Lumo::TriangleRasterizer::InitSpanFunctions();
+        mPreviousSink = LoadMessages::SetSink([this](const std::string& message) { mMessages.push_back(message); });
+        mScreen.Create(800, 600);
+        mScreen.SetImageMode(false, false);
+        mGraphics = std::make_unique<Lumo::Graphics>(&mScreen);
+        mPlatform.SetGraphics(mGraphics.get());
+        mGame->mPlatform = &mPlatform;
+        mGame->mImageCache.SetPlatform(&mPlatform);
+        mGame->mSound = &mSound;
+        ASSERT_TRUE(Plat::GetFileSystem().SetCurrentFolder(DataFolder()));
+    }
+    void TearDown() override
+    {
+        mGame.reset();
+        Plat::GetFileSystem().SetCurrentFolder(mPreviousFolder);
+        LoadMessages::SetSink(mPreviousSink);
+    }
+
+    std::vector<uint32_t> DrawScreen()
+    {
+        uint32_t* bits = mScreen.GetBits();
+        std::fill(bits, bits + 800 * 600, 0xFF000000u);
+        mScreen.BitsChanged();
+        DrawLiveObjects(*mGame);
+        bits = mScreen.GetBits();
+        return std::vector<uint32_t>(bits, bits + 800 * 600);
+    }
+
+    static void CollectTexts(AnimObject* object, std::vector<TextObject*>& texts)
+    {
+        for (AnimObject* child = object->mChildren.Head(); child != nullptr; child = child->mNext) {
+            if (auto* text = dynamic_cast<TextObject*>(child))
+                texts.push_back(text);
+            CollectTexts(child, texts);
+        }
+    }
+
+    std::string mPreviousFolder = Plat::GetFileSystem().CurrentFolder();
+    LoadMessages::Sink mPreviousSink;
+    std::vector<std::string> mMessages;
+    FakePlatformHost mHost;
+    Platform mPlatform{&mHost};
+    Lumo::MemoryImage mScreen;
+    std::unique_ptr<Lumo::Graphics> mGraphics;
+    LumoTest::RecordingSoundLayer mSound;
+    std::unique_ptr<GameState> mGame = std::make_unique<GameState>();
+};
+
+TEST_F(MainMenuTextTest, EveryTextOfTheMainMenuShowsWhereTheLayoutPutsIt)
+{
+    LoadGameData("config.xml");
+    for (const char* font : {"gfx\\font1.png", "gfx\\font1_small.png", "gfx\\font2.png", "gfx\\sysfont.png"})
+        EXPECT_NE(mGame->mFonts.Find(font), nullptr) << font;
+    InsertLevelByName("main_menu");
+    AnimObject* menu = mGame->Topmost();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_STREQ(menu->mName, "main_menu");
+    // Past the 400 ms fade-in.
+    for (int i = 0; i < 150; ++i)
+        UpdateLiveObjects(*mGame);
+    for (const std::string& message : mMessages) {
+        EXPECT_EQ(message.find("not loaded"), std::string::npos) << message;
+        EXPECT_EQ(message.find("cannot be"), std::string::npos) << message;
+    }
+
+    // Where the menu's layout puts each text on the 800 x 600 screen: the
+    // middle of centred texts, the left end of a left-justified one, and
+    // the line the letters sit across.
+    struct Expected {
+        bool leftJustified;
+        int x;
+        int y;
+    };
+    const std::map<std::string, Expected> layout = {
+        {"WELCOME,", {true, 26, 122}}, {"JOURNEY", {false, 400, 172}},  {"FLOOD", {false, 400, 250}},
+        {"TRICKSHOT", {false, 400, 328}}, {"SURVIVAL", {false, 400, 406}}, {"PLAYERS", {false, 88, 549}},
+        {"HONOR ROLL", {false, 244, 549}}, {"OPTIONS", {false, 400, 549}}, {"HELP", {false, 556, 549}},
+        {"QUIT", {false, 712, 549}},
+    };
+    std::vector<TextObject*> texts;
+    CollectTexts(menu, texts);
+    std::vector<std::string> found;
+    for (TextObject* text : texts)
+        found.push_back(text->GetText());
+    std::vector<std::string> wanted;
+    for (const auto& [string, where] : layout)
+        wanted.push_back(string);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, wanted);
+
+    const std::vector<uint32_t> shown = DrawScreen();
+    for (TextObject* text : texts) {
+        SCOPED_TRACE(text->GetText());
+        ASSERT_NE(text->GetFont(), nullptr);
+        int characters = 0;
+        for (AnimObject* child = text->mChildren.Head(); child != nullptr; child = child->mNext)
+            characters += child->mImage == text->mImage ? 1 : 0;
+        EXPECT_EQ(characters, text->GetLength());
+        // The pixels that the text changes: the screen drawn without it.
+        text->mVisible = 0;
+        const std::vector<uint32_t> without = DrawScreen();
+        text->mVisible = 1;
+        Box box;
+        for (int y = 0; y < 600; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                if (shown[size_t(y * 800 + x)] != without[size_t(y * 800 + x)]) {
+                    box.left = std::min(box.left, x);
+                    box.right = std::max(box.right, x);
+                    box.top = std::min(box.top, y);
+                    box.bottom = std::max(box.bottom, y);
+                }
+            }
+        }
+        ASSERT_FALSE(box.Empty());
+        const auto where = layout.find(text->GetText());
+        ASSERT_NE(where, layout.end());
+        const Expected& expected = where->second;
+        if (expected.leftJustified)
+            EXPECT_NEAR(box.left, expected.x, 2);
+        else
+            EXPECT_NEAR((box.left + box.right) / 2.0, expected.x, 2.0);
+        EXPECT_LE(box.top, expected.y);
+        EXPECT_GE(box.bottom, expected.y);
+        // No taller than one row of the strip at the text's scale.
+        const float rowHeight = text->mChildren.Head()->mSource[3] - text->mChildren.Head()->mSource[1] + 1.0f;
+        EXPECT_LE(box.bottom - box.top + 1, int(rowHeight * text->mChildren.Head()->mWorld[kAttrYScale]) + 2);
+    }
+}
+
+} // namespace
