@@ -1,8 +1,8 @@
 #include "game/engine/GameHooks.h"
 
 #include "game/engine/GameState.h"
-#include "game/engine/PlayerProfiles.h"
 #include "game/engine/ObjectXmlElement.h"
+#include "game/engine/PlayerProfiles.h"
 
 GameHooks::~GameHooks() = default;
 
