@@ -1,6 +1,7 @@
 // The display device stand-in and its creation entry points.
 #include "platform/video/DisplayDevice.h"
 
+#include "platform/video/D3DObject.h"
 #include "platform/video/DisplayClipper.h"
 #include "platform/video/DisplayDeviceState.h"
 #include "platform/video/DisplayHost.h"
@@ -8,6 +9,7 @@
 #include "platform/video/DisplayResults.h"
 #include "platform/video/DisplaySurface.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Plat {
@@ -102,6 +104,38 @@ HResult DisplayDevice::QueryInterface(DisplayDevice** device)
     }
     AddRef();
     *device = this;
+    return DD_OK;
+}
+
+HResult DisplayDevice::QueryInterface(D3DObject** direct3D)
+{
+    if (direct3D == nullptr) {
+        return DDERR_INVALIDPARAMS;
+    }
+    *direct3D = nullptr;
+    DisplayHost& host = GetDisplayHost();
+    const HResult fault = host.CheckFault(DisplayCall::Direct3DQuery);
+    if (Failed(fault)) {
+        return fault;
+    }
+    if (!host.d3d.available) {
+        return E_NOINTERFACE;
+    }
+    *direct3D = new D3DObject();
+    return DD_OK;
+}
+
+HResult DisplayDevice::GetDeviceIdentifier(D3DIdentity* identity, uint32_t /*flags*/)
+{
+    if (identity == nullptr) {
+        return DDERR_INVALIDPARAMS;
+    }
+    DisplayHost& host = GetDisplayHost();
+    const HResult fault = host.CheckFault(DisplayCall::GetDeviceIdentifier);
+    if (Failed(fault)) {
+        return fault;
+    }
+    *identity = host.d3d.deviceIdentity;
     return DD_OK;
 }
 
@@ -339,11 +373,12 @@ HResult DisplayDevice::GetAvailableVidMem(uint32_t /*caps*/, uint32_t* total, ui
     }
     const uint64_t all = host.videoMemoryBytes;
     const uint64_t used = mState->videoMemoryUsed < all ? mState->videoMemoryUsed : all;
+    constexpr uint64_t kMost = 0xFFFFFFFFu;
     if (total != nullptr) {
-        *total = static_cast<uint32_t>(all);
+        *total = static_cast<uint32_t>(std::min(all, kMost));
     }
     if (free != nullptr) {
-        *free = static_cast<uint32_t>(all - used);
+        *free = static_cast<uint32_t>(std::min(all - used, kMost));
     }
     return DD_OK;
 }

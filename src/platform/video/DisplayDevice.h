@@ -6,6 +6,7 @@
 // to fail from there.
 #pragma once
 
+#include "platform/video/D3DTypes.h"
 #include "platform/video/DisplayObject.h"
 #include "platform/video/DisplayTypes.h"
 
@@ -13,6 +14,7 @@
 
 namespace Plat {
 
+class D3DObject;
 class DisplayClipper;
 class DisplayPalette;
 class DisplaySurface;
@@ -24,6 +26,10 @@ public:
 
     // The other generation of the interface: the same object, one more reference.
     HResult QueryInterface(DisplayDevice** device);
+    // The 3-D object on this device; E_NOINTERFACE when the host has no 3-D.
+    HResult QueryInterface(D3DObject** direct3D);
+    // The adapter's own identity (driver, description, GUID).
+    HResult GetDeviceIdentifier(D3DIdentity* identity, uint32_t flags);
     // kDdsclNormal, or kDdsclExclusive | kDdsclFullScreen with a window.
     HResult SetCooperativeLevel(Window* window, uint32_t flags);
     // Needs the exclusive level; the mode must be one the host supports.

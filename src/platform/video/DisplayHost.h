@@ -5,6 +5,7 @@
 // display mode, and inject failures into chosen display calls.
 #pragma once
 
+#include "platform/video/D3DTypes.h"
 #include "platform/video/DisplayTypes.h"
 
 #include <array>
@@ -41,6 +42,22 @@ enum class DisplayCall : int {
     Blt,
     Flip,
     SetColorKey,
+    GetDeviceIdentifier,
+    // The 3-D object and device.
+    Direct3DQuery,
+    AdapterIdentity,
+    CreateDevice,
+    GetCaps,
+    EnumTextureFormats,
+    SetViewport,
+    Clear,
+    SetRenderTarget,
+    BeginScene,
+    EndScene,
+    SetRenderState,
+    SetTextureStageState,
+    SetTexture,
+    DrawPrimitive,
     Count
 };
 
@@ -114,7 +131,10 @@ public:
     int monitorHz = 60;
     bool hasDirectDrawCreate = true;
     bool hasDirectDrawCreateEx = true;
-    uint32_t videoMemoryBytes = 256u << 20;
+    // Video memory; GetAvailableVidMem saturates at 0xFFFFFFFF bytes.
+    uint64_t videoMemoryBytes = 256u << 20;
+    // The 3-D hardware.
+    D3DHostInfo d3d;
     int clientX = 0;
     int clientY = 0;
     int clientWidth = 640;

@@ -65,6 +65,10 @@ public:
     void WritePixel(int x, int y, uint32_t value);
     // True while every padding byte still holds kPaddingByte.
     bool PaddingIntact() const;
+    // The pixel memory (Pitch() bytes a row) and the palette, for the 3-D
+    // device that draws on the surface and samples it as a texture.
+    uint8_t* PixelData() { return mPixels.data(); }
+    DisplayPalette* Palette() const { return mPalette; }
     // Attaches a back buffer (one reference taken); for the flip chain.
     void AttachBackBuffer(DisplaySurface* backBuffer);
 
