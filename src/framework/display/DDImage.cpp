@@ -4,6 +4,8 @@
 // bodies.
 #include "framework/display/DDImage.h"
 
+#include "framework/display/D3DInterface.h"
+
 #include "framework/app/LumoAppBase.h"
 #include "framework/display/DDInterface.h"
 #include "framework/display/DisplayPixel.h"
@@ -110,6 +112,82 @@ bool DDImage::Is3DTarget() const
 {
     return mDDInterface != nullptr && mDDInterface->mIs3D && mSurface != nullptr &&
            mSurface == mDDInterface->mDrawSurface;
+}
+
+D3DInterface* DDImage::Renderer() const
+{
+    return mDDInterface->mD3DInterface;
+}
+
+void DDImage::BltOn3DTarget(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color, int drawMode)
+{
+    DDImage* source = dynamic_cast<DDImage*>(image);
+    if (source != nullptr && source->mSurface != nullptr && !Renderer()->mTransformSet && drawMode == 0 &&
+        color == Color::White && !source->mHasAlpha) {
+        // Cut to both surfaces first: the display refuses a rect that
+        // leaves its surface, and a sprite partly off the screen would vanish.
+        int64_t left = std::max<int64_t>({0, x, int64_t(x) - srcRect.mX});
+        int64_t top = std::max<int64_t>({0, y, int64_t(y) - srcRect.mY});
+        int64_t right = std::min<int64_t>({int64_t(x) + srcRect.mWidth, mWidth,
+                                           int64_t(x) - srcRect.mX + source->mWidth});
+        int64_t bottom = std::min<int64_t>({int64_t(y) + srcRect.mHeight, mHeight,
+                                            int64_t(y) - srcRect.mY + source->mHeight});
+        if (right > left && bottom > top) {
+            const Plat::DisplayRect dest{int32_t(left), int32_t(top), int32_t(right), int32_t(bottom)};
+            const Plat::DisplayRect src{int32_t(left - x + srcRect.mX), int32_t(top - y + srcRect.mY),
+                                        int32_t(right - x + srcRect.mX), int32_t(bottom - y + srcRect.mY)};
+            BltFromSurface(source, dest, src);
+        }
+        return;
+    }
+    Renderer()->Blt(image, static_cast<float>(x), static_cast<float>(y), srcRect, color, drawMode, false);
+}
+
+void DDImage::CoverageThroughImage(const Span* spans, int count, const Color& color, int drawMode,
+                                   const unsigned char* coverage, int coverageX, int coverageY, int coveragePitch,
+                                   int unused)
+{
+    if (spans == nullptr || count <= 0) {
+        return;
+    }
+    int64_t x0 = INT64_MAX;
+    int64_t y0 = INT64_MAX;
+    int64_t x1 = INT64_MIN;
+    int64_t y1 = INT64_MIN;
+    for (int s = 0; s < count; ++s) {
+        if (spans[s].mWidth > 0) {
+            x0 = std::min<int64_t>(x0, spans[s].mX);
+            x1 = std::max<int64_t>(x1, int64_t(spans[s].mX) + spans[s].mWidth - 1);
+            y0 = std::min<int64_t>(y0, spans[s].mY);
+            y1 = std::max<int64_t>(y1, spans[s].mY);
+        }
+    }
+    // Only the part on this image can show.
+    x0 = std::max<int64_t>(x0, 0);
+    y0 = std::max<int64_t>(y0, 0);
+    x1 = std::min<int64_t>(x1, int64_t(mWidth) - 1);
+    y1 = std::min<int64_t>(y1, int64_t(mHeight) - 1);
+    if (x1 < x0 || y1 < y0) {
+        return;
+    }
+    // The caller's spans stay as they were: the box's spans are a copy.
+    std::vector<Span> shifted(spans, spans + count);
+    for (Span& span : shifted) {
+        span.mX = static_cast<int>(span.mX - x0);
+        span.mY = static_cast<int>(span.mY - y0);
+    }
+    const int width = static_cast<int>(x1 - x0 + 1);
+    const int height = static_cast<int>(y1 - y0 + 1);
+    MemoryImage box(mApp);
+    box.Create(width, height);
+    box.GetBits();
+    box.MemoryImage::FillScanLinesWithCoverage(shifted.data(), count, color, drawMode, coverage,
+                                               static_cast<int>(coverageX - x0), static_cast<int>(coverageY - y0),
+                                               coveragePitch, unused);
+    box.mHasTrans = true;
+    box.mHasAlpha = true;
+    Renderer()->Blt(&box, static_cast<float>(x0), static_cast<float>(y0), TRect<int>(0, 0, width, height),
+                    Color::White, drawMode, false);
 }
 
 void DDImage::ReleaseSurface()
@@ -715,17 +793,23 @@ void DDImage::KeepSurfaceOnly()
     }
 }
 
-bool DDImage::PolyFill3D(const TPoint<int>* /*vertices*/, int /*count*/, const TRect<int>* /*clipRect*/,
-                         const Color& /*color*/, int /*drawMode*/, int /*x*/, int /*y*/)
+bool DDImage::PolyFill3D(const TPoint<int>* vertices, int count, const TRect<int>* clipRect, const Color& color,
+                         int drawMode, int x, int y)
 {
-    return false; // only the 3-D renderer fills polygons
+    if (!Is3DTarget()) {
+        return false; // only the 3-D renderer fills polygons
+    }
+    Renderer()->FillPoly(vertices, count, clipRect, color, drawMode, x, y);
+    return true;
 }
 
-// A 3-D target is the renderer's to draw; until it exists nothing is drawn there.
+// A 3-D target is the renderer's to draw. What it does not draw stays
+// undrawn: its failure is recorded and the next presentation turns 3-D off.
 
 void DDImage::FillRect(const TRect<int>& rect, const Color& color, int drawMode)
 {
     if (Is3DTarget()) {
+        Renderer()->FillRect(rect, color, drawMode);
         return;
     }
     CommitBits();
@@ -777,6 +861,7 @@ void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color
 void DDImage::RouteLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode, bool smooth)
 {
     if (Is3DTarget()) {
+        Renderer()->DrawLine(x1, y1, x2, y2, color, drawMode);
         return;
     }
     CommitBits();
@@ -814,6 +899,7 @@ void DDImage::FillScanLinesWithCoverage(const Span* spans, int count, const Colo
                                         int coveragePitch, int unused)
 {
     if (Is3DTarget()) {
+        CoverageThroughImage(spans, count, color, drawMode, coverage, coverageX, coverageY, coveragePitch, unused);
         return;
     }
     CommitBits();
@@ -849,6 +935,7 @@ void DDImage::Blt(Image* image, int x, int y, const TRect<int>& srcRect, const C
     }
     image->mDrawn = true;
     if (Is3DTarget()) {
+        BltOn3DTarget(image, x, y, srcRect, color, drawMode);
         return;
     }
     CommitBits();
@@ -878,6 +965,7 @@ void DDImage::BltMirror(Image* image, int x, int y, const TRect<int>& srcRect, c
     }
     image->mDrawn = true;
     if (Is3DTarget()) {
+        Renderer()->BltMirror(image, static_cast<float>(x), static_cast<float>(y), srcRect, color, drawMode);
         return;
     }
     // The memory image has no mirrored body: the surface is the only route.
@@ -898,6 +986,15 @@ void DDImage::BltF(Image* image, float x, float y, const TRect<int>& srcRect, co
     }
     image->mDrawn = true;
     if (Is3DTarget()) {
+        // Uncut: the plain blit, filtered; cut by the clip: the matrix route.
+        const TRect<double> dest(x, y, srcRect.mWidth, srcRect.mHeight);
+        const TRect<double> clip(clipRect.mX, clipRect.mY, clipRect.mWidth, clipRect.mHeight);
+        const TRect<double> cut = dest.Intersection(clip);
+        if (cut.mWidth == dest.mWidth && cut.mHeight == dest.mHeight) {
+            Renderer()->Blt(image, x, y, srcRect, color, drawMode, true);
+        } else if (cut.mWidth != 0.0 && cut.mHeight != 0.0) {
+            Renderer()->BltF(image, x, y, srcRect, clipRect, color, drawMode);
+        }
         return;
     }
     BltRotated(image, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
@@ -910,7 +1007,11 @@ void DDImage::BltRotated(Image* image, float x, float y, const TRect<int>& srcRe
         return;
     }
     image->mDrawn = true;
-    if (mNoLock || Is3DTarget() || !Readable(image)) {
+    if (Is3DTarget()) {
+        Renderer()->BltRotated(image, x, y, srcRect, clipRect, color, drawMode, angle, centerX, centerY);
+        return;
+    }
+    if (mNoLock || !Readable(image)) {
         return;
     }
     CommitBits();
@@ -932,7 +1033,11 @@ void DDImage::StretchBlt(Image* image, const TRect<int>& destRect, const TRect<i
         return;
     }
     image->mDrawn = true;
-    if (Is3DTarget() || !Readable(image)) {
+    if (Is3DTarget()) {
+        Renderer()->StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, fastStretch, false);
+        return;
+    }
+    if (!Readable(image)) {
         return;
     }
     CommitBits();
@@ -983,13 +1088,17 @@ void DDImage::StretchBlt(Image* image, const TRect<int>& destRect, const TRect<i
 }
 
 void DDImage::StretchBltMirror(Image* image, const TRect<int>& destRect, const TRect<int>& srcRect,
-                               const TRect<int>& clipRect, const Color& color, int drawMode, bool /*fastStretch*/)
+                               const TRect<int>& clipRect, const Color& color, int drawMode, bool fastStretch)
 {
     if (image == nullptr) {
         return;
     }
     image->mDrawn = true;
-    if (Is3DTarget() || !Readable(image)) {
+    if (Is3DTarget()) {
+        Renderer()->StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, fastStretch, true);
+        return;
+    }
+    if (!Readable(image)) {
         return;
     }
     CommitBits();
@@ -1012,7 +1121,11 @@ void DDImage::BltMatrix(Image* image, float x, float y, const Matrix3& matrix, c
         return;
     }
     image->mDrawn = true;
-    if (Is3DTarget() || !Readable(image)) {
+    if (Is3DTarget()) {
+        Renderer()->BltTransformed(image, &srcRect, &clipRect, color, drawMode, matrix, blend, x, y, true);
+        return;
+    }
+    if (!Readable(image)) {
         return;
     }
     CommitBits();
@@ -1053,7 +1166,11 @@ void DDImage::BltTrianglesTex(Image* texture, const TriangleRasterizer::ClipVert
         return;
     }
     texture->mDrawn = true;
-    if (Is3DTarget() || !Readable(texture)) {
+    if (Is3DTarget()) {
+        Renderer()->BltTriangles(texture, vertices, numTriangles, color, drawMode, tx, ty, blend);
+        return;
+    }
+    if (!Readable(texture)) {
         return;
     }
     CommitBits();

@@ -21,6 +21,7 @@ class DisplaySurface;
 
 namespace Lumo {
 
+class D3DInterface;
 class DDInterface;
 struct SurfaceView;
 
@@ -156,6 +157,16 @@ public:
 private:
     // True when 3-D draws onto this image's surface (the display's draw surface).
     bool Is3DTarget() const;
+    // The display's 3-D renderer (while Is3DTarget()).
+    D3DInterface* Renderer() const;
+    // Blt on the 3-D target: a display blit for a plain opaque surface
+    // source, else the renderer.
+    void BltOn3DTarget(Image* image, int x, int y, const TRect<int>& srcRect, const Color& color, int drawMode);
+    // Coverage spans on the 3-D target: filled into a picture of their
+    // bounding box, which the renderer draws.
+    void CoverageThroughImage(const Span* spans, int count, const Color& color, int drawMode,
+                              const unsigned char* coverage, int coverageX, int coverageY, int coveragePitch,
+                              int unused);
     // The display draws in 2-D and this image has neither alpha nor
     // transparency (after CommitBits): its drawing goes to the surface loops.
     bool SurfaceRouteOpen() const;

@@ -3,6 +3,9 @@
 // down-scaling chain, and clean-up.
 #include "framework/display/DDInterface.h"
 
+#include "framework/display/D3DInterface.h"
+#include "framework/display/D3DTester.h"
+
 #include "framework/app/LumoAppBase.h"
 #include "framework/display/DDImage.h"
 #include "framework/display/DirectXErrorString.h"
@@ -87,7 +90,7 @@ DDInterface::DDInterface(LumoAppBase* app)
       mOldCursorAreaImage(nullptr),
       mNewCursorAreaImage(nullptr)
 {
-    // The renderer is not part of this build: 3-D stays off.
+    mD3DInterface = new D3DInterface();
     gDirectDrawCreate = Plat::LookupDisplayEntry("DirectDrawCreate");
     gDirectDrawCreateEx = Plat::LookupDisplayEntry("DirectDrawCreateEx");
 }
@@ -95,6 +98,10 @@ DDInterface::DDInterface(LumoAppBase* app)
 DDInterface::~DDInterface()
 {
     Cleanup();
+    delete mD3DInterface;
+    mD3DInterface = nullptr;
+    delete mD3DTester;
+    mD3DTester = nullptr;
     // Images that outlive the display must not reach back into it.
     AutoCrit lock(mCritSect);
     for (DDImage* image : mDDImageSet) {
@@ -153,11 +160,10 @@ void DDInterface::RemoveDDImage(DDImage* image)
 
 void DDInterface::RemoveImageData(MemoryImage* image)
 {
-    // Texture data is made only by the 3-D renderer; without it there is
-    // nothing to release.
-    if (image == nullptr || image->mTextureData == nullptr) {
+    if (image == nullptr || image->mTextureData == nullptr || mD3DInterface == nullptr) {
         return;
     }
+    mD3DInterface->RemoveImageData(image);
 }
 
 void DDInterface::ReleaseSurface(Plat::DisplaySurface*& surface)
@@ -256,7 +262,7 @@ int DDInterface::Init(Plat::Window* window, bool isWindowed)
     }
 
     // 2. The 3-D test, on the first start only.
-    if (Test3D(window) && mApp != nullptr) {
+    if (Test3D(window) && mApp != nullptr && mD3DTester->mFirstVerdict) {
         mApp->Warning3DHook();
     }
 
@@ -496,9 +502,9 @@ int DDInterface::InitCommon()
 
     SetVideoOnlyDraw(mVideoOnlyDraw);
 
-    if (mIs3D) {
-        // No renderer in this build: the application retries without 3-D.
-        mErrorText = "3D init error: Direct3D is not available";
+    if (mIs3D && !mD3DInterface->Init(this)) {
+        // The application retries without 3-D.
+        mErrorText = "3D init error: " + gD3DLastError;
         return RESULT_3D_FAIL;
     }
 
@@ -591,7 +597,7 @@ void DDInterface::RecreateWindowedDrawSurface(int width, int height)
     mPresentationRect = TRect<int>(0, 0, width, height);
 }
 
-bool DDInterface::Test3D(Plat::Window* /*window*/)
+bool DDInterface::Test3D(Plat::Window* window)
 {
     if (mD3DTester != nullptr) {
         return false;
@@ -599,15 +605,33 @@ bool DDInterface::Test3D(Plat::Window* /*window*/)
     if (mApp == nullptr || (!mApp->auto3D && !mApp->test3D)) {
         return false;
     }
-    // The 3-D test needs the renderer, which is not part of this build: no
-    // test runs and 3-D stays off.
-    return false;
+    mD3DTester = new D3DTester(mApp);
+    mD3DTester->mMinVidMemory = static_cast<uint32_t>(std::max(mApp->minVidMemory3D, 0));
+    mD3DTester->mRecVidMemory = static_cast<uint32_t>(std::max(mApp->recVidMemory3D, 0));
+    mD3DTester->Test(window, mDD7);
+    const bool clean = mD3DTester->mFailureReason.empty() && mD3DTester->mWarning.empty();
+    // A clean verdict turns 3-D on only while the player has stored no
+    // choice: otherwise a player who switched 3-D off could never keep it off.
+    bool stored = false;
+    if (mApp->auto3D && clean && !mApp->RegistryReadBoolean("Is3D", stored)) {
+        mIs3D = true;
+    }
+    if (!mD3DTester->mFailureReason.empty()) {
+        mIs3D = false;
+    }
+    if (mD3DTester->mFirstVerdict && !clean) {
+        mIs3D = false;
+    }
+    return true;
 }
 
 void DDInterface::Cleanup()
 {
     AutoCrit lock(mCritSect);
     mInitialized = false;
+    if (mD3DInterface != nullptr) {
+        mD3DInterface->Cleanup();
+    }
     delete mOldCursorAreaImage;
     mOldCursorAreaImage = nullptr;
     delete mNewCursorAreaImage;

@@ -105,7 +105,7 @@ public:
     void RemoveImageData(MemoryImage* image);
 
     LumoAppBase* mApp;
-    D3DInterface* mD3DInterface; // the 3-D renderer; none in this build
+    D3DInterface* mD3DInterface; // the 3-D renderer; owned
     D3DTester* mD3DTester;       // the 3-D test; none until one ran
     bool mIs3D;                  // drawing on the screen image goes through the 3-D renderer
     CriticalSection mCritSect;

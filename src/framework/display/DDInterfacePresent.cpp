@@ -4,6 +4,8 @@
 // halves timed by the scan line so that no tear shows).
 #include "framework/display/DDInterface.h"
 
+#include "framework/display/D3DInterface.h"
+
 #include "framework/app/LumoAppBase.h"
 #include "platform/video/DisplayHost.h"
 #include "platform/video/DisplayResults.h"
@@ -38,8 +40,16 @@ bool DDInterface::RedrawLocked(const TRect<int>* clipRect)
 {
     Plat::DisplayHost& host = Plat::GetDisplayHost();
 
-    // Without a renderer 3-D cannot be on after a successful start; the
-    // renderer's error check belongs here once it exists.
+    // A run-time error of the renderer turns 3-D off before anything is
+    // shown; the application starts the display again without it.
+    if (mIs3D && mD3DInterface != nullptr) {
+        if (!gD3DLastError.empty()) {
+            mInRedraw = false;
+            mIs3D = false;
+            return false;
+        }
+        mD3DInterface->EndScene();
+    }
 
     Plat::DisplayRect dest;
     Plat::DisplayRect src;

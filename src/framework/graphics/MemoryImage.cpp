@@ -4,6 +4,8 @@
 // clipping.
 #include "framework/graphics/MemoryImage.h"
 
+#include "framework/display/TextureData.h"
+
 #include "framework/app/LumoAppBase.h"
 #include "framework/display/NativeDisplay.h"
 
@@ -192,9 +194,7 @@ NativeDisplay* MemoryImage::AppDisplay() const
 
 bool MemoryImage::CopyTextureDataToBits()
 {
-    // Texture data exists only once the 3-D renderer has made some; without
-    // the renderer there is nothing to copy back.
-    return false;
+    return mTextureData != nullptr && mTextureData->CopyToBits(this);
 }
 
 uint32_t* MemoryImage::GetBits()
