@@ -155,8 +155,18 @@ TEST_F(DDInterfaceTest, FailingSteps)
          "CreateSurface OldCursorArea: E_OUTOFMEMORY"},
         {"new cursor area", true, fault(DisplayCall::CreateSurface, 4, DDERR_OUTOFMEMORY), 3,
          "CreateSurface NewCursorArea: E_OUTOFMEMORY"},
-        {"3-D", true, [](TestDisplayHost&, TestApp& a) { a.AddDisplay()->mIs3D = true; }, 7,
-         "3D init error: Direct3D is not available"},
+        {"3-D", true,
+         [](TestDisplayHost& h, TestApp& a) {
+             a.AddDisplay()->mIs3D = true;
+             h.d3d.available = false;
+         },
+         7, "3D init error: QueryInterface IID_IDirect3D7: DSERR_NOINTERFACE"},
+        {"3-D device", true,
+         [](TestDisplayHost& h, TestApp& a) {
+             a.AddDisplay()->mIs3D = true;
+             h.InjectFault(DisplayCall::CreateDevice, 1, DDERR_OUTOFVIDEOMEMORY);
+         },
+         7, "3D init error: CreateDevice IID_IDirect3DHALDevice: DDERR_OUTOFVIDEOMEMORY"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -292,8 +302,7 @@ TEST_F(DDInterfaceTest, FullScreenAspect)
         DDInterface& d = Display();
         d.mIs3D = c.is3D;
         app.stretchToAspect = c.stretch;
-        // No renderer in this build: 3-D ends with 7, after the set-up.
-        EXPECT_EQ(Start(false), c.is3D ? 7 : 0);
+        EXPECT_EQ(Start(false), 0);
         EXPECT_EQ(d.mIsAspectCorrected, c.is3D);
         EXPECT_EQ(d.mDD->State().modeWidth, c.modeWidth);
         EXPECT_EQ(d.mDD->State().modeHeight, c.modeHeight);
