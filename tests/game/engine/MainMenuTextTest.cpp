@@ -1,12 +1,14 @@
 // The committed data's main menu, built through the game data index and the
 // object loader from the real data folder: its fonts load, every text of the
 // menu becomes a text object, and each one's letters show on the screen
-// where the menu's layout puts them.
+// where the menu's layout puts them; a caption under the mouse plays the
+// hover sound.
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
 #include "game/engine/GameDataLoader.h"
 #include "game/engine/GameState.h"
+#include "game/engine/Level.h"
 #include "game/engine/LiveObjects.h"
 #include "game/engine/LoadMessages.h"
 #include "game/engine/ObjectKind.h"
@@ -169,6 +171,23 @@ TEST_F(MainMenuTextTest, EveryTextOfTheMainMenuShowsWhereTheLayoutPutsIt)
         const float rowHeight = text->mChildren.Head()->mSource[3] - text->mChildren.Head()->mSource[1] + 1.0f;
         EXPECT_LE(box.bottom - box.top + 1, int(rowHeight * text->mChildren.Head()->mWorld[kAttrYScale]) + 2);
     }
+
+    // The mouse on JOURNEY: that caption is hot and the hover sound plays
+    // once, however often the hover is asked; its neighbour stays cold.
+    auto* screen = dynamic_cast<Level*>(menu);
+    ASSERT_NE(screen, nullptr);
+    screen->mMouseX = 400.0f;
+    screen->mMouseY = 172.0f;
+    mSound.plays.clear();
+    for (TextObject* text : texts) {
+        const bool journey = text->GetText() == "JOURNEY";
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(text->UpdateHover(), journey ? 1 : 0) << text->GetText();
+    }
+    ASSERT_EQ(mSound.plays.size(), 1u);
+    EXPECT_EQ(mSound.plays[0].name, "audio\\hot.ogg");
+    EXPECT_GE(mSound.plays[0].frequency, 40100);
+    EXPECT_LT(mSound.plays[0].frequency, 48100);
 }
 
 } // namespace

@@ -355,6 +355,28 @@ TEST_F(TextObjectTest, RightJustifiedTextEndsAtItsXOnScreen)
     }
 }
 
+TEST_F(TextObjectTest, TheSpawnActionSharesItsCountAmongTheCharacters)
+{
+    TextObject* text = MakeText("ABC");
+    text->AddStage(1000.0f, 0, 0, 1, nullptr);
+    ImageRecord& sparkle = mWhite;
+    sparkle.mWidth = sparkle.mHeight = 8.0f;
+    sparkle.mUseCount = 1;
+    mScreenObject->mSparkleImage = &sparkle;
+    mGame->mLevel = mScreenObject;
+    AnimObject* effects = mScreenObject->AddChild(nullptr);
+    effects->AddStage(100000.0f, 0, 0, 1, nullptr);
+    effects->mKind = kKindEffects;
+    mGame->mEffects = effects;
+    // 7 / 3: two from each character.
+    text->MakeSparkles(7, 0, 1.0f, 1.0f, 1.0f, 1.0f);
+    EXPECT_EQ(effects->mChildren.Count(), 6);
+    // Fewer than one per character: none.
+    text->MakeSparkles(2, 0, 1.0f, 1.0f, 1.0f, 1.0f);
+    EXPECT_EQ(effects->mChildren.Count(), 6);
+    mScreenObject->mSparkleImage = nullptr;
+}
+
 TEST_F(TextObjectTest, EmptyTextsMissingFontsAndARefusingPoolMakeNoCharactersAndNoFault)
 {
     // Empty: stages, attributes, filters and the spawn action all work on nothing.
