@@ -586,6 +586,42 @@ TEST_F(TextObjectTest, ObjectXmlMakesATextAndWritesItBackAsGiven)
     EXPECT_EQ(none, "");
 }
 
+TEST_F(TextObjectTest, TextsWithNestedObjectsReadBackAsTheyWereWritten)
+{
+    MakeText("");
+    mScreenObject->mSelectable = 1;
+    // An object inside the text, and a stage given after it (which the
+    // nested object takes too), in a text without a font and one with.
+    const char* xml = "<object name=\"holder\">\n"
+                      "\t<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+                      "\t<object type=\"text\" string=\"A B\" font=\"strip.png\" stagger_ms=\"40\">\n"
+                      "\t\t<stage name=\"show\" ms=\"500\">\n"
+                      "\t\t\t<attribute type=\"x_scale\" start=\"0.5\" end=\"1\">\n"
+                      "\t\t\t<attribute type=\"x\" start=\"10\" end=\"20\">\n"
+                      "\t\t<object name=\"under\" z_order=\"15\">\n"
+                      "\t\t\t<stage ms=\"1000\" visible=\"0\">\n"
+                      "\t\t</object>\n"
+                      "\t\t<stage name=\"idle\" ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+                      "\t\t\t<attribute type=\"x\" start=\"20\" end=\"20\">\n"
+                      "\t</object>\n"
+                      "\t<object type=\"text\" string=\"LOST\" font=\"no-font.png\" spacing=\"-3\">\n"
+                      "\t\t<stage ms=\"100\">\n"
+                      "\t\t\t<filter type=\"sined\" attribute=\"y\" amplitude=\"3\" period=\"0.5\">\n"
+                      "\t</object>\n"
+                      "</object>\n";
+    AnimObject* holder = CreateObjectsFromXml(xml, mScreenObject, "nested.xml");
+    ASSERT_NE(holder, nullptr);
+    std::string first;
+    holder->WriteXml(first, 0);
+    EXPECT_NE(first.find("<object name=\"under\""), std::string::npos) << first;
+    EXPECT_NE(first.find("string=\"LOST\""), std::string::npos) << first;
+    AnimObject* copy = CreateObjectsFromXml(first.c_str(), mScreenObject, "written.xml");
+    ASSERT_NE(copy, nullptr);
+    std::string second;
+    copy->WriteXml(second, 0);
+    EXPECT_EQ(second, first);
+}
+
 TEST_F(TextObjectTest, JustificationAndStaggerFromXmlFallBackSafely)
 {
     MakeText("");
