@@ -9,6 +9,7 @@
 #include "game/engine/GameDataLoader.h"
 #include "game/engine/GameState.h"
 #include "game/engine/Level.h"
+#include "game/engine/LevelRecord.h"
 #include "game/engine/LiveObjects.h"
 #include "game/engine/LoadMessages.h"
 #include "game/engine/ObjectKind.h"
@@ -188,6 +189,40 @@ TEST_F(MainMenuTextTest, EveryTextOfTheMainMenuShowsWhereTheLayoutPutsIt)
     EXPECT_EQ(mSound.plays[0].name, "audio\\hot.ogg");
     EXPECT_GE(mSound.plays[0].frequency, 40100);
     EXPECT_LT(mSound.plays[0].frequency, 48100);
+}
+
+TEST_F(MainMenuTextTest, EveryTextOfEveryScreenHasItsFontAndAGlyphForEachCharacter)
+{
+    LoadGameData("config.xml");
+    int screens = 0;
+    int texts = 0;
+    for (const LevelRecord* record = mGame->mMainLevels.Head(); record != nullptr; record = record->mNext) {
+        SCOPED_TRACE(record->mFileName);
+        InsertLevelRecord(*record);
+        AnimObject* screen = mGame->Topmost();
+        ASSERT_NE(screen, nullptr);
+        ++screens;
+        std::vector<TextObject*> found;
+        CollectTexts(screen, found);
+        // The level caption that titled levels load.
+        if (record == mGame->mMainLevels.Head()) {
+            AnimObject* caption = LoadObjectFromFile("objects\\text.xml", screen);
+            ASSERT_NE(caption, nullptr);
+            CollectTexts(caption, found);
+        }
+        for (TextObject* text : found) {
+            SCOPED_TRACE(text->GetText());
+            ++texts;
+            ASSERT_NE(text->GetFont(), nullptr) << text->GetFontName();
+            for (unsigned char c : text->GetText()) {
+                const GlyphBox& box = text->GetFont()->Glyph(c);
+                EXPECT_GT(box.mX1 - box.mX0, 0.0f) << "no glyph for '" << c << "'";
+            }
+        }
+        mGame->mLiveObjects.RemoveAll();
+    }
+    EXPECT_GE(screens, 15);
+    EXPECT_GE(texts, 100);
 }
 
 } // namespace
