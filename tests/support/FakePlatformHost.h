@@ -32,12 +32,17 @@ public:
         image->SetBits(picture->GetBits(), picture->GetWidth(), picture->GetHeight(), true);
         return image;
     }
+    void SetCursorKind(int kind) override { cursorKinds.push_back(kind); }
+    bool IsMouseInWindow() override { return mouseInWindow; }
 
     bool windowed = true;
     bool accelerated3D = false;
     int loadingState = 101;
     int closeRequests = 0;
     std::vector<std::string> imageRequests;
+    // Every system-cursor kind asked for, in order.
+    std::vector<int> cursorKinds;
+    bool mouseInWindow = true;
 };
 
 } // namespace LumoTest

@@ -86,6 +86,8 @@ public:
     int mActive = 1;
     int mPauseState = 2;
     int mMouseInside = 1;
+    // Set while a cursor object has hidden the system cursor.
+    bool mSystemCursorHidden = false;
 
     // Published by the current level at the top of each of its updates.
     AnimObject* mLevel = nullptr;

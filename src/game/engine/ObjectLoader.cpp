@@ -1,6 +1,7 @@
 #include "game/engine/ObjectLoader.h"
 
 #include "game/engine/AnimObject.h"
+#include "game/engine/CursorObject.h"
 #include "game/engine/GameFile.h"
 #include "game/engine/GameHooks.h"
 #include "game/engine/GameState.h"
@@ -8,6 +9,7 @@
 #include "game/engine/LevelRecord.h"
 #include "game/engine/LoadMessages.h"
 #include "game/engine/ObjectXmlReader.h"
+#include "game/engine/ParticleEmitter.h"
 #include "game/engine/TextObject.h"
 
 #include <algorithm>
@@ -42,6 +44,10 @@ AnimObject* CreateEngineObject(const char* type)
 {
     if (std::strcmp(type, "text") == 0)
         return new TextObject;
+    if (std::strcmp(type, "cursor") == 0)
+        return new CursorObject;
+    if (std::strcmp(type, "emitter") == 0)
+        return new ParticleEmitter;
     return nullptr;
 }
 

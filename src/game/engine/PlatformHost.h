@@ -21,4 +21,8 @@ public:
     virtual void CloseMainWindow() = 0;
     // A new image loaded from the path (owned by the caller), or null.
     virtual Lumo::MemoryImage* GetImage(const std::string& path) = 0;
+    // The system mouse pointer over the window: 0 the arrow, 11 none.
+    virtual void SetCursorKind(int) {}
+    // True while the application sees the mouse inside its window.
+    virtual bool IsMouseInWindow() { return true; }
 };
