@@ -14,6 +14,7 @@
 #include "game/engine/Level.h"
 #include "game/engine/LiveObjects.h"
 #include "game/engine/ObjectKind.h"
+#include "game/engine/GameFile.h"
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/Platform.h"
 #include "game/engine/Stage.h"
@@ -32,6 +33,21 @@
 #include <vector>
 
 namespace {
+
+std::string DataFolder()
+{
+    const std::string source = __FILE__;
+    return source.substr(0, source.rfind("/tests/")) + "/data/";
+}
+
+// Pictures named as the game's data names them, from the data folder.
+class DataFolderHost : public FakePlatformHost {
+public:
+    Lumo::MemoryImage* GetImage(const std::string& path) override
+    {
+        return FakePlatformHost::GetImage(DataFolder() + path);
+    }
+};
 
 class ParticleEmitterTest : public ::testing::Test {
 protected:
@@ -449,6 +465,40 @@ TEST_F(ParticleEmitterTest, EmitterFromXmlWithoutParticlesPerEmitEmitsNothing)
         EXPECT_EQ(emitter->mChildren.Count(), perEmit[0] == '\0' ? 0 : 10) << text;
         mScreen->mChildren.Remove(emitter);
     }
+}
+
+TEST_F(ParticleEmitterTest, TheMainMenuRunsItsEmitters)
+{
+    DataFolderHost host;
+    mPlatform.SetHost(&host);
+    size_t size = 0;
+    const std::unique_ptr<char[]> text = ReadWholeFile((DataFolder() + "levels/main_menu.xml").c_str(), size);
+    ASSERT_NE(text, nullptr);
+    CreateObjectsFromXml(text.get(), nullptr, "levels/main_menu.xml");
+    AnimObject* menu = mGame->mLiveObjects.Tail();
+    ASSERT_NE(menu, mScreen);
+    mGame->mLiveObjects.Remove(mScreen);
+    Ticks(500);
+    ASSERT_EQ(mGame->mLiveObjects.Tail(), menu);
+    int emitters = 0;
+    for (AnimObject* child = menu->mChildren.Head(); child != nullptr; child = child->mNext) {
+        auto* emitter = dynamic_cast<ParticleEmitter*>(child);
+        if (emitter == nullptr)
+            continue;
+        ++emitters;
+        SCOPED_TRACE(emitter->mName);
+        ASSERT_FALSE(emitter->mTemplates.IsEmpty());
+        for (const ParticleTemplate* t = emitter->mTemplates.Head(); t != nullptr; t = t->mNext)
+            EXPECT_NE(t->GetImage(), nullptr);
+        // Alive and on the screen.
+        EXPECT_GT(emitter->mChildren.Count(), 3);
+        for (AnimObject* particle = emitter->mChildren.Head(); particle != nullptr; particle = particle->mNext) {
+            EXPECT_TRUE(particle->mWorld[kAttrX] >= 0.0f && particle->mWorld[kAttrX] < 800.0f);
+            EXPECT_TRUE(particle->mWorld[kAttrY] >= 0.0f && particle->mWorld[kAttrY] < 600.0f);
+        }
+    }
+    EXPECT_GE(emitters, 1);
+    mPlatform.SetHost(&mHost);
 }
 
 } // namespace
