@@ -111,5 +111,6 @@ void CursorObject::ReadXmlAttributes(const ObjectXmlElement& element)
 void CursorObject::WriteTypeAttributes(std::string& out)
 {
     WriteXmlStringAttribute(out, "type", "cursor");
-    WriteXmlFloatAttribute(out, "top_left", static_cast<float>(mTopLeft));
+    // Every digit: a large flag in float form would read back as another number.
+    WriteXmlIntAttribute(out, "top_left", mTopLeft);
 }

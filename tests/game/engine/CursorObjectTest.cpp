@@ -251,21 +251,21 @@ TEST_F(CursorObjectTest, SystemPointerCallsAcrossFrames)
 
 TEST_F(CursorObjectTest, ObjectXmlBuildsTheCursorAndTheWriterReadsBack)
 {
-    AnimObject* read = CreateObjectsFromXml("<object type=\"cursor\" name=\"pointer\" top_left=\"1\">\n"
-                                            "<stage ms=\"1000\">\n"
-                                            "</object>\n",
-                                            mScreen, "cursor.xml");
-    auto* cursor = dynamic_cast<CursorObject*>(read);
-    ASSERT_NE(cursor, nullptr);
-    EXPECT_EQ(cursor->mKind, kKindCursorObject);
-    EXPECT_EQ(cursor->mTopLeft, 1);
-    EXPECT_EQ(cursor->mZOrder, 11.0f);
-    std::string written;
-    cursor->WriteXml(written, 0);
-    auto* back = dynamic_cast<CursorObject*>(CreateObjectsFromXml(written.c_str(), mScreen, "saved.xml"));
-    ASSERT_NE(back, nullptr) << written;
-    EXPECT_EQ(back->mTopLeft, 1);
-    EXPECT_STREQ(back->mName, "pointer");
+    for (const char* topLeft : {"1", "123456789"}) {
+        const std::string text = std::string("<object type=\"cursor\" name=\"pointer\" top_left=\"") + topLeft +
+                                 "\">\n<stage ms=\"1000\">\n</object>\n";
+        auto* cursor = dynamic_cast<CursorObject*>(CreateObjectsFromXml(text.c_str(), mScreen, "cursor.xml"));
+        ASSERT_NE(cursor, nullptr);
+        EXPECT_EQ(cursor->mKind, kKindCursorObject);
+        EXPECT_EQ(cursor->mTopLeft, std::stoi(topLeft));
+        EXPECT_EQ(cursor->mZOrder, 11.0f);
+        std::string written;
+        cursor->WriteXml(written, 0);
+        auto* back = dynamic_cast<CursorObject*>(CreateObjectsFromXml(written.c_str(), mScreen, "saved.xml"));
+        ASSERT_NE(back, nullptr) << written;
+        EXPECT_EQ(back->mTopLeft, cursor->mTopLeft) << written;
+        EXPECT_STREQ(back->mName, "pointer");
+    }
 }
 
 } // namespace
