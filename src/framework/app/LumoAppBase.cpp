@@ -172,15 +172,16 @@ LumoAppBase::~LumoAppBase()
     }
 
     // Hardware acceleration switched during the run: keep the choice, asking
-    // first when the display's 3-D test did not vouch for it. The 3-D test
-    // result is not kept yet, so it counts as absent.
+    // first when the display's 3-D test did not vouch for it.
+    bool asked = false;
     if (is3DSwitchedThisRun) {
         bool stored = false;
         bool write = true;
-        if (!RegistryReadBoolean("Is3D", stored)) {
+        if (!RegistryReadBoolean("Is3D", stored) && !Is3DRecommended()) {
             if (!Is3DAccelerated()) {
                 write = false;
             } else {
+                asked = true;
                 const std::string boxTitle =
                     companyName + " " + GetString("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
                 const std::string text = GetString(
@@ -198,8 +199,21 @@ LumoAppBase::~LumoAppBase()
         if (write)
             RegistryWriteInteger("Is3D", Is3DAccelerated() ? 1 : 0);
     }
-    // The question after 3-D trouble during the run (skipped when the one
-    // above was asked) comes with the display's trouble report.
+    // 3-D failed during the run: a "No" keeps it off at the next start, where
+    // it would otherwise fail again.
+    if (!asked && gD3DTrouble && !isScreenSaver) {
+        const std::string boxTitle =
+            companyName + " " + GetString("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
+        const std::string text =
+            GetString("HARDWARE_ACCEL_NOT_WORKING",
+                      "Hardware Acceleration may not have been working correctly during this session.\r\nIf you "
+                      "noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould you "
+                      "like to keep Hardware Acceleration switched on?");
+        if (Plat::GetMessageBoxes().Show(nullptr, text, boxTitle, Plat::kMbYesNo | Plat::kMbIconQuestion) !=
+            Plat::kIdYes) {
+            RegistryWriteInteger("Is3D", 0);
+        }
+    }
 
     // Open dialogs leave the manager before it goes; dialogs killed but not
     // yet deleted go with them.

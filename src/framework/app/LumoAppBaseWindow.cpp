@@ -5,6 +5,7 @@
 // display.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/display/D3DTester.h"
 #include "framework/display/DDInterface.h"
 #include "framework/display/DDImage.h"
 #include "framework/graphics/Graphics.h"
@@ -116,8 +117,11 @@ void LumoAppBase::MakeWindow()
     }
 
     const int result = ReInitDisplay();
-    // (A 3-D test run during this start would erase the stored "Is3D" here;
-    // this build has no 3-D test.)
+    // A first verdict of the 3-D test replaces the stored choice. (The test
+    // is asked for at every start; only a verdict new to this machine counts.)
+    if (ddInterface->mD3DTester != nullptr && ddInterface->mD3DTester->mFirstVerdict) {
+        RegistryEraseValue("Is3D");
+    }
 
     if (windowed && result == DDInterface::RESULT_INVALID_COLORDEPTH) {
         if (fullScreenFailed) {
@@ -269,13 +273,17 @@ void LumoAppBase::Redraw(const TRect<int>* clipRect)
     if (isDrawing || shutdown || gScreenSaverIdle || minimized || ddInterface == nullptr)
         return;
 
+    const bool was3D = Is3DAccelerated();
     const bool ok = ddInterface->Redraw(clipRect);
     if (ok && gDisplayLost) {
         gDisplayLost = false;
         gLastDisplayReinitTime = 0;
     }
     if (!ok) {
-        gD3DTrouble = false; // a lost display is no 3-D trouble
+        // A lost display is no 3-D trouble; 3-D turned off by a failure of the
+        // renderer is, and the exit question must still come.
+        if (!(was3D && !Is3DAccelerated()))
+            gD3DTrouble = false;
         gDisplayLost = true;
         const int showState = mainWindow != nullptr ? mainWindow->GetShowState() : Plat::kSwHide;
         const uint32_t now = Now();
@@ -317,14 +325,14 @@ void LumoAppBase::Redraw(const TRect<int>* clipRect)
 
 bool LumoAppBase::Is3DSupported()
 {
-    // Only a 3-D test result can vouch for 3-D, and this build runs no
-    // test: there is never a result to read.
-    return false;
+    // Only a 3-D test result can vouch for 3-D.
+    return ddInterface != nullptr && ddInterface->mD3DTester != nullptr &&
+           ddInterface->mD3DTester->mFailureReason.empty();
 }
 
 bool LumoAppBase::Is3DRecommended()
 {
-    return Is3DSupported();
+    return Is3DSupported() && ddInterface->mD3DTester->mWarning.empty();
 }
 
 DDImage* LumoAppBase::CopyImage(Image* image)

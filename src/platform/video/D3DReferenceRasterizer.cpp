@@ -196,7 +196,7 @@ D3DReferenceRasterizer::Blend D3DReferenceRasterizer::BlendOf(bool enabled, uint
     if (srcBlend == kD3dblendSrcAlpha && destBlend == kD3dblendInvSrcAlpha) {
         blend = (quirks & kD3dQuirkAlphaAsAdditive) != 0 ? Blend::kAlphaAdd : Blend::kAlpha;
     } else if (srcBlend == kD3dblendSrcAlpha && destBlend == kD3dblendOne) {
-        blend = (quirks & kD3dQuirkAlphaAddAsOpaque) != 0 ? Blend::kNone : Blend::kAlphaAdd;
+        blend = (quirks & kD3dQuirkAlphaAddAsAdditive) != 0 ? Blend::kAdd : Blend::kAlphaAdd;
     } else if (srcBlend == kD3dblendOne && destBlend == kD3dblendOne) {
         blend = (quirks & kD3dQuirkAdditiveAsAlpha) != 0 ? Blend::kAlpha : Blend::kAdd;
     }

@@ -124,7 +124,7 @@ constexpr uint32_t kD3dFormatP8 = 8;
 // Ways a device may draw wrongly, for exercising the 3-D test.
 constexpr uint32_t kD3dQuirkAlphaAsAdditive = 0x1; // SRCALPHA/INVSRCALPHA drawn as SRCALPHA/ONE
 constexpr uint32_t kD3dQuirkAdditiveAsAlpha = 0x2; // ONE/ONE drawn as SRCALPHA/INVSRCALPHA
-constexpr uint32_t kD3dQuirkAlphaAddAsOpaque = 0x4; // SRCALPHA/ONE drawn without blending
+constexpr uint32_t kD3dQuirkAlphaAddAsAdditive = 0x4; // SRCALPHA/ONE drawn as ONE/ONE
 constexpr uint32_t kD3dQuirkPixelOff = 0x8;         // one drawn pixel (the first of each draw) turns grey
 constexpr uint32_t kD3dQuirkTexelShift = 0x10;      // texels left of x = 0 shift the picture right
 constexpr uint32_t kD3dQuirkIgnoreDiffuseAlpha = 0x20; // the vertex alpha does not modulate
