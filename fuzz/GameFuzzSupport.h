@@ -104,6 +104,8 @@ public:
         game->mMainLevels.RemoveAll();
         game->mRelaxedLevels.RemoveAll();
         game->mTrickLevels.RemoveAll();
+        // Fonts hold image records: they go before the cache frees them.
+        game->mFonts.Clear();
         game->mImageCache.FreeAll();
         if (game->mObjectPool.CountInUse() != 0)
             __builtin_trap();
