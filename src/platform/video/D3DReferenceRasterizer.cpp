@@ -252,7 +252,15 @@ void D3DReferenceRasterizer::Span(int y, int x0, int x1, Attributes at, const At
     uint32_t dg = ClampChannel(at.g);
     uint32_t db = ClampChannel(at.b);
     uint32_t da = ClampChannel(at.a);
-    for (int x = x0; x < x1; ++x, p += Pixel::kBytes) {
+    // Texture coordinates step in 16.16 fixed point along the span: exact
+    // for whole-texel steps, and no float rounding per pixel.
+    constexpr double kHeld = 1 << 20; // far outside any texture; clamped anyway
+    const int64_t stepU = static_cast<int64_t>(std::floor(std::clamp(step.u, -kHeld, kHeld) * 65536.0 + 0.5));
+    const int64_t stepV = static_cast<int64_t>(std::floor(std::clamp(step.v, -kHeld, kHeld) * 65536.0 + 0.5));
+    int64_t u = static_cast<int64_t>(std::floor(std::clamp(at.u, -kHeld, kHeld) * 65536.0 + 0.5));
+    int64_t v = static_cast<int64_t>(std::floor(std::clamp(at.v, -kHeld, kHeld) * 65536.0 + 0.5));
+    const int shift = mTexelShift;
+    for (int x = x0; x < x1; ++x, p += Pixel::kBytes, u += stepU, v += stepV) {
         if (!flatColour) {
             dr = ClampChannel(at.r);
             dg = ClampChannel(at.g);
@@ -269,24 +277,23 @@ void D3DReferenceRasterizer::Span(int y, int x0, int x1, Attributes at, const At
             uint32_t tb;
             uint32_t ta;
             if (!linear) {
-                int tx = static_cast<int>(std::floor(at.u)) + mTexelShift;
-                int ty = static_cast<int>(std::floor(at.v));
+                int64_t tx = (u >> 16) + shift;
+                int64_t ty = v >> 16;
                 tx = tx < 0 ? 0 : tx > maxX ? maxX : tx;
                 ty = ty < 0 ? 0 : ty > maxY ? maxY : ty;
-                const uint32_t t = Texel<X>(mTexture, tx, ty);
+                const uint32_t t = Texel<X>(mTexture, static_cast<int>(tx), static_cast<int>(ty));
                 ta = t >> 24;
                 tr = (t >> 16) & 255;
                 tg = (t >> 8) & 255;
                 tb = t & 255;
             } else {
-                const double fu = at.u - 0.5;
-                const double fv = at.v - 0.5;
-                const double iu = std::floor(fu);
-                const double iv = std::floor(fv);
-                int wx = static_cast<int>(std::floor((fu - iu) * 256.0 + 0.5));
-                int wy = static_cast<int>(std::floor((fv - iv) * 256.0 + 0.5));
-                int tx0 = static_cast<int>(iu) + mTexelShift;
-                int ty0 = static_cast<int>(iv);
+                // Texel centres sit half a texel in; weights in 1/256.
+                const int64_t cu = u - 32768;
+                const int64_t cv = v - 32768;
+                int64_t tx0 = (cu >> 16) + shift;
+                int64_t ty0 = cv >> 16;
+                uint32_t wx = static_cast<uint32_t>(((cu & 0xFFFF) + 128) >> 8);
+                uint32_t wy = static_cast<uint32_t>(((cv & 0xFFFF) + 128) >> 8);
                 if (wx == 256) {
                     ++tx0;
                     wx = 0;
@@ -295,21 +302,21 @@ void D3DReferenceRasterizer::Span(int y, int x0, int x1, Attributes at, const At
                     ++ty0;
                     wy = 0;
                 }
-                const int tx1 = tx0 + 1 < 0 ? 0 : tx0 + 1 > maxX ? maxX : tx0 + 1;
-                const int ty1 = ty0 + 1 < 0 ? 0 : ty0 + 1 > maxY ? maxY : ty0 + 1;
-                tx0 = tx0 < 0 ? 0 : tx0 > maxX ? maxX : tx0;
-                ty0 = ty0 < 0 ? 0 : ty0 > maxY ? maxY : ty0;
-                const uint32_t t00 = Texel<X>(mTexture, tx0, ty0);
-                const uint32_t t10 = Texel<X>(mTexture, tx1, ty0);
-                const uint32_t t01 = Texel<X>(mTexture, tx0, ty1);
+                const int tx1 = static_cast<int>(tx0 + 1 < 0 ? 0 : tx0 + 1 > maxX ? maxX : tx0 + 1);
+                const int ty1 = static_cast<int>(ty0 + 1 < 0 ? 0 : ty0 + 1 > maxY ? maxY : ty0 + 1);
+                const int cx0 = static_cast<int>(tx0 < 0 ? 0 : tx0 > maxX ? maxX : tx0);
+                const int cy0 = static_cast<int>(ty0 < 0 ? 0 : ty0 > maxY ? maxY : ty0);
+                const uint32_t t00 = Texel<X>(mTexture, cx0, cy0);
+                const uint32_t t10 = Texel<X>(mTexture, tx1, cy0);
+                const uint32_t t01 = Texel<X>(mTexture, cx0, ty1);
                 const uint32_t t11 = Texel<X>(mTexture, tx1, ty1);
-                const uint32_t w00 = static_cast<uint32_t>((256 - wx) * (256 - wy));
-                const uint32_t w10 = static_cast<uint32_t>(wx * (256 - wy));
-                const uint32_t w01 = static_cast<uint32_t>((256 - wx) * wy);
-                const uint32_t w11 = static_cast<uint32_t>(wx * wy);
-                auto mix = [&](int shift) {
-                    return (((t00 >> shift) & 255) * w00 + ((t10 >> shift) & 255) * w10 +
-                            ((t01 >> shift) & 255) * w01 + ((t11 >> shift) & 255) * w11 + 32768) >>
+                const uint32_t w00 = (256 - wx) * (256 - wy);
+                const uint32_t w10 = wx * (256 - wy);
+                const uint32_t w01 = (256 - wx) * wy;
+                const uint32_t w11 = wx * wy;
+                auto mix = [&](int bits) {
+                    return (((t00 >> bits) & 255) * w00 + ((t10 >> bits) & 255) * w10 +
+                            ((t01 >> bits) & 255) * w01 + ((t11 >> bits) & 255) * w11 + 32768) >>
                            16;
                 };
                 ta = mix(24);
@@ -348,8 +355,6 @@ void D3DReferenceRasterizer::Span(int y, int x0, int x1, Attributes at, const At
             }
             Pixel::Store(p, r, g, b);
         }
-        at.u += step.u;
-        at.v += step.v;
         if (!flatColour) {
             at.r += step.r;
             at.g += step.g;
