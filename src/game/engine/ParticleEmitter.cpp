@@ -54,7 +54,11 @@ ParticleEmitter::ParticleEmitter()
     mBlitStyle = 1;
 }
 
-ParticleEmitter::~ParticleEmitter() = default;
+ParticleEmitter::~ParticleEmitter()
+{
+    // The list only links its records: each template goes with the emitter.
+    mTemplates.RemoveAll();
+}
 
 ParticleTemplate* ParticleEmitter::AddParticleTemplate() { return mTemplates.Append(new ParticleTemplate); }
 
