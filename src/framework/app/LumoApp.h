@@ -6,10 +6,12 @@
 #include "framework/app/LumoAppBase.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace Lumo {
 
+class AdPages;
 class InternetManager;
 
 class LumoApp : public LumoAppBase {
@@ -40,6 +42,22 @@ public:
     bool IsUpdateCheckDueAt(uint32_t now) const;
     // The check was made now.
     virtual void StampUpdateCheckTime();
+
+    // The base completion; a run that ends because the browser took its
+    // page shows no exit pop-up.
+    void UrlOpenDone(const std::string& url) override;
+    // Opens the fetched catalogue's result URL (web addresses only) and ends
+    // the run.
+    virtual void OpenFetchedURL();
+    // Fills the template into a fresh page in the user-data folder's "temp"
+    // and opens it; false when a file could not be read or written, or the
+    // page could not be opened.
+    virtual bool ShowHtmlTemplate(const std::string& templatePath,
+                                  const std::map<std::string, std::string>& variables);
+    // The exit pop-up: in about half the runs, an unshown pop-up page.
+    void AfterLoopHook() override;
+    // The ad list behind the internet manager; null without one.
+    AdPages* GetAdPages();
 
     InternetManager* internetManager; // owned; made with the internet manager
     std::string referId;

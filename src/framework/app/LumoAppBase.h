@@ -311,6 +311,10 @@ public:
     // Draws through a video-memory copy (true) or the plain draw surface;
     // the whole screen is drawn again after a change.
     void SetDisplayOption(bool value);
+    // Hands the URL (http, https, file, or an absolute path) to the
+    // browser; with shutdownWhenOpened the run ends once the browser has
+    // taken it. True when the request went out, or the same URL is pending.
+    virtual bool OpenURL(const std::string& url, bool shutdownWhenOpened);
     // The browser did not take the URL / took it over.
     virtual void UrlOpenError(const std::string& url);
     virtual void UrlOpenDone(const std::string& url);

@@ -9,6 +9,7 @@
 #include "framework/display/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/system/Clock.h"
+#include "platform/system/UrlOpener.h"
 #include "platform/system/DebugOutput.h"
 #include "platform/window/EventPump.h"
 #include "platform/audio/SystemSound.h"
@@ -536,6 +537,9 @@ void LumoAppBase::HandleTimerMessage()
     // lost the focus; it failed when we still have it long after. Not
     // judged until the timer has run steadily for 5 s (after a sleep of the
     // machine, say).
+    // A helper that could not hand the URL over is a refusal at once.
+    if (Plat::PollUrlOpens() == Plat::UrlOpenOutcome::Failed && urlOpenPending)
+        UrlOpenError(lastUrl);
     if (urlOpenPending && now - timerResumeTick > 5000) {
         const uint32_t sinceOpen = now - urlOpenTime;
         if (sinceOpen > 8000 && !active)

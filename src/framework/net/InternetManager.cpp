@@ -4,9 +4,11 @@
 #include "framework/core/Buffer.h"
 #include "framework/core/Debug.h"
 #include "framework/core/PakClient.h"
+#include "framework/core/Random.h"
 #include "framework/core/StringUtils.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/FileSystem.h"
+#include "platform/system/UrlOpener.h"
 
 #include <algorithm>
 #include <climits>
@@ -340,6 +342,60 @@ void InternetManager::Update()
             slot.GetRelative(mCatalogueTransfer.GetURL(), name);
         }
     }
+}
+
+} // namespace Lumo
+
+namespace Lumo {
+
+void InternetManager::RefreshAdFiles()
+{
+    for (AdEntry& entry : mAdList)
+        AllFilesExist(entry);
+}
+
+bool InternetManager::HasAdOfKind(int kind, bool includeExcluded)
+{
+    RefreshAdFiles();
+    for (const AdEntry& entry : mAdList) {
+        if (entry.kind == kind && entry.filesPresent && entry.firstFlag && (includeExcluded || !entry.secondFlag))
+            return true;
+    }
+    return false;
+}
+
+void InternetManager::ShowPopupAd()
+{
+    RefreshAdFiles();
+    int presentCount = 0;
+    AdEntry* chosen = nullptr;
+    for (AdEntry& entry : mAdList) {
+        if (entry.kind != kKindPopup || !entry.filesPresent)
+            continue;
+        ++presentCount;
+        if (chosen == nullptr && entry.firstFlag)
+            chosen = &entry;
+    }
+    if (chosen == nullptr) {
+        if (presentCount == 0)
+            return;
+        int pick = static_cast<int>(GetRandomGenerator().Next() % static_cast<uint32_t>(presentCount));
+        for (AdEntry& entry : mAdList) {
+            if (entry.kind == kKindPopup && entry.filesPresent && pick-- == 0) {
+                chosen = &entry;
+                break;
+            }
+        }
+    }
+    if (gLumoAppBase != nullptr && gLumoAppBase->playingDemo)
+        return;
+    // The page lies in the program's folder; the browser gets its full path.
+    Plat::FileSystem& files = Plat::GetFileSystem();
+    std::string page = files.NativePath(chosen->files.front());
+    if (page.empty() || page[0] != '/')
+        page = files.CurrentFolder() + "/" + page;
+    Plat::OpenUrl(page);
+    chosen->firstFlag = false;
 }
 
 } // namespace Lumo

@@ -3,6 +3,7 @@
 // data files are downloaded into the program folder four at a time.
 #pragma once
 
+#include "framework/app/AdPages.h"
 #include "framework/net/HTTPTransfer.h"
 
 #include <deque>
@@ -11,7 +12,7 @@
 
 namespace Lumo {
 
-class InternetManager {
+class InternetManager : public AdPages {
 public:
     static constexpr int kKindPopup = 1;
     static constexpr int kKindMore = 2;
@@ -33,7 +34,7 @@ public:
 
     InternetManager();
     // Saves the ad list, then stops the transfers.
-    virtual ~InternetManager();
+    ~InternetManager() override;
     InternetManager(const InternetManager&) = delete;
     InternetManager& operator=(const InternetManager&) = delete;
 
@@ -57,7 +58,13 @@ public:
     // false while there is none.
     bool TakeCatalogue();
     // The catalogue's result URL, or empty while there is no catalogue.
-    std::string GetResultURL();
+    std::string GetResultURL() override;
+    // Sets every entry's files-present flag.
+    void RefreshAdFiles() override;
+    bool HasAdOfKind(int kind, bool includeExcluded) override;
+    // The unshown pop-up entry, else a random present one; it goes to the
+    // browser as a local page (unless a demo plays) and counts as shown.
+    void ShowPopupAd() override;
     // Once per frame: saves finished downloads and starts queued ones.
     void Update();
 
