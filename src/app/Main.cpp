@@ -5,6 +5,7 @@
 //
 // LUMO_EXIT_AFTER_MS=<n> ends the run by itself after n milliseconds; a run
 // without a display (headless) ends after a few seconds unless it is given.
+#include "framework/app/CrashReporter.h"
 #include "framework/app/LumoApp.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/Graphics.h"
@@ -13,7 +14,10 @@
 #include "framework/sound/SoundManager.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
+#include "platform/files/UserFolders.h"
 #include "platform/system/Clock.h"
+#include "platform/system/CrashSignals.h"
+#include "platform/system/ProcessControl.h"
 #include "platform/window/WindowMessage.h"
 
 #include <algorithm>
@@ -221,6 +225,18 @@ private:
     std::unique_ptr<Lumo::ImageFont> mPixelFont; // its images are shared images of the application
 };
 
+// Catches fatal signals from before main on; a crash starts this program
+// again as the reporter.
+struct CrashCatcher {
+    CrashCatcher()
+    {
+        Plat::InstallCrashSignals(Plat::ExecutablePath(), Lumo::kCrashReporterOption,
+                                  Plat::UserRuntimeFolder() + "/tavoro-oribel");
+    }
+    ~CrashCatcher() { Plat::RemoveCrashSignals(); }
+};
+CrashCatcher gCrashCatcher;
+
 bool HasDisplay()
 {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
@@ -244,8 +260,14 @@ uint32_t ExitAfterMs()
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const std::string reporterOption = Lumo::kCrashReporterOption;
+    if (argc >= 2 && std::string(argv[1]).rfind(reporterOption, 0) == 0) {
+        // A crash of the reporter itself is not reported again.
+        Plat::RemoveCrashSignals();
+        return Lumo::RunCrashReporter(argv[1] + reporterOption.size());
+    }
     auto app = std::make_unique<DemoApp>(ExitAfterMs());
     app->Init();
     app->Start();

@@ -1,8 +1,15 @@
 #include "framework/app/LumoApp.h"
 
+#include "framework/app/CrashTexts.h"
 #include "framework/core/Debug.h"
 
+#include <cstdlib>
+
 #include <ctime>
+
+#ifndef LUMO_ERROR_SERVER_HOST
+#define LUMO_ERROR_SERVER_HOST ""
+#endif
 
 namespace Lumo {
 
@@ -40,7 +47,13 @@ LumoApp::~LumoApp()
 
 void LumoApp::Init()
 {
-    // The crash catcher's texts are set here once the crash catcher exists.
+    gCrashMessageText = GetString("UNEXPECTED_ERROR", gCrashMessageText);
+    gCrashSubmitText = GetString("PLEASE_HELP", gCrashSubmitText);
+    gCrashConnectFailedText = GetString("FAILED_CONNECT_QUILLO", gCrashConnectFailedText);
+    // The error server is the build's choice; the environment may name another.
+    gErrorServerHost = LUMO_ERROR_SERVER_HOST;
+    if (const char* host = std::getenv("LUMO_ERROR_SERVER_HOST"))
+        gErrorServerHost = host;
     OutputDebug("Product: %s\r\n", productName.c_str());
     OutputDebug("BuildNum: %d\r\n", buildNumber);
     OutputDebug("BuildDate: %s\r\n", buildDate.c_str());
@@ -65,6 +78,23 @@ bool LumoApp::IsUpdateCheckDueAt(uint32_t now) const
 void LumoApp::StampUpdateCheckTime()
 {
     lastVerCheckTime = static_cast<uint32_t>(std::time(nullptr));
+}
+
+std::string LumoApp::GetCrashInfoText()
+{
+    std::string text = LumoAppBase::GetCrashInfoText();
+    text += "Build Num: " + std::to_string(buildNumber) + "\r\n";
+    text += "Build Date: " + buildDate + "\r\n";
+    if (!referId.empty())
+        text += "ReferId: " + referId + "\r\n";
+    return text;
+}
+
+void LumoApp::GetCrashFormFields(std::map<std::string, std::string>& fields)
+{
+    fields.emplace("buildnum", std::to_string(buildNumber));
+    fields.emplace("builddate", buildDate);
+    fields.emplace("referid", referId);
 }
 
 } // namespace Lumo

@@ -54,6 +54,10 @@ public:
     // page could not be opened.
     virtual bool ShowHtmlTemplate(const std::string& templatePath,
                                   const std::map<std::string, std::string>& variables);
+    // The base block, then the build and the refer id.
+    std::string GetCrashInfoText() override;
+    // "buildnum", "builddate" and "referid" (names already there stay).
+    void GetCrashFormFields(std::map<std::string, std::string>& fields) override;
     // The exit pop-up: in about half the runs, an unshown pop-up page.
     void AfterLoopHook() override;
     // The ad list behind the internet manager; null without one.

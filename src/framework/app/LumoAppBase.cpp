@@ -2,6 +2,8 @@
 // shut-down and exit, the worker threads, the fatal-error popups, the demo
 // file's opening, image bookkeeping and property tables.
 #include "framework/app/LumoAppBase.h"
+#include "platform/system/CrashSignals.h"
+#include "platform/system/ThreadId.h"
 
 #include "framework/app/LeakTracker.h"
 #include "framework/display/DDInterface.h"
@@ -157,6 +159,7 @@ LumoAppBase::LumoAppBase()
     resourceManager = new ResourceManager(this);
 
     gCrashApp = this;
+    RefreshCrashContext();
 }
 
 LumoAppBase::~LumoAppBase()
@@ -269,8 +272,12 @@ LumoAppBase::~LumoAppBase()
         Plat::GetMediaProbe().StopVideo();
     if (mAudioStarted)
         Plat::GetMediaProbe().StopAudio();
-    if (gCrashApp == this)
+    if (gCrashApp == this) {
         gCrashApp = nullptr;
+        // Nothing of this object may be read at a later crash.
+        Plat::SetCrashDemo(Plat::CrashDemoView());
+        Plat::SetCrashContext(std::string());
+    }
 }
 
 // ---- Start-up
@@ -278,6 +285,7 @@ LumoAppBase::~LumoAppBase()
 void LumoAppBase::Init()
 {
     primaryThreadId = std::this_thread::get_id();
+    primaryThreadNumber = Plat::CurrentThreadId();
     if (shutdown)
         return;
 
@@ -317,6 +325,8 @@ void LumoAppBase::Init()
             demoFileName = GetAppDataFolder() + demoFileName;
     }
 
+    // A crash from here on reports into the user-data folder.
+    RefreshCrashContext();
     if (!cmdLineParsed)
         ParseCommandLine();
     if (isScreenSaver)
@@ -393,6 +403,7 @@ void LumoAppBase::Init()
 
     InitHook();
     initialized = true;
+    RefreshCrashContext();
 }
 
 bool LumoAppBase::ChangeDirectoryHook(const std::string& /*dir*/)
@@ -475,7 +486,12 @@ void LumoAppBase::ProcessNotifyMessages()
 bool LumoAppBase::LaunchThread(std::thread& thread, void (*entry)(LumoAppBase*))
 {
     try {
-        thread = std::thread(entry, this);
+        thread = std::thread([this, entry] {
+            // A stack overflow on this thread can still be reported.
+            if (Plat::CrashSignalsInstalled())
+                Plat::AddCrashStackForThread();
+            entry(this);
+        });
     } catch (const std::system_error&) {
         return false;
     }

@@ -315,6 +315,25 @@ public:
     // browser; with shutdownWhenOpened the run ends once the browser has
     // taken it. True when the request went out, or the same URL is pending.
     virtual bool OpenURL(const std::string& url, bool shutdownWhenOpened);
+    // ---- Crash report
+
+    // The base hook: music off, window hidden, `crashed` set, system arrow.
+    // The crash path does not call it (a crashed process only writes its
+    // record): the window, the grab and the music go with the process.
+    virtual void OnCrash();
+    // The information block of the report: product, version, time loaded,
+    // full screen, primary thread.
+    virtual std::string GetCrashInfoText();
+    // A file the upload sends along; empty: none (or the recorded demo).
+    virtual std::string GetCrashAttachmentName() { return std::string(); }
+    // Extra fields of the upload's form; none in the base.
+    virtual void GetCrashFormFields(std::map<std::string, std::string>& /*fields*/) {}
+    // Rebuilds what a crash report needs to know of the running program
+    // (main thread; at registration, after Init and after mode switches).
+    void RefreshCrashContext();
+    // The bytes of a demo file before its update count.
+    std::vector<uint8_t> DemoFileHead() const;
+
     // The browser did not take the URL / took it over.
     virtual void UrlOpenError(const std::string& url);
     virtual void UrlOpenDone(const std::string& url);
@@ -559,6 +578,7 @@ public:
     std::map<int, Dialog*> dialogMap; // owns the dialogs
     std::list<Dialog*> dialogList;    // the same dialogs in the order they were added
     std::thread::id primaryThreadId; // the thread that ran Init
+    uint32_t primaryThreadNumber = 0; // the same thread as the system numbers it (0 until Init)
     bool crashed = false;
     std::atomic<bool> shutdown{false};
     std::atomic<bool> loopExit{false};

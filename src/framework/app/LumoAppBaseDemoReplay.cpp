@@ -340,6 +340,22 @@ void LumoAppBase::DemoReplayEvents()
 
 // ---- The file
 
+std::vector<uint8_t> LumoAppBase::DemoFileHead() const
+{
+    std::vector<uint8_t> bytes;
+    AppendU32(bytes, kDemoMagic);
+    AppendU32(bytes, kDemoVersion);
+    AppendU32(bytes, randSeed);
+    const size_t versionLength = productVersion.size() < 0xFFFF ? productVersion.size() : 0xFFFF;
+    bytes.push_back(static_cast<uint8_t>(versionLength));
+    bytes.push_back(static_cast<uint8_t>(versionLength >> 8));
+    bytes.insert(bytes.end(), productVersion.begin(), productVersion.begin() + static_cast<long>(versionLength));
+    // Markers are only added to a played file: a recording has none.
+    AppendU32(bytes, 4);
+    AppendU32(bytes, 0);
+    return bytes;
+}
+
 void LumoAppBase::WriteDemoFile()
 {
     if (!recordingDemo)
@@ -352,17 +368,7 @@ void LumoAppBase::WriteDemoFile()
         demoBuffer.WriteNumBits(kFiller, 5);
     }
 
-    std::vector<uint8_t> bytes;
-    AppendU32(bytes, kDemoMagic);
-    AppendU32(bytes, kDemoVersion);
-    AppendU32(bytes, randSeed);
-    const size_t versionLength = productVersion.size() < 0xFFFF ? productVersion.size() : 0xFFFF;
-    bytes.push_back(static_cast<uint8_t>(versionLength));
-    bytes.push_back(static_cast<uint8_t>(versionLength >> 8));
-    bytes.insert(bytes.end(), productVersion.begin(), productVersion.begin() + static_cast<long>(versionLength));
-    // Markers are only added to a played file: a recording has none.
-    AppendU32(bytes, 4);
-    AppendU32(bytes, 0);
+    std::vector<uint8_t> bytes = DemoFileHead();
     AppendU32(bytes, static_cast<uint32_t>(updateCount));
     const uint8_t* stream = demoBuffer.GetDataPtr();
     if (stream != nullptr)

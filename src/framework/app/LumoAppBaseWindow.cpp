@@ -230,6 +230,7 @@ void LumoAppBase::SwitchScreenMode(bool wantWindowed, bool is3D, bool force)
     }
     // (The sound manager is told the new window once it exists.)
     displayChangeTime = Now();
+    RefreshCrashContext();
 }
 
 void LumoAppBase::SwitchScreenMode(bool wantWindowed)

@@ -27,6 +27,10 @@ public:
     const uint8_t* GetDataPtr() const;
     // (bit length + 7) / 8.
     int GetDataLen() const;
+    // The byte vector and the bit length themselves, for a reader that may
+    // not call anything (the crash handler).
+    const std::vector<uint8_t>* ByteVector() const { return &mData; }
+    const int* BitLengthAddress() const { return &mBitLength; }
     bool AtEnd() const { return mReadPos >= mBitLength; }
     void SeekFront() { mReadPos = 0; }
     // The bit read position, so that a reader can look ahead and go back.
