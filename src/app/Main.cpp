@@ -5,7 +5,7 @@
 //
 // LUMO_EXIT_AFTER_MS=<n> ends the run by itself after n milliseconds; a run
 // without a display (headless) ends after a few seconds unless it is given.
-#include "framework/app/CrashReporter.h"
+#include "framework/net/CrashReporter.h"
 #include "framework/app/LumoApp.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/Graphics.h"

@@ -14,6 +14,10 @@
 
 namespace Lumo {
 
+// The option that starts the program as the reporter; the record's path
+// follows it.
+constexpr const char* kCrashReporterOption = "--crash-report=";
+
 // What the crashed program knew about itself, as "key=value" lines with
 // '\\', line ends and tabs escaped.
 struct CrashContext {

@@ -106,6 +106,20 @@ void HTTPTransfer::Reset()
     mAborted.store(false, std::memory_order_release);
 }
 
+void HTTPTransfer::Abort()
+{
+    if (mThreadRunning.load(std::memory_order_acquire)) {
+        mAborted.store(true, std::memory_order_release);
+        mStop.store(true, std::memory_order_release);
+        WaitFor();
+    }
+    if (mThread.joinable())
+        mThread.join();
+    if (GetResult() == kResultBusy)
+        mResult.store(kResultAborted, std::memory_order_release);
+    mPending.store(false, std::memory_order_release);
+}
+
 void HTTPTransfer::PrepareTransfer(const std::string& url)
 {
     Reset();

@@ -42,6 +42,9 @@ public:
     void SendRequest(const std::string& url, const std::string& request);
     // Stops a running worker (its last result is 5) and returns to idle.
     void Reset();
+    // Stops a running worker and keeps result 5 (aborted) for the owner to
+    // see; a request that has not ended yet ends aborted too.
+    void Abort();
 
     // The demo hook: records result changes, or replays them. Call while polling.
     void UpdateStatus();

@@ -70,6 +70,8 @@ const char* AnswerName(int answer)
         return "Yes";
     case kIdNo:
         return "No";
+    case kIdRetry:
+        return "Retry";
     default:
         return "?";
     }
@@ -115,6 +117,8 @@ std::vector<int> ButtonAnswers(uint32_t flags)
         return {kIdYes, kIdNo, kIdCancel};
     case kMbYesNo:
         return {kIdYes, kIdNo};
+    case kMbRetryCancel:
+        return {kIdRetry, kIdCancel};
     default:
         return {kIdOk};
     }

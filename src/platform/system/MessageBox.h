@@ -16,6 +16,7 @@ constexpr uint32_t kMbOk = 0x0;
 constexpr uint32_t kMbOkCancel = 0x1;
 constexpr uint32_t kMbYesNoCancel = 0x3;
 constexpr uint32_t kMbYesNo = 0x4;
+constexpr uint32_t kMbRetryCancel = 0x5;
 constexpr uint32_t kMbIconError = 0x10;
 constexpr uint32_t kMbIconQuestion = 0x20;
 constexpr uint32_t kMbIconWarning = 0x30;
@@ -26,6 +27,7 @@ constexpr uint32_t kMbDefButton3 = 0x200;
 // Answers: the button the user chose.
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
+constexpr int kIdRetry = 4;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 

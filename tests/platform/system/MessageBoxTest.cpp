@@ -24,6 +24,8 @@ TEST(MessageBoxTest, ButtonsAndDefaultAnswers)
         {Plat::kMbYesNo | Plat::kMbDefButton2, {Plat::kIdYes, Plat::kIdNo}, Plat::kIdNo},
         {Plat::kMbYesNoCancel | Plat::kMbDefButton3, {Plat::kIdYes, Plat::kIdNo, Plat::kIdCancel}, Plat::kIdCancel},
         {Plat::kMbOk | Plat::kMbDefButton3, {Plat::kIdOk}, Plat::kIdOk}, // no third button: the first
+        {Plat::kMbRetryCancel, {Plat::kIdRetry, Plat::kIdCancel}, Plat::kIdRetry},
+        {Plat::kMbRetryCancel | Plat::kMbDefButton2, {Plat::kIdRetry, Plat::kIdCancel}, Plat::kIdCancel},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flags);

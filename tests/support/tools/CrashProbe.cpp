@@ -4,7 +4,6 @@
 // into <folder>, and runs the case. Started as the reporter it writes the
 // report, then appends one line to <folder>/reports.log.
 #include "framework/app/CrashReport.h"
-#include "framework/app/CrashReporter.h"
 #include "framework/app/LumoAppBase.h"
 #include "platform/system/CrashSignals.h"
 #include "platform/system/ProcessControl.h"
