@@ -122,9 +122,8 @@ struct TargetPixel<D3DReferenceRasterizer::TargetKind::k8888> {
 };
 
 template <D3DReferenceRasterizer::TextureKind X>
-inline uint32_t Texel(const D3DReferenceRasterizer::Texture& t, int x, int y)
+inline uint32_t TexelInRow(const D3DReferenceRasterizer::Texture& t, const uint8_t* row, int x)
 {
-    const uint8_t* row = t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch;
     if constexpr (X == D3DReferenceRasterizer::TextureKind::k8888) {
         return reinterpret_cast<const uint32_t*>(row)[x];
     } else if constexpr (X == D3DReferenceRasterizer::TextureKind::k4444) {
@@ -139,6 +138,12 @@ inline uint32_t Texel(const D3DReferenceRasterizer::Texture& t, int x, int y)
     } else {
         return t.palette[row[x]];
     }
+}
+
+template <D3DReferenceRasterizer::TextureKind X>
+inline uint32_t Texel(const D3DReferenceRasterizer::Texture& t, int x, int y)
+{
+    return TexelInRow<X>(t, t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch, x);
 }
 
 } // namespace
@@ -260,6 +265,7 @@ void D3DReferenceRasterizer::Span(int y, int x0, int x1, Attributes at, const At
     int64_t u = static_cast<int64_t>(std::floor(std::clamp(at.u, -kHeld, kHeld) * 65536.0 + 0.5));
     int64_t v = static_cast<int64_t>(std::floor(std::clamp(at.v, -kHeld, kHeld) * 65536.0 + 0.5));
     const int shift = mTexelShift;
+    bool pixelOff = mPixelOffPending;
     for (int x = x0; x < x1; ++x, p += Pixel::kBytes, u += stepU, v += stepV) {
         if (!flatColour) {
             dr = ClampChannel(at.r);
@@ -306,10 +312,12 @@ void D3DReferenceRasterizer::Span(int y, int x0, int x1, Attributes at, const At
                 const int ty1 = static_cast<int>(ty0 + 1 < 0 ? 0 : ty0 + 1 > maxY ? maxY : ty0 + 1);
                 const int cx0 = static_cast<int>(tx0 < 0 ? 0 : tx0 > maxX ? maxX : tx0);
                 const int cy0 = static_cast<int>(ty0 < 0 ? 0 : ty0 > maxY ? maxY : ty0);
-                const uint32_t t00 = Texel<X>(mTexture, cx0, cy0);
-                const uint32_t t10 = Texel<X>(mTexture, tx1, cy0);
-                const uint32_t t01 = Texel<X>(mTexture, cx0, ty1);
-                const uint32_t t11 = Texel<X>(mTexture, tx1, ty1);
+                const uint8_t* row0 = mTexture.pixels + static_cast<std::ptrdiff_t>(cy0) * mTexture.pitch;
+                const uint8_t* row1 = mTexture.pixels + static_cast<std::ptrdiff_t>(ty1) * mTexture.pitch;
+                const uint32_t t00 = TexelInRow<X>(mTexture, row0, cx0);
+                const uint32_t t10 = TexelInRow<X>(mTexture, row0, tx1);
+                const uint32_t t01 = TexelInRow<X>(mTexture, row1, cx0);
+                const uint32_t t11 = TexelInRow<X>(mTexture, row1, tx1);
                 const uint32_t w00 = (256 - wx) * (256 - wy);
                 const uint32_t w10 = wx * (256 - wy);
                 const uint32_t w01 = (256 - wx) * wy;
@@ -329,7 +337,8 @@ void D3DReferenceRasterizer::Span(int y, int x0, int x1, Attributes at, const At
             sb = Mul8(tb, db);
             sa = modulateAlpha ? Mul8(ta, da) : ta;
         }
-        if (mPixelOffPending) {
+        if (pixelOff) {
+            pixelOff = false;
             mPixelOffPending = false;
             Pixel::Store(p, 128, 128, 128);
         } else if (blend == Blend::kNone) {
