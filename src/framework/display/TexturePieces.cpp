@@ -154,7 +154,9 @@ Plat::DisplaySurface* D3DInterface::CreateTexture(int width, int height, int for
 
 bool D3DInterface::CreateTextureData(MemoryImage* image)
 {
-    if (image == nullptr) {
+    // Only an image of this display's application tells the display when it
+    // goes; another would leave its texture data behind in the set.
+    if (image == nullptr || (mDDInterface != nullptr && image->mApp != mDDInterface->mApp)) {
         return false;
     }
     TextureData* data = image->mTextureData;
