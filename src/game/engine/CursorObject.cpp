@@ -113,4 +113,7 @@ void CursorObject::WriteTypeAttributes(std::string& out)
     WriteXmlStringAttribute(out, "type", "cursor");
     // Every digit: a large flag in float form would read back as another number.
     WriteXmlIntAttribute(out, "top_left", mTopLeft);
+    // The object writer leaves out a z of 0, which would read back as this class's own 11.
+    if (mZOrder == 0.0f)
+        WriteXmlIntAttribute(out, "z_order", 0);
 }

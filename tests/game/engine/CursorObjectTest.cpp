@@ -251,19 +251,27 @@ TEST_F(CursorObjectTest, SystemPointerCallsAcrossFrames)
 
 TEST_F(CursorObjectTest, ObjectXmlBuildsTheCursorAndTheWriterReadsBack)
 {
-    for (const char* topLeft : {"1", "123456789"}) {
+    struct Case {
+        const char* topLeft;
+        const char* z; // none: the class's own 11
+        float zOrder;
+    };
+    for (const Case& c : {Case{"1", "", 11.0f}, Case{"123456789", " z_order=\"0\"", 0.0f},
+                          Case{"0", " z_order=\"20\"", 20.0f}}) {
+        const char* topLeft = c.topLeft;
         const std::string text = std::string("<object type=\"cursor\" name=\"pointer\" top_left=\"") + topLeft +
-                                 "\">\n<stage ms=\"1000\">\n</object>\n";
+                                 "\"" + c.z + ">\n<stage ms=\"1000\">\n</object>\n";
         auto* cursor = dynamic_cast<CursorObject*>(CreateObjectsFromXml(text.c_str(), mScreen, "cursor.xml"));
         ASSERT_NE(cursor, nullptr);
         EXPECT_EQ(cursor->mKind, kKindCursorObject);
         EXPECT_EQ(cursor->mTopLeft, std::stoi(topLeft));
-        EXPECT_EQ(cursor->mZOrder, 11.0f);
+        EXPECT_EQ(cursor->mZOrder, c.zOrder);
         std::string written;
         cursor->WriteXml(written, 0);
         auto* back = dynamic_cast<CursorObject*>(CreateObjectsFromXml(written.c_str(), mScreen, "saved.xml"));
         ASSERT_NE(back, nullptr) << written;
         EXPECT_EQ(back->mTopLeft, cursor->mTopLeft) << written;
+        EXPECT_EQ(back->mZOrder, c.zOrder) << written;
         EXPECT_STREQ(back->mName, "pointer");
     }
 }
