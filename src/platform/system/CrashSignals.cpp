@@ -281,12 +281,15 @@ void DieOf(int signal, const siginfo_t* info)
 
 void CrashHandler(int signal, siginfo_t* info, void* rawContext)
 {
+    // The interrupted code finds errno as it left it when the fault runs again.
+    const int savedErrno = errno;
     const pid_t self = static_cast<pid_t>(syscall(SYS_gettid));
     pid_t owner = 0;
     if (!gCrashOwner.compare_exchange_strong(owner, self)) {
         if (owner == self) {
             // A fault while reporting: no second try.
             DieOf(signal, info);
+            errno = savedErrno;
             return;
         }
         // Another thread reports; this one waits for the process to end.
@@ -296,6 +299,7 @@ void CrashHandler(int signal, siginfo_t* info, void* rawContext)
     WriteRecord(signal, info, static_cast<ucontext_t*>(rawContext));
     StartReporter();
     DieOf(signal, info);
+    errno = savedErrno;
 }
 
 void LoadUnwinder()
