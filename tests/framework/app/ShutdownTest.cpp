@@ -8,6 +8,8 @@
 #include "support/FakePlatformRecorder.h"
 #include "support/ManualClock.h"
 #include "support/RecordingApp.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -267,6 +269,52 @@ TEST_F(ShutdownTest, TheDestructorAsksAboutHardwareAccelerationOnlyWhenSwitchedO
                       0u);
             EXPECT_EQ(platform.boxes[0].flags, Plat::kMbYesNo | Plat::kMbIconQuestion);
         }
+    }
+}
+
+TEST_F(ShutdownTest, ThreeDTroubleDuringTheRunAsksWhetherToKeepThreeD)
+{
+    struct Case {
+        const char* what;
+        bool trouble;
+        bool switchedOn; // the other question comes first and stands for both
+        int answer;
+        int boxes;
+        int storedAfter; // "Is3D"; -1 none
+    };
+    const Case cases[] = {
+        {"no trouble", false, false, Plat::kIdNo, 0, -1},
+        {"trouble, kept", true, false, Plat::kIdYes, 1, -1},
+        {"trouble, refused", true, false, Plat::kIdNo, 1, 0},
+        {"trouble after switching on", true, true, Plat::kIdNo, 1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder temp;
+        ScopedEnvironment config("XDG_CONFIG_HOME", temp.Path());
+        FakePlatformRecorder platform;
+        platform.boxAnswers.push_back(c.answer);
+        int stored = -1;
+        {
+            RecordingApp app(platform);
+            app.registryKey = "LumoTroubleTest";
+            app.ddInterface = new Lumo::DDInterface(&app);
+            app.is3DSwitchedThisRun = c.switchedOn;
+            app.ddInterface->mIs3D = c.switchedOn;
+            Lumo::gD3DTrouble = c.trouble;
+            app.Shutdown();
+        }
+        Lumo::gD3DTrouble = false;
+        {
+            RecordingApp reader(platform);
+            reader.registryKey = "LumoTroubleTest";
+            reader.RegistryReadInteger("Is3D", stored);
+        }
+        EXPECT_EQ(static_cast<int>(platform.boxes.size()), c.boxes);
+        if (c.trouble && !c.switchedOn && c.boxes == 1) {
+            EXPECT_EQ(platform.boxes[0].text.rfind("Hardware Acceleration may not have been working correctly", 0), 0u);
+        }
+        EXPECT_EQ(stored, c.storedAfter);
     }
 }
 
