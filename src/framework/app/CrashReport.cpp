@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <cxxabi.h>
 #include <elf.h>
@@ -334,27 +335,94 @@ bool FindCrashMapping(const std::string& maps, uint64_t address, CrashMapping& m
     return false;
 }
 
-bool ElfLogicalAddress(const uint8_t* elf, size_t size, uint64_t fileOffset, uint32_t& section, uint32_t& offset)
+namespace {
+
+bool ReadElfHeader(const uint8_t* elf, size_t size, Elf64_Ehdr& header)
 {
-    Elf64_Ehdr header;
-    if (!ReadAt(elf, size, 0, header) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
-        header.e_ident[EI_CLASS] != ELFCLASS64)
-        return false;
-    if (header.e_phentsize < sizeof(Elf64_Phdr) || header.e_shentsize < sizeof(Elf64_Shdr))
-        return false;
-    bool found = false;
-    uint64_t address = 0;
-    for (uint32_t i = 0; i < header.e_phnum && !found; ++i) {
+    return ReadAt(elf, size, 0, header) && std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
+           header.e_ident[EI_CLASS] == ELFCLASS64 && header.e_phentsize >= sizeof(Elf64_Phdr) &&
+           header.e_shentsize >= sizeof(Elf64_Shdr);
+}
+
+// The link-time address that the program header loading the file offset gives it.
+bool LinkAddress(const uint8_t* elf, size_t size, const Elf64_Ehdr& header, uint64_t fileOffset, uint64_t& address)
+{
+    for (uint32_t i = 0; i < header.e_phnum; ++i) {
         Elf64_Phdr program;
         if (!ReadAt(elf, size, header.e_phoff + static_cast<uint64_t>(i) * header.e_phentsize, program))
             return false;
         if (program.p_type == PT_LOAD && fileOffset >= program.p_offset &&
             fileOffset - program.p_offset < program.p_filesz) {
             address = fileOffset - program.p_offset + program.p_vaddr;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool ElfSymbolAt(const uint8_t* elf, size_t size, uint64_t address, std::string& name, uint64_t& offset)
+{
+    Elf64_Ehdr header;
+    if (!ReadElfHeader(elf, size, header))
+        return false;
+    bool found = false;
+    uint64_t bestStart = 0;
+    for (uint32_t i = 1; i < header.e_shnum; ++i) {
+        Elf64_Shdr table;
+        if (!ReadAt(elf, size, header.e_shoff + static_cast<uint64_t>(i) * header.e_shentsize, table))
+            return false;
+        if ((table.sh_type != SHT_SYMTAB && table.sh_type != SHT_DYNSYM) || table.sh_entsize < sizeof(Elf64_Sym))
+            continue;
+        Elf64_Shdr strings;
+        if (table.sh_link >= header.e_shnum ||
+            !ReadAt(elf, size, header.e_shoff + static_cast<uint64_t>(table.sh_link) * header.e_shentsize, strings))
+            continue;
+        const uint64_t count = table.sh_size / table.sh_entsize;
+        for (uint64_t k = 0; k < count; ++k) {
+            Elf64_Sym symbol;
+            if (!ReadAt(elf, size, table.sh_offset + k * table.sh_entsize, symbol))
+                break;
+            if (ELF64_ST_TYPE(symbol.st_info) != STT_FUNC || symbol.st_value == 0 || address < symbol.st_value ||
+                address - symbol.st_value >= std::max<uint64_t>(symbol.st_size, 1))
+                continue;
+            if (found && symbol.st_value <= bestStart)
+                continue;
+            if (symbol.st_name >= strings.sh_size || strings.sh_offset > size ||
+                symbol.st_name >= size - strings.sh_offset)
+                continue;
+            const char* text = reinterpret_cast<const char*>(elf + strings.sh_offset + symbol.st_name);
+            const size_t room = static_cast<size_t>(
+                std::min<uint64_t>(strings.sh_size - symbol.st_name, size - strings.sh_offset - symbol.st_name));
+            name.assign(text, strnlen(text, room));
+            bestStart = symbol.st_value;
+            offset = address - symbol.st_value;
             found = true;
         }
     }
-    if (!found)
+    return found && !name.empty();
+}
+
+bool FindCrashSymbol(const std::string& maps, uint64_t address, std::string& name, uint64_t& offset)
+{
+    CrashMapping mapping;
+    if (!FindCrashMapping(maps, address, mapping) || mapping.path.empty() || mapping.path[0] != '/')
+        return false;
+    const Plat::MappedFile file = Plat::GetFileSystem().MapReadOnly(mapping.path);
+    Elf64_Ehdr header;
+    uint64_t linkAddress = 0;
+    if (!file.IsOpen() || !ReadElfHeader(file.Data(), file.Size(), header) ||
+        !LinkAddress(file.Data(), file.Size(), header, address - mapping.start + mapping.fileOffset, linkAddress))
+        return false;
+    return ElfSymbolAt(file.Data(), file.Size(), linkAddress, name, offset);
+}
+
+bool ElfLogicalAddress(const uint8_t* elf, size_t size, uint64_t fileOffset, uint32_t& section, uint32_t& offset)
+{
+    Elf64_Ehdr header;
+    uint64_t address = 0;
+    if (!ReadElfHeader(elf, size, header) || !LinkAddress(elf, size, header, fileOffset, address))
         return false;
     for (uint32_t i = 1; i < header.e_shnum; ++i) {
         Elf64_Shdr entry;
@@ -522,10 +590,17 @@ std::string BuildCrashReportText(const CrashRecord& record, const CrashContext& 
     text += Format("Logical Address: %04X:%08X\r\n\r\n", section, offset);
     title = Format("Exception at %04X:%08X", section, offset);
 
-    for (const Plat::CrashRecordFrame& frame : record.frames) {
-        if (frame.name[0] != '\0') {
+    for (size_t i = 0; i < record.frames.size(); ++i) {
+        const Plat::CrashRecordFrame& frame = record.frames[i];
+        std::string symbol = frame.name;
+        uint64_t symbolOffset = frame.nameOffset;
+        // Above the first frame the pc is a return address: the call lies before it.
+        const uint64_t callSite = i > 0 && frame.pc > 0 ? frame.pc - 1 : frame.pc;
+        if (symbol.empty() && FindCrashSymbol(record.maps, callSite, symbol, symbolOffset))
+            symbolOffset += frame.pc - callSite;
+        if (!symbol.empty()) {
             text += Format("%016llX %016llX ", static_cast<ULL>(frame.sp), static_cast<ULL>(frame.pc)) +
-                    DemangleName(frame.name) + Format("+%llX\r\n", static_cast<ULL>(frame.nameOffset));
+                    DemangleName(symbol) + Format("+%llX\r\n", static_cast<ULL>(symbolOffset));
         } else {
             std::string frameModule;
             uint32_t frameSection = 0;

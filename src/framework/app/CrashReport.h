@@ -65,6 +65,12 @@ bool GetLogicalAddress(const std::string& maps, uint64_t address, std::string& m
 // the address.
 bool ElfLogicalAddress(const uint8_t* elf, size_t size, uint64_t fileOffset, uint32_t& section, uint32_t& offset);
 
+// The function symbol of an ELF image that covers the address (a link-time
+// address of the image) and the distance from its start; false when none.
+bool ElfSymbolAt(const uint8_t* elf, size_t size, uint64_t address, std::string& name, uint64_t& offset);
+// The same for a run-time address, through the memory map.
+bool FindCrashSymbol(const std::string& maps, uint64_t address, std::string& name, uint64_t& offset);
+
 // A readable C++ name, or the name as it is.
 std::string DemangleName(const std::string& name);
 

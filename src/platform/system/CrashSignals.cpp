@@ -36,7 +36,6 @@ struct Unwinder {
     int (*initLocal2)(unw_cursor_t*, unw_context_t*, int) = nullptr;
     int (*step)(unw_cursor_t*) = nullptr;
     int (*getReg)(unw_cursor_t*, unw_regnum_t, unw_word_t*) = nullptr;
-    int (*getProcName)(unw_cursor_t*, char*, size_t, unw_word_t*) = nullptr;
 };
 Unwinder gUnwinder;
 
@@ -111,12 +110,10 @@ uint32_t CollectFrames(ucontext_t* context)
                 gUnwinder.getReg(&cursor, UNW_REG_SP, &sp);
                 frame.pc = pc;
                 frame.sp = sp;
-                unw_word_t offset = 0;
+                // Names come later, from the reporter: the walker's own
+                // name lookup allocates.
                 frame.name[0] = '\0';
-                if (gUnwinder.getProcName(&cursor, frame.name, sizeof(frame.name), &offset) != 0)
-                    frame.name[0] = '\0';
-                frame.name[sizeof(frame.name) - 1] = '\0';
-                frame.nameOffset = frame.name[0] != '\0' ? offset : 0;
+                frame.nameOffset = 0;
                 ++count;
             } while (count < static_cast<uint32_t>(kCrashRecordMaxFrames) && gUnwinder.step(&cursor) > 0);
         }
@@ -314,10 +311,7 @@ void LoadUnwinder()
     found.initLocal2 = reinterpret_cast<decltype(found.initLocal2)>(dlsym(library, LUMO_NAME_TEXT(unw_init_local2)));
     found.step = reinterpret_cast<decltype(found.step)>(dlsym(library, LUMO_NAME_TEXT(unw_step)));
     found.getReg = reinterpret_cast<decltype(found.getReg)>(dlsym(library, LUMO_NAME_TEXT(unw_get_reg)));
-    found.getProcName =
-        reinterpret_cast<decltype(found.getProcName)>(dlsym(library, LUMO_NAME_TEXT(unw_get_proc_name)));
-    if (found.initLocal2 == nullptr || found.step == nullptr || found.getReg == nullptr ||
-        found.getProcName == nullptr) {
+    if (found.initLocal2 == nullptr || found.step == nullptr || found.getReg == nullptr) {
         dlclose(library);
         return;
     }

@@ -74,7 +74,7 @@ struct CrashRecordFrame {
     uint64_t pc;
     uint64_t sp;
     uint64_t nameOffset; // pc minus the named symbol's start
-    char name[kCrashRecordNameSize]; // the symbol as the object names it; empty when unknown
+    char name[kCrashRecordNameSize]; // the symbol as the object names it; empty: the reporter looks it up
 };
 
 // Milliseconds of CLOCK_MONOTONIC, the clock of monotonicMs.
