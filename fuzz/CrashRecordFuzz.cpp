@@ -1,6 +1,6 @@
 // Fuzzes what the crash reporter reads: the raw record left by a crashed
 // process (with its context lines and memory map), linker map text applied
-// to a report, and an ELF image asked for a logical address. Nothing may
+// to a report, and an ELF image asked for a logical address and a symbol. Nothing may
 // read outside the input or run without end.
 #include "framework/app/CrashReport.h"
 
@@ -26,5 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     uint32_t section = 0;
     uint32_t offset = 0;
     Lumo::ElfLogicalAddress(data, size, size / 2, section, offset);
+    std::string name;
+    uint64_t distance = 0;
+    Lumo::ElfSymbolAt(data, size, size / 2, name, distance);
     return 0;
 }

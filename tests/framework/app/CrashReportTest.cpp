@@ -241,7 +241,17 @@ TEST(CrashReportTest, LogicalAddressOfAKnownFunction)
     EXPECT_EQ(section, textIndex);
     EXPECT_EQ(offset, expectedOffset);
 
+    // Its name from the program's symbols, at its start and inside it.
+    std::string name;
+    uint64_t distance = 99;
+    ASSERT_TRUE(Lumo::FindCrashSymbol(maps, address, name, distance));
+    EXPECT_EQ(Lumo::DemangleName(name), "(anonymous namespace)::KnownFunction()");
+    EXPECT_EQ(distance, 0u);
+    ASSERT_TRUE(Lumo::FindCrashSymbol(maps, address + 1, name, distance));
+    EXPECT_EQ(distance, 1u);
+
     // An address nothing maps.
+    EXPECT_FALSE(Lumo::FindCrashSymbol(maps, 8, name, distance));
     EXPECT_FALSE(Lumo::GetLogicalAddress(maps, 8, module, section, offset));
     EXPECT_EQ(module, "");
     EXPECT_EQ(section, 0u);
