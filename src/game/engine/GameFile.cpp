@@ -1,6 +1,8 @@
 #include "game/engine/GameFile.h"
 
+#include "framework/core/AppDataFolder.h"
 #include "framework/core/PakClient.h"
+#include "framework/core/PathUtils.h"
 #include "platform/files/FileSystem.h"
 
 #include <cstdio>
@@ -61,4 +63,11 @@ int WriteWholeFile(const char* path, const void* data, size_t size, const Plat::
         return 0;
     const std::string nativePath = Plat::GetFileSystem().NativePath(path);
     return Plat::WriteFileAtomically(nativePath, static_cast<const uint8_t*>(data), size, writer) ? 1 : 0;
+}
+
+std::string GetUserDataPath()
+{
+    const std::string folder = Lumo::GetAppDataFolder() + "userdata/";
+    Lumo::MkDir(folder);
+    return folder;
 }

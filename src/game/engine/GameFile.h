@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 struct PakFile;
 
@@ -30,3 +31,8 @@ std::unique_ptr<char[]> ReadWholeFile(const char* path, size_t& size);
 // lets tests cut a save short.
 int WriteWholeFile(const char* path, const void* data, size_t size,
                    const Plat::ByteWriter& writer = Plat::ByteWriter());
+
+// The player's files' folder: "userdata" under the application-data folder,
+// made (with every folder along the way) when missing; ends in a separator.
+// Only the player may write there: it is made with the user's own rights.
+std::string GetUserDataPath();

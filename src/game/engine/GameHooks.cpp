@@ -2,6 +2,7 @@
 
 #include "game/engine/GameState.h"
 #include "game/engine/ObjectXmlElement.h"
+#include "game/engine/Platform.h"
 #include "game/engine/PlayerProfiles.h"
 
 GameHooks::~GameHooks() = default;
@@ -54,14 +55,26 @@ void GameHooks::ResetTrickshotProgress() {}
 
 void GameHooks::ResetHonorRolls(PlayerProfiles&) {}
 
-bool GameHooks::WasKeyPressed(int)
+bool GameHooks::WasKeyPressed(int keyCode)
 {
-    return false;
+    GameState* game = GameState::TryCurrent();
+    return game != nullptr && game->mInput.TestKeyPressOnce(keyCode);
 }
 
-void GameHooks::Set3D(bool) {}
+void GameHooks::Set3D(bool enable)
+{
+    GameState* game = GameState::TryCurrent();
+    if (game != nullptr && game->mPlatform != nullptr) {
+        game->mPlatform->Set3D(enable);
+    }
+}
 
-void GameHooks::ResetTickClock() {}
+void GameHooks::ResetTickClock()
+{
+    if (GameState* game = GameState::TryCurrent()) {
+        game->mLastTick = 0;
+    }
+}
 
 float GameHooks::GetMusicVolume()
 {

@@ -8,6 +8,7 @@
 #include "game/engine/Filter.h"
 #include "game/engine/GameRandom.h"
 #include "game/engine/GameHooks.h"
+#include "game/engine/GameInput.h"
 #include "game/engine/ImageCache.h"
 #include "game/engine/LevelRecord.h"
 #include "game/engine/ObjectList.h"
@@ -17,6 +18,7 @@
 #include "game/engine/StripFontList.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 class Platform;
@@ -88,6 +90,15 @@ public:
     int mMouseInside = 1;
     // Set while a cursor object has hidden the system cursor.
     bool mSystemCursorHidden = false;
+
+    // The main widget's input queue and key table, and its tick clock: the
+    // last tick run (0 restarts the clock), the ticks of the last pass,
+    // whether any tick ran, whether any frame was presented.
+    GameInput mInput;
+    uint32_t mLastTick = 0;
+    uint32_t mLastTickCount = 1;
+    bool mTicked = false;
+    bool mDrawnOnce = false;
 
     // Published by the current level at the top of each of its updates.
     AnimObject* mLevel = nullptr;

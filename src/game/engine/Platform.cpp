@@ -42,7 +42,7 @@ int ClampToInt(int64_t value)
 
 } // namespace
 
-Platform::Platform(PlatformHost* host) : mHost(host) {}
+Platform::Platform(PlatformHost* host) : mHost(host), mMainThread(std::this_thread::get_id()) {}
 
 bool Platform::BeginDraw()
 {
@@ -193,7 +193,32 @@ void Platform::Quit()
 
 void Platform::MessageBox(const std::string& text)
 {
-    Plat::GetMessageBoxes().Show(nullptr, text, "Trindle Game", Plat::kMbOk);
+    ShowBox(text, "Trindle Game");
+}
+
+void Platform::ShowBox(const std::string& text, const std::string& caption)
+{
+    if (std::this_thread::get_id() != mMainThread) {
+        std::lock_guard<std::mutex> guard(mQueueLock);
+        mQueuedBoxes.emplace_back(text, caption);
+        return;
+    }
+    Plat::GetMessageBoxes().Show(nullptr, text, caption, Plat::kMbOk);
+}
+
+void Platform::ShowQueuedMessages()
+{
+    if (std::this_thread::get_id() != mMainThread) {
+        return;
+    }
+    std::vector<std::pair<std::string, std::string>> boxes;
+    {
+        std::lock_guard<std::mutex> guard(mQueueLock);
+        boxes.swap(mQueuedBoxes);
+    }
+    for (const auto& [text, caption] : boxes) {
+        Plat::GetMessageBoxes().Show(nullptr, text, caption, Plat::kMbOk);
+    }
 }
 
 void Platform::ReportImageLoadFailure(const std::string& path)
@@ -204,5 +229,5 @@ void Platform::ReportImageLoadFailure(const std::string& path)
             return;
         }
     }
-    Plat::GetMessageBoxes().Show(nullptr, path, "ERROR: Failed to load image", Plat::kMbOk);
+    ShowBox(path, "ERROR: Failed to load image");
 }

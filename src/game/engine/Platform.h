@@ -7,9 +7,15 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace Lumo {
 class Graphics;
+}
+namespace Plat {
+class Window;
 }
 
 class PlatformHost;
@@ -57,13 +63,55 @@ public:
     bool IsWindowed();
     // Closes the window unless the splash pictures are still showing.
     void Quit();
+    Plat::Window* GetWindow();
 
+    // With enable set, opens the screen that explains why 3-D is not
+    // available or not advised, when that is so; else switches 3-D.
+    void Check3DSupport(int enable);
+    void Set3D(bool enable);
+    // Switches between window and full screen; a small desktop, an open
+    // editor or an odd colour depth open the "no_windowed" screen instead.
+    void SetWindowed(bool windowed);
+
+    // ---- Mouse and keys (main thread)
+
+    float GetMouseX();
+    float GetMouseY();
+    // Over the window and inside the 800 x 600 game area.
+    bool IsMouseInside();
+    // Left button: a press since the last call (taps within one tick count).
+    bool WasMouseButtonPressed();
+    bool IsMouseButtonDown();
+    bool WasRightButtonPressed();
+    bool WasKeyPressed(int keyCode);
+    bool IsKeyDown(int keyCode);
+    unsigned PopInputEvent();
+    void ClearInputEvents();
+    // Puts the system pointer at the game point.
+    void SetMousePosition(float x, float y);
+    void HideCursor();
+    void ShowCursor();
+
+    // Boxes are shown on the thread that made the Platform; other threads'
+    // boxes wait for its next frame.
     void MessageBox(const std::string& text);
     // The image box: shown once per path however often the load fails.
     void ReportImageLoadFailure(const std::string& path);
+    // Shows the boxes other threads queued (main thread).
+    void ShowQueuedMessages();
+    // The frame lines of the debug output ("loading is %d", the mouse
+    // leaving) are written only when switched on.
+    void SetFrameDebugLines(bool on) { mFrameDebugLines = on; }
+    bool FrameDebugLines() const { return mFrameDebugLines; }
 
 private:
+    void ShowBox(const std::string& text, const std::string& caption);
+
     PlatformHost* mHost;
+    std::thread::id mMainThread;
+    bool mFrameDebugLines = false;
+    std::mutex mQueueLock;
+    std::vector<std::pair<std::string, std::string>> mQueuedBoxes;
     Lumo::Graphics* mGraphics = nullptr;
     PlatformImage* mRenderTarget = nullptr;
 

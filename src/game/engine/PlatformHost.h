@@ -8,6 +8,9 @@
 namespace Lumo {
 class MemoryImage;
 }
+namespace Plat {
+class Window;
+}
 
 class PlatformHost {
 public:
@@ -25,4 +28,29 @@ public:
     virtual void SetCursorKind(int) {}
     // True while the application sees the mouse inside its window.
     virtual bool IsMouseInWindow() { return true; }
+
+    // The mouse as the widgets last saw it, in game coordinates.
+    virtual int GetMouseX() { return 0; }
+    virtual int GetMouseY() { return 0; }
+    virtual bool IsLeftButtonDown() { return false; }
+    // Moves the system pointer to the point of the window's client area;
+    // false when the desktop refuses.
+    virtual bool WarpMouse(int /*x*/, int /*y*/) { return false; }
+
+    // 3-D drawing and the screen mode.
+    virtual bool Is3DSupported() { return true; }
+    virtual bool Is3DRecommended() { return true; }
+    virtual void Set3D(bool /*enable*/) {}
+    virtual void SwitchWindowMode(bool /*windowed*/, bool /*is3D*/) {}
+    // The desktop as it was at start.
+    virtual int GetDesktopWidth() { return 1920; }
+    virtual int GetDesktopHeight() { return 1080; }
+    virtual int GetDesktopDepth() { return 32; }
+    // Full screen: the display's width and the height of the picture on it.
+    virtual void GetPresentation(int& displayWidth, int& presentationHeight)
+    {
+        displayWidth = 800;
+        presentationHeight = 600;
+    }
+    virtual Plat::Window* GetMainWindow() { return nullptr; }
 };

@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
 namespace Plat {
 
 SdlWindow::SdlWindow(SdlWindowSystem& system, uint32_t exStyle, const std::string& className,
@@ -187,6 +189,17 @@ bool SdlWindow::GetCursorClientPos(int& x, int& y) const
         return false;
     x = mMouseX;
     y = mMouseY;
+    return true;
+}
+
+bool SdlWindow::WarpMouse(int x, int y)
+{
+    if (mWindow == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0)
+        return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "wayland") == 0)
+        return false;
+    SDL_WarpMouseInWindow(mWindow, x, y);
     return true;
 }
 

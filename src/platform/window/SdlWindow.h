@@ -36,6 +36,7 @@ public:
     void SetTitle(const std::string& title) override;
     bool GetCursorClientPos(int& x, int& y) const override;
     void SetCapture(bool capture) override;
+    bool WarpMouse(int x, int y) override;
 
     // The event source keeps the mouse position up to date.
     void NoteMouse(int x, int y);

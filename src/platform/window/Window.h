@@ -88,6 +88,10 @@ public:
     virtual bool GetCursorClientPos(int& x, int& y) const = 0;
     // Keeps the mouse's messages coming while a button is held outside.
     virtual void SetCapture(bool capture) = 0;
+    // Moves the pointer to the point of the client area; the desktop then
+    // sends the mouse move as for a real one. False when the desktop does
+    // not let programs move the pointer (Wayland) or there is no pointer.
+    virtual bool WarpMouse(int /*x*/, int /*y*/) { return false; }
 
     // Posts kWmTimer with the id every period (the event pump makes them
     // when nothing else waits); setting an id again restarts it.

@@ -1,0 +1,283 @@
+#include "game/engine/GameApp.h"
+
+#include "framework/core/PathUtils.h"
+#include "framework/display/DDImage.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/rasterizer/TriangleRasterizer.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/engine/GameFile.h"
+#include "game/engine/GameState.h"
+#include "game/engine/MainWidget.h"
+#include "game/engine/PartnerProperties.h"
+#include "game/engine/SoundLayer.h"
+#include "platform/system/Clock.h"
+#include "platform/video/DisplayHost.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowMessage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int kGameWidth = 800;
+constexpr int kGameHeight = 600;
+constexpr int kCursorPointer = 0;
+constexpr int kCursorNone = 11;
+// The framework's update step while the game runs: the game's tick.
+constexpr int kGameFrameMs = 4;
+
+std::string VolumeName(const char* name)
+{
+    return std::string(name) + GameApp::kVersion;
+}
+
+bool AnyLiveNameContains(const GameState& game, const char* part)
+{
+    for (const AnimObject* object = game.mLiveObjects.Head(); object != nullptr; object = object->mNext) {
+        if (std::strstr(object->mName, part) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+GameApp::GameApp()
+{
+    companyName = mPartnerName;
+    fullCompanyName = mPartnerName;
+    productName = mProductName;
+    registryKey = mPartnerName + "\\" + mProductName;
+    productVersion = kVersion;
+    title = mProductName + " " + kVersion;
+    width = kGameWidth;
+    height = kGameHeight;
+    // The game plays its sound through its own layer.
+    noSound = true;
+    // Full screen keeps the game's shape on a wider desktop, and so does a
+    // resized window.
+    stretchToAspect = true;
+    aspectCorrection = true;
+    cursorKind = kCursorNone;
+}
+
+GameApp::~GameApp()
+{
+    Shutdown();
+    if (mMainWidget != nullptr) {
+        if (widgetManager != nullptr) {
+            widgetManager->RemoveWidget(mMainWidget.get());
+        }
+        mMainWidget.reset();
+    }
+    RegistryWriteInteger(VolumeName("music_volume"), mMusicVolume);
+    RegistryWriteInteger(VolumeName("sound_volume"), mSoundVolume);
+}
+
+int GameApp::ClampVolume(int value)
+{
+    return std::clamp(value, 0, 100);
+}
+
+void GameApp::PropertiesHook()
+{
+    Plat::DisplayHost& desktop = Plat::GetDisplayHost();
+    mDesktopWidth = desktop.DesktopWidth();
+    mDesktopHeight = desktop.DesktopHeight();
+    mDesktopDepth = desktop.DesktopBits();
+
+    std::string key = registryKey;
+    for (const PartnerProperty& property : ReadPartnerProperties()) {
+        if (property.mId == "DefaultWindowed") {
+            windowed = PartnerFlagIsTrue(property.mText);
+        } else if (property.mId == "ProdName") {
+            mProductName = property.mText;
+        } else if (property.mId == "RegistryKey") {
+            key = property.mText;
+        } else if (property.mId == "PartnerName") {
+            mPartnerName = property.mText;
+        }
+    }
+    title = mProductName + " " + kVersion;
+    productName = mProductName;
+    registryKey = key;
+
+    if (kGameWidth >= mDesktopWidth || kGameHeight >= mDesktopHeight) {
+        forceFullscreen = true;
+        windowed = false;
+    }
+
+    // The settings are read under the final key.
+    int value = 0;
+    if (RegistryReadInteger(VolumeName("music_volume"), value)) {
+        mMusicVolume = ClampVolume(value);
+    }
+    if (RegistryReadInteger(VolumeName("sound_volume"), value)) {
+        mSoundVolume = ClampVolume(value);
+    }
+}
+
+void GameApp::Init()
+{
+    Lumo::LumoApp::Init();
+    if (shutdown) {
+        return;
+    }
+    Lumo::MoveList moves;
+    Lumo::QueueMoveToAppData(moves, "userdata");
+    Lumo::MoveFolderTree(moves);
+    GetUserDataPath();
+    Lumo::TriangleRasterizer::InitSpanFunctions();
+    mStartTick = Plat::GetClock().TickCount();
+}
+
+void GameApp::SetSeed(uint32_t seed)
+{
+    mHasSeed = true;
+    mSeed = seed;
+    if (mMainWidget != nullptr) {
+        mMainWidget->SetSeed(seed);
+    }
+}
+
+void GameApp::LoadingThreadCompleted()
+{
+    Lumo::LumoApp::LoadingThreadCompleted();
+    if (shutdownRequested || shutdown) {
+        return;
+    }
+    mMainWidget = std::make_unique<MainWidget>(this);
+    mMainWidget->SetDataFile(mDataFile);
+    if (mHasSeed) {
+        mMainWidget->SetSeed(mSeed);
+    }
+    mMainWidget->Resize(0, 0, width, height);
+    if (widgetManager != nullptr) {
+        widgetManager->AddWidget(mMainWidget.get());
+        widgetManager->SetFocus(mMainWidget.get());
+    }
+    waitForVSync = true;
+    sleepPacing = false;
+    frameTime = kGameFrameMs;
+    smoothUpdates = false;
+}
+
+void GameApp::ShutdownHook()
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr) {
+        return;
+    }
+    game->SetQuitting();
+    if (mMainWidget != nullptr) {
+        mMainWidget->JoinLoadingThread();
+    }
+    game->mLiveObjects.RemoveAll();
+    // Fonts and the widget's pictures hold image records: they let go
+    // before the cache frees every image.
+    game->mFonts.Clear();
+    if (mMainWidget != nullptr) {
+        mMainWidget->ReleaseImages();
+    }
+    game->mImageCache.FreeAll();
+}
+
+void GameApp::GotFocus()
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->EditorOpen()) {
+        return;
+    }
+    game->mActive = 1;
+    SetCursor(kCursorNone);
+    game->mLastTick = 0;
+    game->mInput.mSwallowNextClick = 1;
+    // The main menu takes the click that brought the window back.
+    if (game->GetLoadingState() > 100 && !game->mLiveObjects.IsEmpty() && AnyLiveNameContains(*game, "main_menu")) {
+        game->mInput.mSwallowNextClick = 0;
+    }
+    game->mPauseState = 0;
+}
+
+void GameApp::LostFocus()
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->EditorOpen()) {
+        return;
+    }
+    game->mActive = 0;
+    SetCursor(kCursorPointer);
+    game->mPauseState = 2;
+}
+
+void GameApp::Redraw(const Lumo::TRect<int>* clipRect)
+{
+    if (GameState* game = GameState::TryCurrent()) {
+        game->mDrawnOnce = true;
+    }
+    Lumo::LumoApp::Redraw(clipRect);
+}
+
+void GameApp::UpdateFrames()
+{
+    Lumo::LumoApp::UpdateFrames();
+    if (mExitAfterMs != 0 && !mCloseSent && Plat::GetClock().TickCount() - mStartTick >= mExitAfterMs) {
+        // Closed as a player would close the window, so the exit runs in order.
+        mCloseSent = true;
+        CloseMainWindow();
+    }
+}
+
+int GameApp::GetLoadingState()
+{
+    GameState* game = GameState::TryCurrent();
+    return game != nullptr ? game->GetLoadingState() : -2;
+}
+
+void GameApp::CloseMainWindow()
+{
+    if (mainWindow != nullptr) {
+        Plat::GetEventPump().PostMessage({mainWindow, Plat::kWmClose, 0, 0});
+    } else {
+        Shutdown();
+    }
+}
+
+Lumo::MemoryImage* GameApp::GetImage(const std::string& path)
+{
+    return Lumo::LumoAppBase::GetImage(path, true);
+}
+
+int GameApp::GetMouseX()
+{
+    return widgetManager != nullptr ? widgetManager->lastMouseX : 0;
+}
+
+int GameApp::GetMouseY()
+{
+    return widgetManager != nullptr ? widgetManager->lastMouseY : 0;
+}
+
+bool GameApp::IsLeftButtonDown()
+{
+    return widgetManager != nullptr && widgetManager->IsLeftButtonDown();
+}
+
+bool GameApp::WarpMouse(int x, int y)
+{
+    return mainWindow != nullptr && mainWindow->WarpMouse(x, y);
+}
+
+void GameApp::SwitchWindowMode(bool wantWindowed, bool is3D)
+{
+    SwitchScreenMode(wantWindowed, is3D, true);
+}
+
+void GameApp::GetPresentation(int& displayWidth, int& presentationHeight)
+{
+    displayWidth = mDesktopWidth > 0 ? mDesktopWidth : kGameWidth;
+    presentationHeight = presentationRect.mHeight > 0 ? presentationRect.mHeight : kGameHeight;
+}
