@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the game's pixel font: data/fonts/pixel.png (white glyphs on a
-transparent strip) and its descriptor data/fonts/pixel.txt.
+"""Writes the framework tests' pixel font: tests/data/fonts/pixel.png (white glyphs on a
+transparent strip) and its descriptor tests/data/fonts/pixel.txt.
 
 The glyphs are 5 x 7 cells drawn below, each cell doubled to 2 x 2 pixels.
 Lower-case letters are mapped onto the capitals. Run from anywhere:
@@ -74,7 +74,7 @@ def png(width, height, rgba_rows):
 
 
 def main():
-    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "fonts")
+    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "data", "fonts")
     os.makedirs(root, exist_ok=True)
     chars = list(GLYPHS)
     width = len(chars) * ADVANCE

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the game's generated sounds: data/sounds/click.wav, a short blip
+"""Writes the framework tests' generated sound: tests/data/sounds/click.wav, a short blip
 (a sine sweeping from 880 Hz to 1320 Hz that dies away over 120 ms), mono,
 16-bit, 22050 Hz.
 
-    tools/make_sounds.py [DATA_FOLDER]
+    tools/make_sounds.py [FOLDER]  (default tests/data)
 """
 import math
 import os
@@ -35,7 +35,7 @@ def wav(samples):
 
 
 def main():
-    data = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+    data = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "data")
     folder = os.path.join(data, "sounds")
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "click.wav"), "wb") as out:

@@ -5,10 +5,12 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/rasterizer/TriangleRasterizer.h"
 #include "framework/widgets/WidgetManager.h"
+#include "game/engine/BassSoundLayer.h"
 #include "game/engine/GameFile.h"
 #include "game/engine/GameState.h"
 #include "game/engine/MainWidget.h"
 #include "game/engine/PartnerProperties.h"
+#include "game/engine/PlayerProfiles.h"
 #include "game/engine/SoundLayer.h"
 #include "platform/system/Clock.h"
 #include "platform/video/DisplayHost.h"
@@ -129,8 +131,12 @@ void GameApp::Init()
     Lumo::MoveList moves;
     Lumo::QueueMoveToAppData(moves, "userdata");
     Lumo::MoveFolderTree(moves);
-    GetUserDataPath();
     Lumo::TriangleRasterizer::InitSpanFunctions();
+    LoadProfiles(GetUserDataPath());
+    if (GameState* game = GameState::TryCurrent()) {
+        mSoundLayer = std::make_unique<BassSoundLayer>();
+        game->SetSound(mSoundLayer.get());
+    }
     mStartTick = Plat::GetClock().TickCount();
 }
 
@@ -151,6 +157,7 @@ void GameApp::LoadingThreadCompleted()
     }
     mMainWidget = std::make_unique<MainWidget>(this);
     mMainWidget->SetDataFile(mDataFile);
+    mMainWidget->SetSoundStart([this] { StartSound(); });
     if (mHasSeed) {
         mMainWidget->SetSeed(mSeed);
     }
@@ -163,6 +170,14 @@ void GameApp::LoadingThreadCompleted()
     sleepPacing = false;
     frameTime = kGameFrameMs;
     smoothUpdates = false;
+}
+
+void GameApp::StartSound()
+{
+    SoundLayer* sound = Game().mSound;
+    sound->InitSound(mainWindow);
+    sound->SetVolumes(static_cast<float>(mMusicVolume), static_cast<float>(mSoundVolume));
+    mSoundStarted = true;
 }
 
 void GameApp::ShutdownHook()
@@ -183,6 +198,18 @@ void GameApp::ShutdownHook()
         mMainWidget->ReleaseImages();
     }
     game->mImageCache.FreeAll();
+    // The player's volumes as the sound layer has them now (it keeps none
+    // while it is silent, nor before it was given them).
+    SoundLayer* sound = game->mSound;
+    if (mSoundStarted && sound->IsSoundOn()) {
+        mMusicVolume = ClampVolume(sound->GetMusicVolume());
+        mSoundVolume = ClampVolume(sound->GetSoundVolume());
+    }
+    sound->FreeAllSamples();
+    sound->FreeAllMusic();
+    if (mSoundLayer != nullptr && sound == mSoundLayer.get()) {
+        game->SetSound(nullptr);
+    }
 }
 
 void GameApp::GotFocus()
@@ -193,6 +220,7 @@ void GameApp::GotFocus()
     }
     game->mActive = 1;
     SetCursor(kCursorNone);
+    game->mSound->ResumeSound();
     game->mLastTick = 0;
     game->mInput.mSwallowNextClick = 1;
     // The main menu takes the click that brought the window back.
@@ -210,6 +238,7 @@ void GameApp::LostFocus()
     }
     game->mActive = 0;
     SetCursor(kCursorPointer);
+    game->mSound->PauseSound();
     game->mPauseState = 2;
 }
 

@@ -8,10 +8,12 @@
 #include "framework/app/LumoApp.h"
 #include "game/engine/PlatformHost.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+class BassSoundLayer;
 class MainWidget;
 
 class GameApp : public Lumo::LumoApp, public PlatformHost {
@@ -81,6 +83,13 @@ public:
     int mSoundVolume = kDefaultSoundVolume;
 
 private:
+    // The sound layer starts on the loading thread: the output, then the
+    // player's volumes.
+    void StartSound();
+
+    std::unique_ptr<BassSoundLayer> mSoundLayer;
+    // The loading thread started the sound and gave it the volumes.
+    std::atomic<bool> mSoundStarted{false};
     std::unique_ptr<MainWidget> mMainWidget;
     uint32_t mExitAfterMs = 0;
     uint32_t mStartTick = 0;

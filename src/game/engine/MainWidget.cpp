@@ -256,12 +256,17 @@ void MainWidget::StartLoading()
         }
     }
     game.SetLoadingState(2);
-    mLoadingThread = std::thread(&MainWidget::RunLoadingThread, seed, mDataFile);
+    mLoadingThread = std::thread(&MainWidget::RunLoadingThread, std::cref(mSoundStart), seed, mDataFile);
 }
 
-void MainWidget::RunLoadingThread(uint32_t seed, std::string dataFile)
+void MainWidget::RunLoadingThread(const std::function<void()>& soundStart, uint32_t seed, std::string dataFile)
 {
     GameState& game = Game();
+    if (soundStart) {
+        soundStart();
+    } else {
+        game.mSound->InitSound(nullptr);
+    }
     SeedRandom(seed);
     LoadGameData(dataFile.c_str());
     game.SetLoadingState(100);

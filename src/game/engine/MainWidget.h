@@ -9,9 +9,11 @@
 #include "game/engine/AnimObject.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace Lumo {
 class Graphics;
@@ -56,6 +58,9 @@ public:
 
     // The game data index the loading thread reads ("config.xml").
     void SetDataFile(const std::string& fileName) { mDataFile = fileName; }
+    // The loading thread's first step: starts the sound output (without it,
+    // the installed sound layer starts on no window).
+    void SetSoundStart(std::function<void()> start) { mSoundStart = std::move(start); }
     // Replaces the clock seed of the game's random generator.
     void SetSeed(uint32_t seed) { mSeed = seed; }
     // The loading thread ran and has not been joined yet.
@@ -71,7 +76,7 @@ public:
 
     // The loading thread's body: sound, the seed, the game data, then the
     // full bar stands for a second (cut short when the game quits).
-    static void RunLoadingThread(uint32_t seed, std::string dataFile);
+    static void RunLoadingThread(const std::function<void()>& soundStart, uint32_t seed, std::string dataFile);
 
 private:
     void WaitSplashes();
@@ -89,6 +94,7 @@ private:
     int mLastMouseY = 0;
     std::string mDataFile = "config.xml";
     std::optional<uint32_t> mSeed;
+    std::function<void()> mSoundStart;
     std::thread mLoadingThread;
 
     AnimObject mLoadingPicture;

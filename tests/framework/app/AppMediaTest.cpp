@@ -459,7 +459,7 @@ TEST(AppPixelFont, LoadsItsImageThroughTheSharedImagesAndDraws)
     PopupApp app;
     const std::string source = __FILE__;
     const std::string root = source.substr(0, source.rfind("/tests/"));
-    Lumo::ImageFont font(&app, root + "/data/fonts/pixel.txt");
+    Lumo::ImageFont font(&app, root + "/tests/data/fonts/pixel.txt");
     ASSERT_TRUE(app.popups.empty()) << app.popups.front();
     ASSERT_TRUE(font.mFontData->mInitialized);
 
