@@ -1,0 +1,217 @@
+// The game from the first frame to the closed window, headless: the
+// application's own main loop on a simulated clock and a window of the
+// test, a data folder the test writes, a recording sound layer. The splash
+// screens pass, the loader opens the main menu, a key on its button opens
+// level 1, and the closed window ends the run in order with the volumes
+// written. Two runs with the same seed draw the same frames.
+#include "game/engine/GameApp.h"
+
+#include "framework/graphics/MemoryImage.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/engine/GameState.h"
+#include "game/engine/MainWidget.h"
+#include "game/engine/Platform.h"
+#include "platform/files/FileSystem.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/Window.h"
+#include "support/FakePlatformRecorder.h"
+#include "support/FakeWindowSystem.h"
+#include "support/RecordingSoundLayer.h"
+#include "support/ScopedEnvironment.h"
+#include "support/SimulatedClock.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The game's application on the test's window and screen image.
+class HeadlessGame : public GameApp {
+public:
+    explicit HeadlessGame(Plat::Window* window)
+    {
+        autoStartLoadingThread = false;
+        primaryThreadId = std::this_thread::get_id();
+        screen.Create(800, 600);
+        widgetManager->image = &screen;
+        widgetManager->width = 800;
+        widgetManager->height = 600;
+        widgetManager->SetMouseRemap(Lumo::TRect<int>(0, 0, 800, 600), Lumo::TRect<int>(0, 0, 800, 600));
+        mainWindow = window;
+        window->SetUserData(this);
+        window->SetProcedure(&Lumo::LumoAppBase::WindowProc);
+    }
+    ~HeadlessGame() override
+    {
+        Shutdown();
+        mainWindow->SetUserData(nullptr);
+        mainWindow = nullptr; // the test's window system owns it
+    }
+
+    // Steps the loop until the condition holds, the run ends, or the loader
+    // (which runs in real time) makes no progress for a long while.
+    bool RunUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done() && !shutdown && std::chrono::steady_clock::now() < deadline) {
+            UpdateAppStep(nullptr);
+            const int state = Game().GetLoadingState();
+            if (state >= 2 && state <= 100)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        return done();
+    }
+
+    uint64_t Checksum()
+    {
+        widgetManager->MarkAllDirty();
+        widgetManager->DrawScreen();
+        const uint32_t* bits = screen.GetBits();
+        uint64_t sum = 0;
+        for (int i = 0; i < 800 * 600; ++i)
+            sum = sum * 1099511628211ull + bits[i];
+        return sum;
+    }
+
+    Lumo::MemoryImage screen;
+};
+
+const char* TopmostName()
+{
+    AnimObject* top = Game().Topmost();
+    return top != nullptr ? top->mName : "";
+}
+
+class GameRunTest : public ::testing::Test {
+protected:
+    GameRunTest()
+        : mConfig("XDG_CONFIG_HOME", mTemp.Path() + "/config"),
+          mWindow(mWindows.CreateWindow(0, "MainWindow", "t", Plat::kWsCaption, 0, 0, 800, 600))
+    {
+        Plat::GetEventPump().Clear();
+        mTemp.Write("config.xml", "<game>\n<loading percent=\"40\">\n<sound name=\"audio\\click.ogg\">\n"
+                                  "<level_file_game name=\"levels\\level1.xml\">\n"
+                                  "<level_file name=\"levels\\menu.xml\">\n<loading percent=\"90\">\n</game>\n");
+        mTemp.Write("levels/menu.xml",
+                    "<object type=\"level\" name=\"main_menu\">\n"
+                    "<stage name=\"idle\" ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+                    "<object type=\"generic\" name=\"play\">\n<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+                    "<event type=\"click\" action=\"insert_level\" parm1=\"1\" alt_key=\"return\">\n"
+                    "</object>\n</object>\n");
+        mTemp.Write("levels/level1.xml", "<object type=\"level\" name=\"level_1\">\n"
+                                         "<stage name=\"play\" ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+                                         "</object>\n");
+        Plat::GetFileSystem().SetCurrentFolder(mTemp.Path());
+    }
+    ~GameRunTest() override
+    {
+        Plat::GetFileSystem().SetCurrentFolder(mPreviousFolder);
+        Plat::GetEventPump().Clear();
+        delete mWindow;
+    }
+
+    struct Run {
+        std::vector<uint64_t> checksums;
+        int clickPlays = 0;
+        bool levelOpened = false;
+        int boxes = 0;
+    };
+
+    // One run from the first frame to the closed window.
+    Run PlayOnce(uint32_t seed)
+    {
+        Run run;
+        GameState game;
+        RecordingSoundLayer sound;
+        game.mSound = &sound;
+        Platform platform;
+        game.mPlatform = &platform;
+        game.mImageCache.SetPlatform(&platform);
+        {
+            HeadlessGame app(mWindow);
+            platform.SetHost(&app);
+            app.SetSeed(seed);
+            app.StartLoadingThread();
+            // The loader opens the menu; the game runs once the bar is full.
+            EXPECT_TRUE(app.RunUntil(
+                [&] { return game.GetLoadingState() == 101 && std::strcmp(TopmostName(), "main_menu") == 0; }))
+                << "state " << game.GetLoadingState() << " after " << app.updateCount << " updates, top \"" << TopmostName() << "\" of " << game.mLiveObjects.Count() << " shutdown " << app.shutdown;
+            for (int i = 0; i < 3; ++i) {
+                const int target = app.updateCount + 25;
+                app.RunUntil([&] { return app.updateCount >= target; });
+                run.checksums.push_back(app.Checksum());
+            }
+
+            // The menu button's key.
+            Plat::InputEvent key;
+            key.kind = Plat::InputEvent::Kind::KeyDown;
+            key.window = mWindow;
+            key.virtualKey = Plat::kVkReturn;
+            Plat::GetEventPump().PostInput(key);
+            run.levelOpened = app.RunUntil([] { return std::strcmp(TopmostName(), "level_1") == 0; });
+            key.kind = Plat::InputEvent::Kind::KeyUp;
+            Plat::GetEventPump().PostInput(key);
+            for (const auto& play : sound.plays)
+                run.clickPlays += play.name == "audio\\click.ogg" ? 1 : 0;
+
+            // The player closes the window.
+            Plat::InputEvent close;
+            close.kind = Plat::InputEvent::Kind::Close;
+            close.window = mWindow;
+            Plat::GetEventPump().PostInput(close);
+            app.RunUntil([] { return false; });
+            EXPECT_TRUE(app.shutdown);
+            EXPECT_TRUE(game.mLiveObjects.IsEmpty()) << "the shut-down empties the live list";
+            EXPECT_FALSE(app.GetMainWidget()->HasLoadingThread());
+            app.mMusicVolume = 33;
+        }
+        platform.SetHost(nullptr);
+        game.mImageCache.SetPlatform(nullptr);
+        game.mPlatform = nullptr;
+        run.boxes = int(mRecorder.boxes.size());
+        return run;
+    }
+
+    SimulatedClock mClock{500000};
+    LumoTest::FakePlatformRecorder mRecorder;
+    LumoTest::TempFolder mTemp;
+    LumoTest::ScopedEnvironment mConfig;
+    std::string mPreviousFolder = Plat::GetFileSystem().CurrentFolder();
+    LumoTest::FakeWindowSystem mWindows;
+    Plat::Window* mWindow;
+};
+
+TEST_F(GameRunTest, SplashesMenuLevelOneAndAnOrderlyEnd)
+{
+    const Run first = PlayOnce(20261211);
+    EXPECT_TRUE(first.levelOpened) << "the menu's key opens level 1";
+    EXPECT_EQ(first.clickPlays, 1);
+    ASSERT_EQ(first.checksums.size(), 3u);
+    // The splash pictures of this data folder are missing: each is told once.
+    EXPECT_EQ(first.boxes, 3);
+
+    // The run wrote the volumes it had at its end.
+    {
+        Lumo::LumoApp reader;
+        reader.registryKey = "Quillo Games\\Tavoro Oribel";
+        int music = -1;
+        int sound = -1;
+        EXPECT_TRUE(reader.RegistryReadInteger("music_volume1.0", music));
+        EXPECT_TRUE(reader.RegistryReadInteger("sound_volume1.0", sound));
+        EXPECT_EQ(music, 33);
+        EXPECT_EQ(sound, 55);
+    }
+
+    const Run second = PlayOnce(20261211);
+    EXPECT_EQ(second.checksums, first.checksums) << "the same seed draws the same frames";
+    EXPECT_TRUE(second.levelOpened);
+}
+
+} // namespace
