@@ -182,7 +182,7 @@ TEST(CrashCatcherTest, GameCrashOptionWritesTheReportToTheUserDataFolder)
     ASSERT_FALSE(outcome.timedOut);
     ASSERT_TRUE(WIFSIGNALED(outcome.status));
     EXPECT_EQ(WTERMSIG(outcome.status), SIGSEGV);
-    const std::string report = tmp.Read("Quillo Games/Product/crash.txt");
+    const std::string report = tmp.Read("Quillo Games/Tavoro Oribel/crash.txt");
     ASSERT_FALSE(report.empty());
     EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xc0000005)", 0), 0u);
     EXPECT_NE(report.find("Module: tavoro-oribel\r\n"), std::string::npos);
