@@ -4,6 +4,7 @@
 #include "game/engine/ObjectXmlElement.h"
 #include "game/engine/Platform.h"
 #include "game/engine/PlayerProfiles.h"
+#include "game/engine/ProfileActions.h"
 
 GameHooks::~GameHooks() = default;
 
@@ -49,7 +50,10 @@ void GameHooks::SetProfileMode(int mode)
 
 void GameHooks::SetNextLevelNumber(int) {}
 
-void GameHooks::RunProfileAction(ObjectEvent&) {}
+void GameHooks::RunProfileAction(ObjectEvent& event)
+{
+    ::RunProfileAction(event);
+}
 
 void GameHooks::ResetTrickshotProgress() {}
 

@@ -114,6 +114,8 @@ public:
 
     // The player profiles and honour rolls of the player file.
     PlayerProfiles mProfiles;
+    // The level the options' slider chose to start at, 0 to 11.
+    int mStartLevel = 0;
 
     // The text object that AnimObject::DrawString draws through (made on
     // first use; after the pools and fonts, so it goes before them), and the

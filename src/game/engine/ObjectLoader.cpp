@@ -11,6 +11,7 @@
 #include "game/engine/ObjectXmlReader.h"
 #include "game/engine/ParticleEmitter.h"
 #include "game/engine/TextObject.h"
+#include "game/engine/UiControls.h"
 
 #include <algorithm>
 #include <cctype>
@@ -48,6 +49,8 @@ AnimObject* CreateEngineObject(const char* type)
         return new CursorObject;
     if (std::strcmp(type, "emitter") == 0)
         return new ParticleEmitter;
+    if (AnimObject* control = CreateControlObject(type))
+        return control;
     return nullptr;
 }
 
