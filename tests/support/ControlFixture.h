@@ -138,12 +138,12 @@ protected:
         Tick();
     }
 
-    // Queues a key press and release and runs one tick.
+    // Presses a key for one tick.
     void Key(int code)
     {
         mGame->mInput.KeyDown(code);
-        mGame->mInput.KeyUp(code);
         Tick();
+        mGame->mInput.KeyUp(code);
     }
 
     ControlHost& host() { return mControlHost; }

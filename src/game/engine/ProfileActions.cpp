@@ -57,8 +57,12 @@ void NameProfile(const ObjectEvent& event, bool newProfile)
         return;
     }
     PlayerProfile& profile = profiles.mProfiles[slot];
-    if (newProfile)
+    if (newProfile) {
+        // A fresh record, in the mode the menu chose before the name was asked.
+        const int32_t mode = profiles.Current().mMode;
         profile.ResetToDefault();
+        profile.mMode = mode;
+    }
     profile.SetName(name.c_str());
     profiles.SetCurrent(slot);
     GoToStage(event.mParm1);
