@@ -17,7 +17,7 @@ namespace LumoTest {
 
 // Every glyph is 4 pixels wide with one clear column after it.
 constexpr const char* kControlFontCharacters =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789`~!@#.,-=;'/?<>_";
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789`~!@#.,-=;'/?<>_|";
 
 class ControlHost : public SmallPictureHost {
 public:

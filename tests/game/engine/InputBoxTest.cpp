@@ -140,6 +140,36 @@ TEST_F(InputBoxTest, ALevelNumberBoxOpensTheLevelOnEnter)
     EXPECT_EQ(screen->FindChildOfKind(InputBox::kKind), nullptr);
 }
 
+TEST_F(InputBoxTest, DrawsItsFrameTextAndCaretUnlessItsScreenZooms)
+{
+    AddScreen("boxes", 0,
+              "<object type=\"input_box\" name=\"box\" font=\"gfx\\font.png\" width=\"100\" height=\"16\">\n"
+              "<stage ms=\"100000\">\n<attribute type=\"x\" start=\"400\" end=\"400\" />\n"
+              "<attribute type=\"y\" start=\"300\" end=\"300\" />\n</object>\n");
+    Level* screen = Open("boxes");
+    Type({'A', 'B'});
+    auto pixel = [this](int x, int y) { return mScreen.GetBits()[y * 800 + x] & 0xFFFFFFu; };
+
+    // The frame runs from (298, 284) to (502, 314), outlined white at half
+    // alpha; the text starts 98 left of the box, centred one below it.
+    screen->mFrameCounter = 50.0f;
+    DrawChecksum();
+    EXPECT_NEAR(int(pixel(298, 300) & 0xFF), 0x7F, 1);
+    EXPECT_NEAR(int(pixel(400, 284) & 0xFF), 0x7F, 1);
+    EXPECT_EQ(pixel(296, 300), 0u);
+    EXPECT_EQ(pixel(303, 301), 0xFFFFFFu);
+    EXPECT_EQ(pixel(308, 301), 0xFFFFFFu);
+    EXPECT_EQ(pixel(313, 301), 0u); // no caret
+    screen->mFrameCounter = 150.0f;
+    DrawChecksum();
+    EXPECT_EQ(pixel(313, 301), 0xFFFFFFu); // the caret's glyph
+
+    screen->mWorld[kAttrXScale] = 1.5f;
+    DrawChecksum();
+    EXPECT_EQ(pixel(298, 300), 0u);
+    EXPECT_EQ(pixel(303, 301), 0u);
+}
+
 class EditorPromptTest : public InputBoxTest {
 protected:
     EditorPromptTest()
