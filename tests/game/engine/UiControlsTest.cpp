@@ -214,6 +214,29 @@ TEST_F(UiControlsTest, ACheckboxShowsTheSettingAsItStands)
     EXPECT_EQ(host().modeSwitches.size(), 1u);
 }
 
+TEST_F(UiControlsTest, TheThreeDCheckboxAsksForThreeD)
+{
+    AddScreen("options", 0, CheckboxScreen("3d"));
+    AddScreen("3d_not_supported", 0, "");
+    auto* tick = Find<Checkbox>(Open("options"), "tick");
+    ASSERT_NE(tick, nullptr);
+    Tick();
+    Click(101.0f, 100.0f);
+    EXPECT_EQ(host().set3D, std::vector<bool>{true});
+    // Without 3-D the screen that says why opens instead.
+    host().accelerated3D = true;
+    Tick();
+    EXPECT_EQ(tick->mChecked, 1);
+    Click(101.0f, 100.0f);
+    EXPECT_EQ(host().set3D, (std::vector<bool>{true, false}));
+    host().accelerated3D = false;
+    host().supported3D = false;
+    Tick();
+    Click(101.0f, 100.0f);
+    EXPECT_EQ(host().set3D.size(), 2u);
+    EXPECT_EQ(ScreenNames().back(), "3d_not_supported");
+}
+
 TEST_F(UiControlsTest, TheInstructionsCheckboxKeepsItsWordInThePlayerFile)
 {
     mGame->mProfiles.CreateDefaults();
