@@ -15,6 +15,7 @@
 #include "game/engine/ObjectKind.h"
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/Platform.h"
+#include "game/engine/TextBlock.h"
 #include "game/engine/TextObject.h"
 #include "platform/files/FileSystem.h"
 #include "support/FakePlatformHost.h"
@@ -76,6 +77,9 @@ protected:
     static void CollectTexts(AnimObject* object, std::vector<TextObject*>& texts)
     {
         for (AnimObject* child = object->mChildren.Head(); child != nullptr; child = child->mNext) {
+            // A tooltip's lines show only while the mouse is over its button.
+            if (dynamic_cast<TextBlock*>(child) != nullptr)
+                continue;
             if (auto* text = dynamic_cast<TextObject*>(child))
                 texts.push_back(text);
             CollectTexts(child, texts);
