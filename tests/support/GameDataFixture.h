@@ -157,6 +157,16 @@ protected:
             UpdateLiveObjects(*mGame);
     }
 
+    // The player's mouse at (x, y), with a press of the left and right
+    // buttons when asked: the topmost screen takes them at its next tick.
+    void MovePointer(float x, float y, bool leftPress = false, bool rightPress = false)
+    {
+        mPlatform.stubX = x;
+        mPlatform.stubY = y;
+        mPlatform.stubLeft = leftPress;
+        mPlatform.stubRight = rightPress;
+    }
+
     // True when some message contains the text.
     bool Told(const std::string& text) const
     {

@@ -84,3 +84,7 @@ float GameHooks::GetMusicVolume()
 {
     return 50.0f;
 }
+
+void GameHooks::LevelTickBeforeMusic(Level&) {}
+
+void GameHooks::LevelTickAfterMusic(Level&) {}

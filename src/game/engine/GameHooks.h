@@ -7,6 +7,7 @@
 #include <string>
 
 class AnimObject;
+class Level;
 class ObjectEvent;
 class ObjectXmlElement;
 class PlayerProfiles;
@@ -48,4 +49,9 @@ public:
     virtual void ResetTickClock();
     // The player's music volume, 0 to 100.
     virtual float GetMusicVolume();
+
+    // The played level's own steps of a screen's tick (a bare engine's
+    // screens have none): before the music fades, and after them.
+    virtual void LevelTickBeforeMusic(Level& level);
+    virtual void LevelTickAfterMusic(Level& level);
 };

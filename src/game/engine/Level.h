@@ -1,7 +1,8 @@
 // The root object of every screen: menus, summaries and the played level.
-// It copies the mouse for its screen while topmost, keeps the played level's
-// statistics and music tracks, and holds the particle images that effects
-// on it use. (Its behaviour comes with the gameplay; these are its fields.)
+// Each tick it publishes its key objects in the game state, copies the mouse
+// for its screen while topmost and cross-fades its music tracks; it holds the
+// particle images that effects on it use and keeps the played level's
+// statistics (the played level's own steps reach it through the game hooks).
 #pragma once
 
 #include "game/engine/AnimObject.h"
@@ -13,8 +14,23 @@ class SampleEntry;
 
 class Level : public AnimObject {
 public:
+    // The intro-to-main and main-to-win cross-fades, in ticks.
+    static constexpr float kIntroFadeTicks = 1000.0f;
+    static constexpr float kWinFadeTicks = 80.0f;
+
     Level();
     ~Level() override;
+
+    void ReadXmlAttributes(const ObjectXmlElement& element) override;
+    void WriteTypeAttributes(std::string& out) override;
+    int Update() override;
+    void Draw() override;
+    void DrawSelf() override;
+    void OnFirstUpdate() override;
+
+    // Points the game state at this screen and its key objects: the shooter,
+    // the effects object, the tutorial and the three nested layers.
+    void PublishPointers();
 
     // Music tracks: found or loaded through the sound layer by name.
     SampleEntry* mMusicEntry = nullptr;       // "music", looping
@@ -69,6 +85,13 @@ public:
     ImageRecord* mSparkleImage = nullptr;     // "gfx\\sparkle.png"
     ImageRecord* mLevelParticleImage = nullptr; // "gfx\\particle2.png"
     ImageRecord* mWhiteParticleImage = nullptr; // "gfx\\white_particle.png"
+
+    // Set at each tick while another screen lies over this one: a screen
+    // removed from below another silences its music.
+    bool mCovered = false;
+    // Whether the incoming track of each cross-fade has started.
+    bool mMainStarted = false;
+    bool mWinStarted = false;
 
     // Lets go of one held image record: the use count drops and the cache
     // releases the record at 0.

@@ -167,6 +167,8 @@ protected:
                       "\t\t\t<event type=\"click\" action=\"insert_level\" parm1=\"1\">\n"
                       "\t</object>\n"
                       "</object>\n");
+        // A titled level shows its caption.
+        mFolder.Write("objects/text.xml", "<object name=\"caption\">\n<stage ms=\"1000\">\n</object>\n");
         mFolder.Write("levels/level1.xml", "<object type=\"level\" name=\"level1\" title=\"One\">\n"
                                            "\t<stage name=\"play\" ms=\"2000\">\n"
                                            "\t<attribute type=\"alpha\" start=\"0\" end=\"1\">\n"
@@ -184,12 +186,7 @@ protected:
         LoadGameData("config.xml");
         std::vector<uint64_t> frames;
         for (int tick = 1; tick <= 400; ++tick) {
-            Level* screen = Topmost();
-            if (screen != nullptr) {
-                screen->mMouseX = 400.0f;
-                screen->mMouseY = 300.0f;
-                screen->mLeftClick = tick == 30 ? 1.0f : 0.0f;
-            }
+            MovePointer(400.0f, 300.0f, tick == 30);
             Ticks(1);
             if (tick % 25 == 0)
                 frames.push_back(DrawChecksum());
@@ -204,10 +201,7 @@ TEST_F(TinyGameTest, TheMainMenuOpensAndItsButtonOpensLevel1)
     EXPECT_EQ(mGame->GetLoadingState(), 99);
     EXPECT_EQ(ScreenNames(), (std::vector<std::string>{"main_menu"}));
     Ticks(5);
-    Level* menu = Topmost();
-    menu->mMouseX = 400.0f;
-    menu->mMouseY = 300.0f;
-    menu->mLeftClick = 1.0f;
+    MovePointer(400.0f, 300.0f, true);
     Ticks(1);
     EXPECT_EQ(ScreenNames(), (std::vector<std::string>{"main_menu", "level1"}));
     EXPECT_EQ(Topmost()->mLevelNumber, 1u);

@@ -171,7 +171,7 @@ TEST_F(ObjectEventTest, TheClickTest)
         bool fading;       // the screen's stage is named "fade_in"
         bool hidden;       // the button's stage hides it
         float mouseX;      // the button covers 396..404
-        float click;       // the screen's click edge
+        float click;       // a left press this tick
         int pressedKey;    // key pressed this tick
         bool editor;       // the level editor exists
         bool fires;
@@ -204,9 +204,7 @@ TEST_F(ObjectEventTest, TheClickTest)
         AnimObject editor;
         if (c.editor)
             mGame->mEditor = &editor;
-        screen->mMouseX = c.mouseX;
-        screen->mMouseY = 300.0f;
-        screen->mLeftClick = c.click;
+        MovePointer(c.mouseX, 300.0f, c.click != 0.0f);
         hooks.pressedKey = c.pressedKey;
         Ticks(1);
         EXPECT_EQ(button->fired, c.fires ? 1 : 0);
