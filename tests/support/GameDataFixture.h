@@ -159,12 +159,19 @@ protected:
 
     // The player's mouse at (x, y), with a press of the left and right
     // buttons when asked: the topmost screen takes them at its next tick.
+    // A left press is a tap (down and up before the tick); a right press is
+    // let go at the next call.
     void MovePointer(float x, float y, bool leftPress = false, bool rightPress = false)
     {
-        mPlatform.stubX = x;
-        mPlatform.stubY = y;
-        mPlatform.stubLeft = leftPress;
-        mPlatform.stubRight = rightPress;
+        host.mouseX = static_cast<int>(x);
+        host.mouseY = static_cast<int>(y);
+        mGame->mInput.MouseUp(-1);
+        if (leftPress) {
+            mGame->mInput.MouseDown(1);
+            mGame->mInput.MouseUp(1);
+        }
+        if (rightPress)
+            mGame->mInput.MouseDown(-1);
     }
 
     // True when some message contains the text.

@@ -107,6 +107,18 @@ TEST_F(LevelScreenTest, OnlyTheTopmostScreenSeesTheMouseAndEachPressClicksOnce)
                   0.0f);
     }
 
+    // A held button clicks once.
+    mGame->mInput.MouseDown(1);
+    host.leftButtonDown = true;
+    std::vector<float> clicks;
+    for (int tick = 0; tick < 4; ++tick) {
+        Ticks(1);
+        clicks.push_back(top->mLeftClick);
+    }
+    EXPECT_EQ(clicks, (std::vector<float>{1, 0, 0, 0}));
+    mGame->mInput.MouseUp(1);
+    host.leftButtonDown = false;
+
     // The top screen goes: the one below takes the mouse from the next tick.
     top->mRemove = 1;
     MovePointer(7.0f, 8.0f, true);
