@@ -90,12 +90,11 @@ protected:
         parent->AddChild(cursor);
         return cursor;
     }
+    // The topmost screen copies the mouse at its tick.
     void Mouse(float x, float y)
     {
-        for (AnimObject* screen = mGame->mLiveObjects.Head(); screen != nullptr; screen = screen->mNext) {
-            static_cast<Level*>(screen)->mMouseX = x;
-            static_cast<Level*>(screen)->mMouseY = y;
-        }
+        mHost.mouseX = static_cast<int>(x);
+        mHost.mouseY = static_cast<int>(y);
     }
     void Frame()
     {
