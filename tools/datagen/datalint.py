@@ -73,7 +73,7 @@ LATER_CODE_NAMES = (
         "place", "plate", "plate_combo", "pop", "powerup_caught", "rise", "shake", "sink", "splash", "super_tumble",
         "throw", "tone", "toss", "trickshot_made", "trickshot_missed", "turret", "victory", "warp", "wings")])
 # Files in data/ that nothing has to name.
-UNNAMED_OK = [r"README\.md", r"vhwb?\.dat", r"LICENSES/.*", r"fonts/.*", r"sounds/.*"]
+UNNAMED_OK = [r"README\.md", r"vhwb?\.dat", r"LICENSES/.*"]
 SCREEN_KEYS = {"return", "escape", "space"}
 
 
