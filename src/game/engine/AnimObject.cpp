@@ -69,6 +69,7 @@ void AnimObject::InitRecord()
     mVisible = 1;
     mCurrentStage = nullptr;
     mStageRefused = false;
+    mChildrenUnordered = false;
     for (int i = 0; i < kAttributeCount; ++i) {
         mWorld[i] = kAttributeDefaults[i];
         mLocal[i] = kAttributeDefaults[i];
@@ -258,12 +259,20 @@ AnimObject* AnimObject::AppendChild(AnimObject* child)
         child->mList->Unlink(child);
     child->mParent = this;
     mChildren.Append(child);
+    mChildrenUnordered = true;
     return child;
 }
 
 void AnimObject::InsertByZ(AnimObject* child)
 {
     // After every child of lower or equal z: equal z keeps insertion order.
+    // While the children are in z order, one at or above the last child's z
+    // goes to the end without a walk (an emitter's many equal-z particles).
+    const AnimObject* tail = mChildren.Tail();
+    if (!mChildrenUnordered && (tail == nullptr || child->mZOrder >= tail->mZOrder)) {
+        mChildren.Append(child);
+        return;
+    }
     AnimObject* before = mChildren.Head();
     while (before != nullptr && child->mZOrder >= before->mZOrder)
         before = before->mNext;
@@ -298,8 +307,10 @@ void AnimObject::Reparent(AnimObject* object, int sorted)
     object->mParent = this;
     if (sorted != 0)
         InsertByZ(object);
-    else
+    else {
         mChildren.Append(object);
+        mChildrenUnordered = true;
+    }
     const float newX = object->WorldToLocalX(worldX);
     const float newY = object->WorldToLocalY(worldY);
     for (Stage* stage = object->mStages.Head(); stage != nullptr; stage = stage->mNext) {

@@ -209,4 +209,7 @@ private:
     void InsertByZ(AnimObject* child);
 
     std::string mFileName;
+    // Set once a child was appended without regard to z: from then on
+    // InsertByZ walks the list instead of trusting the tail.
+    bool mChildrenUnordered = false;
 };

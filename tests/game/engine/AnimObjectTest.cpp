@@ -119,6 +119,12 @@ TEST_F(AnimObjectTest, ChildrenStaySortedByZAndTiesKeepInsertionOrder)
     e->mZOrder = -5.0f;
     parent.AppendChild(e);
     EXPECT_EQ(Names(parent), "dcabe");
+    // Once out of order, a sorted insert still goes before the first higher z,
+    // not after the last child.
+    AnimObject* f = Named(new AnimObject, "f");
+    f->mZOrder = 0.75f;
+    parent.AddChild(f);
+    EXPECT_EQ(Names(parent), "dcfabe");
     EXPECT_EQ(parent.FindChildByName("a"), made[0]);
     EXPECT_EQ(parent.FindChildByName("a", made[0]), nullptr);
     EXPECT_EQ(parent.FindChildByName("zz"), nullptr);
