@@ -83,6 +83,8 @@ public:
     virtual void Kill();
     // A class's own elements inside its XML element (the base ignores them).
     virtual void ReadOwnElement(const ObjectXmlElement& element);
+    // Writes them back, after the stages and children (the base has none).
+    virtual void WriteOwnElements(std::string& out, int depth);
 
     // Tree.
     AnimObject* GetRoot();
@@ -192,6 +194,10 @@ public:
     int mFullscreenOnly = 0;
 
 protected:
+    // Starts the object's element: "<object" and its type attributes, left
+    // open for more. An object loaded from a file is written as the line
+    // that loads it instead, and false is returned: nothing more to write.
+    bool WriteObjectOpening(std::string& out, int depth);
     // Drops this object's use of its image record.
     void ReleaseImage();
     // Takes the current frame's rectangle from the image's frame table.

@@ -33,11 +33,6 @@ void CopyName(char (&field)[N], const char* text, const ObjectXmlElement& elemen
         element.Report(std::string(what) + " \"" + text + "\" cut to " + std::to_string(N - 1) + " characters");
 }
 
-void WriteTabs(std::string& out, int depth)
-{
-    out.append(size_t(depth > 0 ? depth : 0), '\t');
-}
-
 void WriteIfNonZero(std::string& out, const char* name, int value)
 {
     if (value != 0)
@@ -80,18 +75,8 @@ void AnimObject::ReadXmlAttributes(const ObjectXmlElement& element)
 
 void AnimObject::WriteXml(std::string& out, int depth)
 {
-    if (mSelectable == 0)
+    if (mSelectable == 0 || !WriteObjectOpening(out, depth))
         return;
-    XmlSaveCheck::SetObject(mName);
-    WriteTabs(out, depth);
-    if (!mFileName.empty()) {
-        out += "<load_object_from_file";
-        WriteXmlStringAttribute(out, "file", mFileName.c_str());
-        out += ">\n";
-        return;
-    }
-    out += "<object";
-    WriteTypeAttributes(out);
     WriteXmlStringAttribute(out, "name", mName);
     if (mImage != nullptr)
         WriteXmlStringAttribute(out, "image", mImage->mName);
@@ -121,8 +106,24 @@ void AnimObject::WriteXml(std::string& out, int depth)
         stage->WriteXml(out, depth + 1);
     for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext)
         child->WriteXml(out, depth + 1);
-    WriteTabs(out, depth);
+    WriteOwnElements(out, depth + 1);
+    WriteXmlIndent(out, depth);
     out += "</object>\n";
+}
+
+bool AnimObject::WriteObjectOpening(std::string& out, int depth)
+{
+    XmlSaveCheck::SetObject(mName);
+    WriteXmlIndent(out, depth);
+    if (!mFileName.empty()) {
+        out += "<load_object_from_file";
+        WriteXmlStringAttribute(out, "file", mFileName.c_str());
+        out += ">\n";
+        return false;
+    }
+    out += "<object";
+    WriteTypeAttributes(out);
+    return true;
 }
 
 void AnimObject::WriteTypeAttributes(std::string&) {}
@@ -164,3 +165,5 @@ void AnimObject::ReadEventElement(const ObjectXmlElement& element)
 }
 
 void AnimObject::ReadOwnElement(const ObjectXmlElement&) {}
+
+void AnimObject::WriteOwnElements(std::string&, int) {}

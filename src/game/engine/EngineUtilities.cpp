@@ -207,6 +207,11 @@ void WriteXmlFloatAttribute(std::string& out, const char* name, float value)
     out += '"';
 }
 
+void WriteXmlIndent(std::string& out, int depth)
+{
+    out.append(size_t(depth > 0 ? depth : 0), '\t');
+}
+
 void WriteXmlIntAttribute(std::string& out, const char* name, int value)
 {
     char number[16];

@@ -41,6 +41,8 @@ void PointsDirection(float x1, float y1, float x2, float y2, float& nx, float& n
 // Mirrors a velocity against the direction between two points (as the normal).
 void ReflectVelocity(float& vx, float& vy, float x1, float y1, float x2, float y2);
 
+// Appends one tab per level of nesting (none for depth 0 or less).
+void WriteXmlIndent(std::string& out, int depth);
 // Appends ` name="value"` with the value as %g in the C locale (a value
 // that is not a number as 0, as the reader would take it).
 void WriteXmlFloatAttribute(std::string& out, const char* name, float value);

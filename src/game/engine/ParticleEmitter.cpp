@@ -13,8 +13,6 @@
 
 namespace {
 
-void WriteTabs(std::string& out, int depth) { out.append(size_t(depth > 0 ? depth : 0), '\t'); }
-
 // The template's numbers as the element carries them, in one table so that
 // reading and writing cannot drift apart.
 struct TemplateField {
@@ -205,22 +203,18 @@ void ParticleEmitter::WriteTypeAttributes(std::string& out)
 
 void ParticleEmitter::WriteXml(std::string& out, int depth)
 {
-    const size_t start = out.size();
     // The reader takes any "blit_style" for normal drawing and none for
     // additive, so the object writer is given the flag it must write.
     const int blitStyle = mBlitStyle;
     mBlitStyle = blitStyle != 0 ? 0 : 1;
     AnimObject::WriteXml(out, depth);
     mBlitStyle = blitStyle;
+}
 
-    // The templates go inside the object, just before its closing tag.
-    std::string closing(size_t(depth > 0 ? depth : 0), '\t');
-    closing += "</object>\n";
-    if (out.size() - start < closing.size() || out.compare(out.size() - closing.size(), closing.size(), closing) != 0)
-        return;
-    out.resize(out.size() - closing.size());
+void ParticleEmitter::WriteOwnElements(std::string& out, int depth)
+{
     for (const ParticleTemplate* t = mTemplates.Head(); t != nullptr; t = t->mNext) {
-        WriteTabs(out, depth + 1);
+        WriteXmlIndent(out, depth);
         out += "<emitter_stage";
         for (const TemplateField& field : kTemplateFields)
             WriteXmlFloatAttribute(out, field.name, t->*field.field);
@@ -228,7 +222,6 @@ void ParticleEmitter::WriteXml(std::string& out, int depth)
             WriteXmlStringAttribute(out, "image", image->mName);
         out += ">\n";
     }
-    out += closing;
 }
 
 void ParticleEmitter::ReadOwnElement(const ObjectXmlElement& element)

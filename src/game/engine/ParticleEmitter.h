@@ -25,6 +25,7 @@ public:
     void WriteTypeAttributes(std::string& out) override;
     // "emitter_stage": one more template.
     void ReadOwnElement(const ObjectXmlElement& element) override;
+    void WriteOwnElements(std::string& out, int depth) override;
 
     // Emission period in ticks; below 1 (or not a number) nothing is sent.
     float mFrequency = 0.0f;
@@ -43,8 +44,6 @@ public:
 private:
     // The period as a whole number of ticks, or 0 when there is none.
     int Period() const;
-    // True when this tick's emission is due.
-    bool EmissionDue(int period);
     // One emission: num_particles_per_emit particles.
     void Emit();
     // One particle; false when a pool refused (the emission stops there).

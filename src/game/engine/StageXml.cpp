@@ -6,18 +6,9 @@
 #include "game/engine/ObjectEvent.h"
 #include "game/engine/StageNames.h"
 
-namespace {
-
-void WriteTabs(std::string& out, int depth)
-{
-    out.append(size_t(depth > 0 ? depth : 0), '\t');
-}
-
-} // namespace
-
 void Stage::WriteXml(std::string& out, int depth) const
 {
-    WriteTabs(out, depth);
+    WriteXmlIndent(out, depth);
     out += "<stage";
     WriteXmlStringAttribute(out, "name", mName);
     WriteXmlFloatAttribute(out, "ms", mLength * 4.0f);
@@ -35,7 +26,7 @@ void Stage::WriteAttributeLines(std::string& out, int depth) const
     for (int code = 0; code < kAttributeCount; ++code) {
         if ((mMask & (1u << code)) == 0)
             continue;
-        WriteTabs(out, depth);
+        WriteXmlIndent(out, depth);
         out += "<attribute";
         WriteXmlStringAttribute(out, "type", AttributeName(code));
         WriteXmlFloatAttribute(out, "start", mStart[code]);
@@ -50,7 +41,7 @@ void Stage::WriteFilterLines(std::string& out, int depth) const
     for (const Filter* filter = mFilters.Head(); filter != nullptr; filter = filter->mNext) {
         if (filter->mOwnLength != 0.0f)
             continue;
-        WriteTabs(out, depth);
+        WriteXmlIndent(out, depth);
         out += "<filter";
         WriteXmlStringAttribute(out, "type", EasingName(filter->mType));
         WriteXmlStringAttribute(out, "attribute", AttributeName(filter->mAttribute));
@@ -64,7 +55,7 @@ void Stage::WriteFilterLines(std::string& out, int depth) const
 void Stage::WriteEventLines(std::string& out, int depth) const
 {
     for (const ObjectEvent* event = mEvents.Head(); event != nullptr; event = event->mNext) {
-        WriteTabs(out, depth);
+        WriteXmlIndent(out, depth);
         out += "<event";
         WriteXmlStringAttribute(out, "type", ObjectEvent::TriggerName(event->mTrigger));
         WriteXmlStringAttribute(out, "action", ObjectEvent::ActionName(event->mAction));

@@ -13,7 +13,6 @@
 #include "game/engine/SoundLayer.h"
 #include "game/engine/Stage.h"
 #include "game/engine/StageNames.h"
-#include "game/engine/XmlSaveCheck.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,8 +20,6 @@
 namespace {
 
 bool IsMarker(float value) { return value == kValueFromObject || value == kValueFromPreviousStage; }
-
-void WriteTabs(std::string& out, int depth) { out.append(size_t(depth > 0 ? depth : 0), '\t'); }
 
 const char* JustificationName(int justification)
 {
@@ -335,22 +332,12 @@ void TextObject::WriteTypeAttributes(std::string& out)
 void TextObject::WriteXml(std::string& out, int depth)
 {
     // Texts made by code (popups, labels, score texts) are remade by it.
-    if (!mFromXml)
+    if (!mFromXml || !WriteObjectOpening(out, depth))
         return;
-    XmlSaveCheck::SetObject(mName);
-    WriteTabs(out, depth);
-    if (!GetFileName().empty()) {
-        out += "<load_object_from_file";
-        WriteXmlStringAttribute(out, "file", GetFileName().c_str());
-        out += ">\n";
-        return;
-    }
-    out += "<object";
-    WriteTypeAttributes(out);
     out += ">\n";
     int index = 0;
     for (const Stage* stage = mStages.Head(); stage != nullptr; stage = stage->mNext, ++index) {
-        WriteTabs(out, depth + 1);
+        WriteXmlIndent(out, depth + 1);
         out += "<stage";
         WriteXmlStringAttribute(out, "name", stage->mName);
         const float ms = size_t(index) < mGivenMs.size() ? mGivenMs[size_t(index)] : stage->mLength * 4.0f;
@@ -362,7 +349,7 @@ void TextObject::WriteXml(std::string& out, int depth)
         for (const GivenAttribute& given : mGivenAttributes) {
             if (given.stage != index)
                 continue;
-            WriteTabs(out, depth + 2);
+            WriteXmlIndent(out, depth + 2);
             out += "<attribute";
             WriteXmlStringAttribute(out, "type", AttributeName(given.code));
             WriteXmlFloatAttribute(out, "start", given.start);
@@ -372,7 +359,7 @@ void TextObject::WriteXml(std::string& out, int depth)
         for (const GivenFilter& given : mGivenFilters) {
             if (given.stage != index)
                 continue;
-            WriteTabs(out, depth + 2);
+            WriteXmlIndent(out, depth + 2);
             out += "<filter";
             WriteXmlStringAttribute(out, "type", EasingName(given.type));
             WriteXmlStringAttribute(out, "attribute", AttributeName(given.attribute));
@@ -388,6 +375,6 @@ void TextObject::WriteXml(std::string& out, int depth)
         if (child->mKind != kKindDefault || child->mSelectable != 0)
             child->WriteXml(out, depth + 1);
     }
-    WriteTabs(out, depth);
+    WriteXmlIndent(out, depth);
     out += "</object>\n";
 }
