@@ -33,6 +33,25 @@ void CopyName(char (&field)[N], const char* text, const ObjectXmlElement& elemen
         element.Report(std::string(what) + " \"" + text + "\" cut to " + std::to_string(N - 1) + " characters");
 }
 
+// Whole-number attributes read as given (0 when missing) and written only
+// when not 0, in one table so that reading and writing cannot drift apart.
+struct IntField {
+    const char* name;
+    int AnimObject::*field;
+};
+
+constexpr IntField kPlainIntFields[] = {
+    {"fullscreen_only", &AnimObject::mFullscreenOnly},
+    {"clip_left", &AnimObject::mClipLeft},
+    {"clip_right", &AnimObject::mClipRight},
+    {"clip_top", &AnimObject::mClipTop},
+    {"clip_bottom", &AnimObject::mClipBottom},
+    {"tiles_left", &AnimObject::mTilesLeft},
+    {"tiles_right", &AnimObject::mTilesRight},
+    {"tiles_up", &AnimObject::mTilesUp},
+    {"tiles_down", &AnimObject::mTilesDown},
+};
+
 void WriteIfNonZero(std::string& out, const char* name, int value)
 {
     if (value != 0)
@@ -60,16 +79,9 @@ void AnimObject::ReadXmlAttributes(const ObjectXmlElement& element)
     mSnap = IntOr(element, "snap", 1);
     mFlipX = element.GetAttributeInt("flip_x") != 0 ? 1 : 0;
     mFlipY = element.GetAttributeInt("flip_y") != 0 ? 1 : 0;
-    mClipLeft = element.GetAttributeInt("clip_left");
-    mClipRight = element.GetAttributeInt("clip_right");
-    mClipTop = element.GetAttributeInt("clip_top");
-    mClipBottom = element.GetAttributeInt("clip_bottom");
+    for (const IntField& field : kPlainIntFields)
+        this->*field.field = element.GetAttributeInt(field.name);
     mBlitStyle = element.GetAttributeInt("blit_style");
-    mFullscreenOnly = element.GetAttributeInt("fullscreen_only");
-    mTilesLeft = element.GetAttributeInt("tiles_left");
-    mTilesRight = element.GetAttributeInt("tiles_right");
-    mTilesUp = element.GetAttributeInt("tiles_up");
-    mTilesDown = element.GetAttributeInt("tiles_down");
     mSelectable = IntOr(element, "selectable", 1);
 }
 
@@ -89,15 +101,8 @@ void AnimObject::WriteXml(std::string& out, int depth)
         WriteXmlIntAttribute(out, "bilinear", 0);
     if (mSnap == 0)
         WriteXmlIntAttribute(out, "snap", 0);
-    WriteIfNonZero(out, "fullscreen_only", mFullscreenOnly);
-    WriteIfNonZero(out, "clip_left", mClipLeft);
-    WriteIfNonZero(out, "clip_right", mClipRight);
-    WriteIfNonZero(out, "clip_top", mClipTop);
-    WriteIfNonZero(out, "clip_bottom", mClipBottom);
-    WriteIfNonZero(out, "tiles_left", mTilesLeft);
-    WriteIfNonZero(out, "tiles_right", mTilesRight);
-    WriteIfNonZero(out, "tiles_up", mTilesUp);
-    WriteIfNonZero(out, "tiles_down", mTilesDown);
+    for (const IntField& field : kPlainIntFields)
+        WriteIfNonZero(out, field.name, this->*field.field);
     WriteIfNonZero(out, "flip_x", mFlipX);
     WriteIfNonZero(out, "flip_y", mFlipY);
     WriteIfNonZero(out, "blit_style", mBlitStyle);

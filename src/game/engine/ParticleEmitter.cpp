@@ -43,6 +43,21 @@ constexpr TemplateField kTemplateFields[] = {
     {"gravity", &ParticleTemplate::mGravity},
 };
 
+// The emitter's own numbers, read and written from the same table.
+struct EmitterField {
+    const char* name;
+    float ParticleEmitter::*field;
+};
+
+constexpr EmitterField kEmitterFields[] = {
+    {"frequency", &ParticleEmitter::mFrequency},
+    {"random", &ParticleEmitter::mRandom},
+    {"min_x", &ParticleEmitter::mMinX},
+    {"max_x", &ParticleEmitter::mMaxX},
+    {"min_y", &ParticleEmitter::mMinY},
+    {"max_y", &ParticleEmitter::mMaxY},
+};
+
 } // namespace
 
 ParticleEmitter::ParticleEmitter()
@@ -175,12 +190,8 @@ void ParticleEmitter::DrawSelf() {}
 
 void ParticleEmitter::ReadXmlAttributes(const ObjectXmlElement& element)
 {
-    mFrequency = element.GetAttributeFloat("frequency");
-    mRandom = element.GetAttributeFloat("random");
-    mMinX = element.GetAttributeFloat("min_x");
-    mMaxX = element.GetAttributeFloat("max_x");
-    mMinY = element.GetAttributeFloat("min_y");
-    mMaxY = element.GetAttributeFloat("max_y");
+    for (const EmitterField& field : kEmitterFields)
+        this->*field.field = element.GetAttributeFloat(field.name);
     mKeepLocal = element.GetAttributeInt("keep_local");
     mParticlesPerEmit = element.GetAttributeInt("num_particles_per_emit");
     AnimObject::ReadXmlAttributes(element);
@@ -191,12 +202,8 @@ void ParticleEmitter::ReadXmlAttributes(const ObjectXmlElement& element)
 void ParticleEmitter::WriteTypeAttributes(std::string& out)
 {
     WriteXmlStringAttribute(out, "type", "emitter");
-    WriteXmlFloatAttribute(out, "frequency", mFrequency);
-    WriteXmlFloatAttribute(out, "random", mRandom);
-    WriteXmlFloatAttribute(out, "min_x", mMinX);
-    WriteXmlFloatAttribute(out, "max_x", mMaxX);
-    WriteXmlFloatAttribute(out, "min_y", mMinY);
-    WriteXmlFloatAttribute(out, "max_y", mMaxY);
+    for (const EmitterField& field : kEmitterFields)
+        WriteXmlFloatAttribute(out, field.name, this->*field.field);
     WriteXmlIntAttribute(out, "keep_local", mKeepLocal);
     WriteXmlIntAttribute(out, "num_particles_per_emit", mParticlesPerEmit);
 }
