@@ -13,6 +13,7 @@
 #include "game/engine/LiveObjects.h"
 #include "game/engine/Platform.h"
 #include "game/engine/PlatformImage.h"
+#include "support/EngineDrawing.h"
 #include "support/FakePlatformHost.h"
 
 #include <gtest/gtest.h>
@@ -32,16 +33,7 @@ constexpr uint32_t kGreen = 0xFF00FF00u;
 constexpr uint32_t kBlue = 0xFF0000FFu;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
-// The bounding box of the pixels that are not black.
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1;
-    bool operator==(const Box&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Box& box)
-{
-    return out << "(" << box.left << ", " << box.top << ") - (" << box.right << ", " << box.bottom << ")";
-}
+using Box = LumoTest::ScreenBox;
 
 class AnimObjectDrawTest : public ::testing::Test {
 protected:
@@ -66,20 +58,7 @@ protected:
     // A picture of the given columns of colour, each `columnWidth` wide.
     ImageRecord* Picture(int width, int height, std::vector<uint32_t> columnColours = {kRed}, int columnWidth = 0)
     {
-        auto record = std::make_unique<ImageRecord>();
-        std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-        if (columnWidth == 0)
-            columnWidth = width;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                pixels[static_cast<size_t>(y) * width + x] = columnColours[(x / columnWidth) % columnColours.size()];
-        auto* image = new Lumo::MemoryImage();
-        image->SetBits(pixels.data(), width, height, true);
-        record->mImage = std::make_unique<PlatformImage>();
-        record->mImage->SetImage(image);
-        record->mWidth = record->mFrameWidth = static_cast<float>(width);
-        record->mHeight = record->mFrameHeight = static_cast<float>(height);
-        mPictures.push_back(std::move(record));
+        mPictures.push_back(LumoTest::MakeColumnPicture(width, height, columnColours, columnWidth));
         return mPictures.back().get();
     }
 
@@ -113,20 +92,10 @@ protected:
 
     uint32_t Pixel(int x, int y) { return mScreen.GetBits()[y * 800 + x]; }
 
+    // The bounding box of the pixels that are not black.
     Box DrawnBox()
     {
-        Box box;
-        for (int y = 0; y < 600; ++y) {
-            for (int x = 0; x < 800; ++x) {
-                if (Pixel(x, y) != kBlack) {
-                    box.left = std::min(box.left, x);
-                    box.top = std::min(box.top, y);
-                    box.right = std::max(box.right, x);
-                    box.bottom = std::max(box.bottom, y);
-                }
-            }
-        }
-        return box;
+        return LumoTest::ScreenBoxWhere(mScreen.GetBits(), [](uint32_t pixel) { return pixel != kBlack; });
     }
 
     std::vector<std::unique_ptr<ImageRecord>> mPictures;

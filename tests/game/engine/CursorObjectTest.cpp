@@ -15,6 +15,7 @@
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/Platform.h"
 #include "game/engine/PlatformImage.h"
+#include "support/EngineDrawing.h"
 #include "support/FakePlatformHost.h"
 
 #include <gtest/gtest.h>
@@ -31,15 +32,7 @@ namespace {
 constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kRed = 0xFFFF0000u;
 
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1;
-    bool operator==(const Box&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Box& box)
-{
-    return out << "(" << box.left << ", " << box.top << ") - (" << box.right << ", " << box.bottom << ")";
-}
+using Box = LumoTest::ScreenBox;
 
 class CursorObjectTest : public ::testing::Test {
 protected:
@@ -65,14 +58,7 @@ protected:
     }
     ImageRecord* Picture(int width, int height)
     {
-        auto record = std::make_unique<ImageRecord>();
-        std::vector<uint32_t> pixels(size_t(width) * height, kRed);
-        auto* image = new Lumo::MemoryImage();
-        image->SetBits(pixels.data(), width, height, true);
-        record->mImage = std::make_unique<PlatformImage>();
-        record->mImage->SetImage(image);
-        record->mWidth = record->mFrameWidth = static_cast<float>(width);
-        record->mHeight = record->mFrameHeight = static_cast<float>(height);
+        auto record = LumoTest::MakeColumnPicture(width, height, {kRed});
         // Held by the test for its whole run.
         record->mUseCount = 1000;
         mPictures.push_back(std::move(record));
@@ -106,19 +92,7 @@ protected:
     }
     Box DrawnBox()
     {
-        Box box;
-        const uint32_t* bits = mScreenImage.GetBits();
-        for (int y = 0; y < 600; ++y) {
-            for (int x = 0; x < 800; ++x) {
-                if (bits[y * 800 + x] != kBlack) {
-                    box.left = std::min(box.left, x);
-                    box.top = std::min(box.top, y);
-                    box.right = std::max(box.right, x);
-                    box.bottom = std::max(box.bottom, y);
-                }
-            }
-        }
-        return box;
+        return LumoTest::ScreenBoxWhere(mScreenImage.GetBits(), [](uint32_t pixel) { return pixel != kBlack; });
     }
 
     std::vector<std::unique_ptr<ImageRecord>> mPictures;

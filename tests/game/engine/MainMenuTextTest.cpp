@@ -18,6 +18,7 @@
 #include "game/engine/TextBlock.h"
 #include "game/engine/TextObject.h"
 #include "platform/files/FileSystem.h"
+#include "support/EngineDrawing.h"
 #include "support/FakePlatformHost.h"
 #include "support/RecordingSoundLayer.h"
 
@@ -37,10 +38,6 @@ std::string DataFolder()
     return source.substr(0, source.rfind("/tests/")) + "/data/";
 }
 
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1;
-    bool Empty() const { return right < left; }
-};
 
 class MainMenuTextTest : public ::testing::Test {
 protected:
@@ -151,17 +148,8 @@ TEST_F(MainMenuTextTest, EveryTextOfTheMainMenuShowsWhereTheLayoutPutsIt)
         text->mVisible = 0;
         const std::vector<uint32_t> without = DrawScreen();
         text->mVisible = 1;
-        Box box;
-        for (int y = 0; y < 600; ++y) {
-            for (int x = 0; x < 800; ++x) {
-                if (shown[size_t(y * 800 + x)] != without[size_t(y * 800 + x)]) {
-                    box.left = std::min(box.left, x);
-                    box.right = std::max(box.right, x);
-                    box.top = std::min(box.top, y);
-                    box.bottom = std::max(box.bottom, y);
-                }
-            }
-        }
+        const LumoTest::ScreenBox box = LumoTest::BoxWhere(
+            800, 600, [&](int x, int y) { return shown[size_t(y * 800 + x)] != without[size_t(y * 800 + x)]; });
         ASSERT_FALSE(box.Empty());
         const auto where = layout.find(text->GetText());
         ASSERT_NE(where, layout.end());

@@ -10,6 +10,7 @@
 #include "game/engine/ImageRecord.h"
 #include "game/engine/Platform.h"
 #include "game/engine/StripFontList.h"
+#include "support/EngineDrawing.h"
 #include "support/FakePlatformHost.h"
 #include "support/FakePlatformRecorder.h"
 
@@ -68,15 +69,7 @@ public:
     std::map<std::string, Strip> strips;
 };
 
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1;
-    bool operator==(const Box&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Box& box)
-{
-    return out << "(" << box.left << ", " << box.top << ") - (" << box.right << ", " << box.bottom << ")";
-}
+using Box = LumoTest::ScreenBox;
 
 class StripFontTest : public ::testing::Test {
 protected:
@@ -115,19 +108,7 @@ protected:
     // The bounding box of the screen pixels of one colour.
     Box Drawn(uint32_t colour)
     {
-        Box box;
-        const uint32_t* bits = screen.GetBits();
-        for (int y = 0; y < 600; ++y) {
-            for (int x = 0; x < 800; ++x) {
-                if (bits[y * 800 + x] == colour) {
-                    box.left = std::min(box.left, x);
-                    box.top = std::min(box.top, y);
-                    box.right = std::max(box.right, x);
-                    box.bottom = std::max(box.bottom, y);
-                }
-            }
-        }
-        return box;
+        return LumoTest::ScreenBoxWhere(screen.GetBits(), [&](uint32_t pixel) { return pixel == colour; });
     }
 
     FakePlatformRecorder boxes;

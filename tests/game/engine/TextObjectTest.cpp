@@ -17,6 +17,7 @@
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/Platform.h"
 #include "game/engine/Stage.h"
+#include "support/EngineDrawing.h"
 #include "support/FakePlatformHost.h"
 #include "support/RecordingSoundLayer.h"
 
@@ -76,15 +77,7 @@ public:
     Strip strip;
 };
 
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1;
-    bool operator==(const Box&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Box& box)
-{
-    return out << "(" << box.left << ", " << box.top << ") - (" << box.right << ", " << box.bottom << ")";
-}
+using Box = LumoTest::ScreenBox;
 
 class TextObjectTest : public ::testing::Test {
 protected:
@@ -142,8 +135,6 @@ protected:
     // the glyph edges into the black screen).
     Box Drawn(uint32_t colour, bool mostly = false)
     {
-        Box box;
-        const uint32_t* bits = mScreen.GetBits();
         const auto matches = [&](uint32_t pixel) {
             if (!mostly)
                 return pixel == colour;
@@ -155,17 +146,7 @@ protected:
             }
             return true;
         };
-        for (int y = 0; y < 600; ++y) {
-            for (int x = 0; x < 800; ++x) {
-                if (matches(bits[y * 800 + x])) {
-                    box.left = std::min(box.left, x);
-                    box.top = std::min(box.top, y);
-                    box.right = std::max(box.right, x);
-                    box.bottom = std::max(box.bottom, y);
-                }
-            }
-        }
-        return box;
+        return LumoTest::ScreenBoxWhere(mScreen.GetBits(), matches);
     }
 
     // Outlives the game state: objects let go of it when the state goes.
