@@ -1,17 +1,20 @@
 // What engine drawing tests share: the bounding box of the pixels a test
-// picks on its screen, and pictures made by the test as image records.
-// Header-only.
+// picks on its screen, and pictures made by the test, as image records or
+// served by name through the platform host. Header-only.
 #pragma once
 
 #include "framework/graphics/MemoryImage.h"
 #include "game/engine/ImageRecord.h"
 #include "game/engine/PlatformImage.h"
+#include "support/FakePlatformHost.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace LumoTest {
@@ -74,5 +77,37 @@ inline std::unique_ptr<ImageRecord> MakeColumnPicture(int width, int height, con
     record->mHeight = record->mFrameHeight = static_cast<float>(height);
     return record;
 }
+
+// A picture made by the test: transparent, with painted rectangles.
+struct TestPicture {
+    int width;
+    int height;
+    std::vector<uint32_t> pixels;
+
+    TestPicture(int w, int h) : width(w), height(h), pixels(size_t(w) * size_t(h), 0u) {}
+    // Columns x0 .. x1 - 1 of rows y0 .. y1 - 1.
+    TestPicture& Paint(int x0, int y0, int x1, int y1, uint32_t colour)
+    {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                pixels[size_t(y) * size_t(width) + size_t(x)] = colour;
+        return *this;
+    }
+};
+
+// Serves the test's own pictures by their exact names; others are missing.
+class PictureHost : public FakePlatformHost {
+public:
+    Lumo::MemoryImage* GetImage(const std::string& path) override
+    {
+        auto found = pictures.find(path);
+        if (found == pictures.end())
+            return nullptr;
+        auto* image = new Lumo::MemoryImage();
+        image->SetBits(found->second.pixels.data(), found->second.width, found->second.height, true);
+        return image;
+    }
+    std::map<std::string, TestPicture> pictures;
+};
 
 } // namespace LumoTest

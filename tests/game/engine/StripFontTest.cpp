@@ -31,44 +31,12 @@ std::ostream& operator<<(std::ostream& out, const GlyphBox& box)
 
 namespace {
 
-constexpr uint32_t kClear = 0x00000000u;
 constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kGreen = 0xFF00FF00u;
 constexpr uint32_t kBlue = 0xFF0000FFu;
 
-// A picture made by the test: transparent, with painted rectangles.
-struct Strip {
-    int width;
-    int height;
-    std::vector<uint32_t> pixels;
-
-    Strip(int w, int h) : width(w), height(h), pixels(size_t(w) * size_t(h), kClear) {}
-    // Columns x0 .. x1 - 1 of rows y0 .. y1 - 1.
-    Strip& Paint(int x0, int y0, int x1, int y1, uint32_t colour)
-    {
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                pixels[size_t(y) * size_t(width) + size_t(x)] = colour;
-        return *this;
-    }
-};
-
-// Serves the test's own pictures by name.
-class StripHost : public FakePlatformHost {
-public:
-    Lumo::MemoryImage* GetImage(const std::string& path) override
-    {
-        auto found = strips.find(path);
-        if (found == strips.end())
-            return nullptr;
-        auto* image = new Lumo::MemoryImage();
-        image->SetBits(found->second.pixels.data(), found->second.width, found->second.height, true);
-        return image;
-    }
-    std::map<std::string, Strip> strips;
-};
-
+using Strip = LumoTest::TestPicture;
 using Box = LumoTest::ScreenBox;
 
 class StripFontTest : public ::testing::Test {
@@ -82,13 +50,13 @@ protected:
         bands.Paint(1, 5, 2, 6, 0x01000000u).Paint(2, 19, 4, 20, kRed);
         bands.Paint(6, 0, 10, 20, kRed).Paint(10, 3, 12, 4, kGreen);
         bands.Paint(0, 20, 5, 40, kBlue).Paint(5, 40, 8, 60, kRed);
-        host.strips.emplace("bands.png", bands);
+        host.pictures.emplace("bands.png", bands);
 
         // One band of ten rows: A red at 0 .. 3, I blue at 6 .. 7, B green at
         // 10 .. 15; row 10 is left clear so that the band is cut.
         Strip letters(20, 11);
         letters.Paint(0, 0, 4, 10, kRed).Paint(6, 0, 8, 10, kBlue).Paint(10, 0, 16, 10, kGreen);
-        host.strips.emplace("letters.png", letters);
+        host.pictures.emplace("letters.png", letters);
 
         screen.Create(800, 600);
         screen.SetImageMode(false, false);
@@ -112,7 +80,7 @@ protected:
     }
 
     FakePlatformRecorder boxes;
-    StripHost host;
+    LumoTest::PictureHost host;
     Platform platform{&host};
     ImageCache cache{&platform};
     StripFontList fonts{&cache};
@@ -303,7 +271,7 @@ TEST_F(StripFontTest, FailedLoadsKeepNothingAndTakeNoKerning)
     // The negative step held no picture.
     EXPECT_EQ(cache.GetCount(), 1);
     // A later attempt with the picture there succeeds.
-    host.strips.emplace("missing.png", Strip(20, 11).Paint(0, 0, 4, 10, kRed));
+    host.pictures.emplace("missing.png", Strip(20, 11).Paint(0, 0, 4, 10, kRed));
     EXPECT_NE(fonts.Get("missing.png", "A", 10), nullptr);
 }
 

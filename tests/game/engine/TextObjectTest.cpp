@@ -31,7 +31,6 @@
 
 namespace {
 
-constexpr uint32_t kClear = 0x00000000u;
 constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kGreen = 0xFF00FF00u;
@@ -43,38 +42,17 @@ constexpr uint32_t kWhite = 0xFFFFFFFFu;
 // at 18 .. 21, and a byte above 127 (0xE9) red at 24 .. 26.
 constexpr const char* kCharacters = "ABCI\xE9";
 
-struct Strip {
-    int width = 28;
-    int height = 11;
-    std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(28 * 11), kClear);
-
-    Strip()
-    {
-        Paint(0, 4, kRed);
-        Paint(6, 12, kGreen);
-        Paint(14, 16, kBlue);
-        Paint(18, 22, kWhite);
-        Paint(24, 27, kRed);
-    }
-    void Paint(int x0, int x1, uint32_t colour)
-    {
-        for (int y = 0; y < 10; ++y)
-            for (int x = x0; x < x1; ++x)
-                pixels[size_t(y * width + x)] = colour;
-    }
-};
-
-class StripHost : public FakePlatformHost {
+// Served as "strip.png" and as "strip-kerned.png".
+class StripHost : public LumoTest::PictureHost {
 public:
-    Lumo::MemoryImage* GetImage(const std::string& path) override
+    StripHost()
     {
-        if (path.rfind("strip", 0) != 0)
-            return nullptr;
-        auto* image = new Lumo::MemoryImage();
-        image->SetBits(strip.pixels.data(), strip.width, strip.height, true);
-        return image;
+        LumoTest::TestPicture strip(28, 11);
+        strip.Paint(0, 0, 4, 10, kRed).Paint(6, 0, 12, 10, kGreen).Paint(14, 0, 16, 10, kBlue);
+        strip.Paint(18, 0, 22, 10, kWhite).Paint(24, 0, 27, 10, kRed);
+        pictures.emplace("strip.png", strip);
+        pictures.emplace("strip-kerned.png", strip);
     }
-    Strip strip;
 };
 
 using Box = LumoTest::ScreenBox;
