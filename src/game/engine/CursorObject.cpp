@@ -43,12 +43,9 @@ CursorObject::~CursorObject()
         SetSystemCursor(*game, false);
 }
 
-bool CursorObject::ScreenMouse(float& x, float& y) const
+bool CursorObject::ScreenMouse(float& x, float& y)
 {
-    const AnimObject* screen = this;
-    while (screen->mParent != nullptr)
-        screen = screen->mParent;
-    return GetScreenMouse(*screen, x, y);
+    return GetScreenMouse(*GetRoot(), x, y);
 }
 
 int CursorObject::Update()

@@ -24,5 +24,5 @@ public:
 
 protected:
     // The mouse point of this object's screen; false when its screen keeps none.
-    bool ScreenMouse(float& x, float& y) const;
+    bool ScreenMouse(float& x, float& y);
 };
