@@ -155,13 +155,13 @@ bool BassSoundLayer::LoadSampleEntry(SampleEntry* entry, const char* name, int l
 bool BassSoundLayer::TakeStartSlot()
 {
     const uint32_t now = Plat::GetClock().TickCount();
-    bool free = false;
-    for (int i = 0; i < kStartsPerWindow && !free; ++i)
-        free = !mStartUsed[size_t(i)] || now - mStartTimes[size_t(i)] > kStartWindowMs;
-    if (!free)
+    // Starts fill the slots in turn, so the next slot holds the oldest of the
+    // last twelve: when that one is still inside the window, all are.
+    const size_t next = size_t(mStartIndex);
+    if (mStartUsed[next] && now - mStartTimes[next] <= kStartWindowMs)
         return false;
-    mStartTimes[size_t(mStartIndex)] = now;
-    mStartUsed[size_t(mStartIndex)] = true;
+    mStartTimes[next] = now;
+    mStartUsed[next] = true;
     mStartIndex = (mStartIndex + 1) % kStartsPerWindow;
     return true;
 }
