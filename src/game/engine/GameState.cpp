@@ -2,6 +2,7 @@
 
 #include "game/engine/AnimObject.h"
 #include "game/engine/Filter.h"
+#include "game/engine/ImageRecord.h"
 #include "game/engine/SoundLayer.h"
 #include "game/engine/Stage.h"
 
@@ -31,6 +32,17 @@ GameState::~GameState()
     mTrickLevels.RemoveAll();
     if (sCurrent == this)
         sCurrent = nullptr;
+}
+
+void GameState::ReleaseHeldImage(ImageRecord*& record)
+{
+    if (record == nullptr)
+        return;
+    record->mUseCount -= 1;
+    // Without a game state the cache is gone, and with it the record.
+    if (record->mUseCount < 1 && sCurrent != nullptr)
+        sCurrent->mImageCache.Release(record);
+    record = nullptr;
 }
 
 void GameState::SetSound(SoundLayer* sound)

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 
+class ImageRecord;
 class Platform;
 class SoundLayer;
 
@@ -45,6 +46,9 @@ public:
 
     static GameState& Current() { return *sCurrent; }
     static GameState* TryCurrent() { return sCurrent; }
+    // Lets go of one held image record and clears the holder's pointer: the
+    // use count drops and the current state's cache releases the record at 0.
+    static void ReleaseHeldImage(ImageRecord*& record);
 
     // The loading state hands work between the loading thread and the main
     // thread: what was written before a store is seen after the load.

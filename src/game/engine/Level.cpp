@@ -121,24 +121,9 @@ Level::~Level()
             sound.FreeSample(mMainEntry);
     }
     mMusicEntry = mIntroEntry = mMainEntry = mWinEntry = nullptr;
-    ReleaseHeldImage(mSparkleImage);
-    ReleaseHeldImage(mLevelParticleImage);
-    ReleaseHeldImage(mWhiteParticleImage);
-}
-
-void Level::ReleaseHeldImage(ImageRecord*& record)
-{
-    if (record == nullptr) {
-        return;
-    }
-    record->mUseCount -= 1;
-    if (record->mUseCount < 1) {
-        // Without a game state the cache is gone, and with it the record.
-        if (GameState* game = GameState::TryCurrent()) {
-            game->mImageCache.Release(record);
-        }
-    }
-    record = nullptr;
+    GameState::ReleaseHeldImage(mSparkleImage);
+    GameState::ReleaseHeldImage(mLevelParticleImage);
+    GameState::ReleaseHeldImage(mWhiteParticleImage);
 }
 
 // ---- Reading and writing

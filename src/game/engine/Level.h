@@ -92,8 +92,4 @@ public:
     // Whether the incoming track of each cross-fade has started.
     bool mMainStarted = false;
     bool mWinStarted = false;
-
-    // Lets go of one held image record: the use count drops and the cache
-    // releases the record at 0.
-    static void ReleaseHeldImage(ImageRecord*& record);
 };

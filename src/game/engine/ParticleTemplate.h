@@ -50,7 +50,5 @@ public:
     int mFilterType = -1;
 
 private:
-    void ReleaseImage();
-
     ImageRecord* mImage = nullptr;
 };
