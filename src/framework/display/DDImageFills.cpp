@@ -6,7 +6,7 @@
 
 #include "framework/display/SurfaceView.h"
 #include "framework/graphics/Color.h"
-#include "framework/graphics/SmoothLineStart.h"
+#include "framework/graphics/SmoothLineWalk.h"
 #include "framework/graphics/Span.h"
 
 #include <algorithm>
@@ -349,12 +349,6 @@ void LineAdditive(const SurfaceView& v, double x1, double y1, double x2, double 
     });
 }
 
-// The nearer pixel's share: 255 minus the high byte of the 16-bit fraction.
-inline uint32_t Coverage(int acc)
-{
-    return 255 - ((uint32_t(acc) >> 8) & 255);
-}
-
 template <Kind K>
 void LineSmooth(const SurfaceView& v, double x1, double y1, double x2, double y2, const Color& color)
 {
@@ -391,54 +385,7 @@ void LineSmooth(const SurfaceView& v, double x1, double y1, double x2, double y2
         }
     };
 
-    const SmoothLineStart s = StartSmoothLine(x1, y1, x2, y2);
-    const int xi1 = s.xi1;
-    const int yi1 = s.yi1;
-    const int xi2 = s.xi2;
-    const int yi2 = s.yi2;
-    const int dx = s.dx;
-    const int dy = s.dy;
-    const double fx = s.fx;
-    const double fy = s.fy;
-    const int colStep = s.colStep;
-    int acc = s.acc;
-    plot(xi1, yi1, Coverage(acc));
-    // A step only with pixels between the ends: with both ends in one pixel
-    // (or neighbouring ones) the quotient would be 0 / 0 or overflow.
-    if (dx >= dy) {
-        if (dx > 1) {
-            const int step = int(fy / fx * 65536);
-            int x = xi1;
-            int y = yi1;
-            for (int i = 1; i < dx; ++i) {
-                acc += step;
-                if (acc >= 65536) {
-                    acc &= 65535;
-                    ++y;
-                }
-                x += colStep;
-                const uint32_t k = Coverage(acc);
-                plot(x, y, k);
-                plot(x, y + 1, 255 - k);
-            }
-        }
-    } else if (dy > 1) {
-        const int step = int(fx / fy * 65536);
-        int x = xi1;
-        int y = yi1;
-        for (int i = 1; i < dy; ++i) {
-            acc += step;
-            if (acc >= 65536) {
-                acc &= 65535;
-                x += colStep;
-            }
-            ++y;
-            const uint32_t k = Coverage(acc);
-            plot(x, y, k);
-            plot(x + colStep, y, 255 - k);
-        }
-    }
-    plot(xi2, yi2, Coverage(acc));
+    WalkSmoothLine(x1, y1, x2, y2, plot);
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "framework/app/LumoAppBase.h"
 #include "framework/graphics/PixelBlend.h"
 #include "framework/graphics/PixelBlendAvx2.h"
-#include "framework/graphics/SmoothLineStart.h"
+#include "framework/graphics/SmoothLineWalk.h"
 
 #include <algorithm>
 #include <array>
@@ -329,13 +329,6 @@ void WalkLine(uint32_t* bits, int pitch, double x1, double y1, double x2, double
     }
 }
 
-// The share of the nearer pixel: 255 minus the high byte of the error's
-// 16-bit fraction.
-inline int Coverage(int err)
-{
-    return 255 - ((err >> 8) & 255);
-}
-
 // Horizontal and vertical lines always blend normally, through FillRect.
 // Returns false for a slanted line, which the caller draws itself.
 bool FillAxisLine(MemoryImage& image, double x1, double y1, double x2, double y2, const Color& color,
@@ -473,75 +466,16 @@ void MemoryImage::NormalDrawLineAA(double x1, double y1, double x2, double y2, c
     const uint32_t src = color.ToInt();
     // Held to 0-255 so that every effective alpha is too.
     const int alpha = std::clamp(color.mAlpha, 0, 255);
-    const auto plot = [src, alpha](uint32_t* p, int k) {
-        const int a = alpha == 255 ? k : (k * (alpha + 1)) >> 8;
-        *p = BlendOver(*p, src, uint32_t(a));
-    };
-
-    const SmoothLineStart s = StartSmoothLine(x1, y1, x2, y2);
-    const int xi1 = s.xi1;
-    const int yi1 = s.yi1;
-    const int xi2 = s.xi2;
-    const int yi2 = s.yi2;
-    const int dx = s.dx;
-    const int dy = s.dy;
-    const double fx = s.fx;
-    const double fy = s.fy;
-    const int colStep = s.colStep;
-    int err = s.acc;
-
-    uint32_t* p = bits + ptrdiff_t(yi1) * mWidth + xi1;
-    plot(p, Coverage(err));
-    // The step is taken only when there are pixels between the ends: with
-    // both ends in one pixel (or neighbouring ones) fx or fy may be 0 or
-    // tiny, and the quotient would divide by zero or overflow.
-    if (dx >= dy) {
-        if (dx > 1) {
-            const int step = int(fy / fx * 65536);
-            int y = yi1;
-            for (int i = 1; i < dx; ++i) {
-                err += step;
-                if (err >= 65536) {
-                    err &= 65535;
-                    ++y;
-                    if (y > mHeight - 1) {
-                        break; // past the last row (not seen for ends inside the image)
-                    }
-                    p += mWidth;
-                }
-                p += colStep;
-                const int k = Coverage(err);
-                plot(p, k);
-                if (y < mHeight - 1) {
-                    plot(p + mWidth, 255 - k);
-                }
-            }
+    const int width = mWidth;
+    const int height = mHeight;
+    WalkSmoothLine(x1, y1, x2, y2, [bits, width, height, src, alpha](int x, int y, uint32_t k) {
+        if (unsigned(x) >= unsigned(width) || unsigned(y) >= unsigned(height)) {
+            return;
         }
-    } else if (dy > 1) {
-        const int step = int(fx / fy * 65536);
-        int x = xi1;
-        for (int i = 1; i < dy; ++i) {
-            err += step;
-            if (err >= 65536) {
-                err &= 65535;
-                x += colStep;
-                p += colStep;
-            }
-            p += mWidth;
-            const int k = Coverage(err);
-            // A line running left from a start point far into its pixel can
-            // step one column past its end; at the image edge that column
-            // would wrap onto the neighbouring row.
-            if (x >= 0 && x <= mWidth - 1) {
-                plot(p, k);
-            }
-            const int neighbour = x + colStep;
-            if (neighbour >= 0 && neighbour <= mWidth - 1) {
-                plot(p + colStep, 255 - k);
-            }
-        }
-    }
-    plot(bits + ptrdiff_t(yi2) * mWidth + xi2, Coverage(err));
+        uint32_t* p = bits + ptrdiff_t(y) * width + x;
+        const uint32_t a = alpha == 255 ? k : (k * uint32_t(alpha + 1)) >> 8;
+        *p = BlendOver(*p, src, a);
+    });
     BitsChanged();
 }
 
