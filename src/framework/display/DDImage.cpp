@@ -143,53 +143,6 @@ void DDImage::BltOn3DTarget(Image* image, int x, int y, const TRect<int>& srcRec
     Renderer()->Blt(image, static_cast<float>(x), static_cast<float>(y), srcRect, color, drawMode, false);
 }
 
-void DDImage::CoverageThroughImage(const Span* spans, int count, const Color& color, int drawMode,
-                                   const unsigned char* coverage, int coverageX, int coverageY, int coveragePitch,
-                                   int unused)
-{
-    if (spans == nullptr || count <= 0) {
-        return;
-    }
-    int64_t x0 = INT64_MAX;
-    int64_t y0 = INT64_MAX;
-    int64_t x1 = INT64_MIN;
-    int64_t y1 = INT64_MIN;
-    for (int s = 0; s < count; ++s) {
-        if (spans[s].mWidth > 0) {
-            x0 = std::min<int64_t>(x0, spans[s].mX);
-            x1 = std::max<int64_t>(x1, int64_t(spans[s].mX) + spans[s].mWidth - 1);
-            y0 = std::min<int64_t>(y0, spans[s].mY);
-            y1 = std::max<int64_t>(y1, spans[s].mY);
-        }
-    }
-    // Only the part on this image can show.
-    x0 = std::max<int64_t>(x0, 0);
-    y0 = std::max<int64_t>(y0, 0);
-    x1 = std::min<int64_t>(x1, int64_t(mWidth) - 1);
-    y1 = std::min<int64_t>(y1, int64_t(mHeight) - 1);
-    if (x1 < x0 || y1 < y0) {
-        return;
-    }
-    // The caller's spans stay as they were: the box's spans are a copy.
-    std::vector<Span> shifted(spans, spans + count);
-    for (Span& span : shifted) {
-        span.mX = static_cast<int>(span.mX - x0);
-        span.mY = static_cast<int>(span.mY - y0);
-    }
-    const int width = static_cast<int>(x1 - x0 + 1);
-    const int height = static_cast<int>(y1 - y0 + 1);
-    MemoryImage box(mApp);
-    box.Create(width, height);
-    box.GetBits();
-    box.MemoryImage::FillScanLinesWithCoverage(shifted.data(), count, color, drawMode, coverage,
-                                               static_cast<int>(coverageX - x0), static_cast<int>(coverageY - y0),
-                                               coveragePitch, unused);
-    box.mHasTrans = true;
-    box.mHasAlpha = true;
-    Renderer()->Blt(&box, static_cast<float>(x0), static_cast<float>(y0), TRect<int>(0, 0, width, height),
-                    Color::White, drawMode, false);
-}
-
 void DDImage::ReleaseSurface()
 {
     if (mSurface == nullptr) {
@@ -623,6 +576,24 @@ TRect<int> ClipReach(const TRect<int>& clipRect, int width, int height)
                        width, height);
 }
 
+// The pixels the non-empty spans cover, inside the image.
+TRect<int> SpanReach(const Span* spans, int count, int width, int height)
+{
+    int64_t x0 = INT64_MAX;
+    int64_t y0 = INT64_MAX;
+    int64_t x1 = INT64_MIN;
+    int64_t y1 = INT64_MIN;
+    for (int s = 0; s < count; ++s) {
+        if (spans[s].mWidth > 0) {
+            x0 = std::min<int64_t>(x0, spans[s].mX);
+            x1 = std::max<int64_t>(x1, int64_t(spans[s].mX) + spans[s].mWidth);
+            y0 = std::min<int64_t>(y0, spans[s].mY);
+            y1 = std::max<int64_t>(y1, int64_t(spans[s].mY) + 1);
+        }
+    }
+    return InsideImage(x0, y0, x1, y1, width, height);
+}
+
 TRect<int> LineReach(double x1, double y1, double x2, double y2, int width, int height)
 {
     // The anti-aliased walk also writes the neighbouring row or column and
@@ -894,6 +865,38 @@ void DDImage::RouteLine(double x1, double y1, double x2, double y2, const Color&
     });
 }
 
+void DDImage::CoverageThroughImage(const Span* spans, int count, const Color& color, int drawMode,
+                                   const unsigned char* coverage, int coverageX, int coverageY, int coveragePitch,
+                                   int unused)
+{
+    if (spans == nullptr || count <= 0) {
+        return;
+    }
+    // Only the part on this image can show.
+    const TRect<int> reach = SpanReach(spans, count, mWidth, mHeight);
+    if (reach.mWidth <= 0 || reach.mHeight <= 0) {
+        return;
+    }
+    const int x0 = reach.mX;
+    const int y0 = reach.mY;
+    // The caller's spans stay as they were: the box's spans are a copy.
+    std::vector<Span> shifted(spans, spans + count);
+    for (Span& span : shifted) {
+        span.mX = static_cast<int>(int64_t(span.mX) - x0);
+        span.mY = static_cast<int>(int64_t(span.mY) - y0);
+    }
+    MemoryImage box(mApp);
+    box.Create(reach.mWidth, reach.mHeight);
+    box.GetBits();
+    box.MemoryImage::FillScanLinesWithCoverage(shifted.data(), count, color, drawMode, coverage,
+                                               static_cast<int>(int64_t(coverageX) - x0),
+                                               static_cast<int>(int64_t(coverageY) - y0), coveragePitch, unused);
+    box.mHasTrans = true;
+    box.mHasAlpha = true;
+    Renderer()->Blt(&box, static_cast<float>(x0), static_cast<float>(y0), TRect<int>(0, 0, reach.mWidth, reach.mHeight),
+                    Color::White, drawMode, false);
+}
+
 void DDImage::FillScanLinesWithCoverage(const Span* spans, int count, const Color& color, int drawMode,
                                         const unsigned char* coverage, int coverageX, int coverageY,
                                         int coveragePitch, int unused)
@@ -910,19 +913,7 @@ void DDImage::FillScanLinesWithCoverage(const Span* spans, int count, const Colo
         KeepSurfaceOnly();
         return;
     }
-    int64_t x0 = INT64_MAX;
-    int64_t y0 = INT64_MAX;
-    int64_t x1 = INT64_MIN;
-    int64_t y1 = INT64_MIN;
-    for (int s = 0; s < count; ++s) {
-        if (spans[s].mWidth > 0) {
-            x0 = std::min<int64_t>(x0, spans[s].mX);
-            x1 = std::max<int64_t>(x1, int64_t(spans[s].mX) + spans[s].mWidth);
-            y0 = std::min<int64_t>(y0, spans[s].mY);
-            y1 = std::max<int64_t>(y1, int64_t(spans[s].mY) + 1);
-        }
-    }
-    DrawSoftware(InsideImage(x0, y0, x1, y1, mWidth, mHeight), [&] {
+    DrawSoftware(SpanReach(spans, count, mWidth, mHeight), [&] {
         MemoryImage::FillScanLinesWithCoverage(spans, count, color, drawMode, coverage, coverageX, coverageY,
                                                coveragePitch, unused);
     });
