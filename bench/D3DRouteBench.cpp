@@ -11,6 +11,7 @@
 
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
+#include "support/TestScreen.h"
 
 #include "BenchSupport.h"
 
@@ -37,16 +38,10 @@ double FrameMicroseconds(bool is3D, int bits)
 {
     TestDisplayHost host;
     TestApp app;
-    host.desktopBits = bits;
-    host.clientWidth = kWidth;
-    host.clientHeight = kHeight;
-    app.width = kWidth;
-    app.height = kHeight;
-    app.AddDisplay()->mIs3D = is3D;
-    if (app.ddInterface->Init(DisplayTestWindow(), true) != 0) {
+    DDImage* screen = OpenTestScreen(host, app, kWidth, kHeight, bits == 32, false, is3D);
+    if (screen == nullptr) {
         return 0.0;
     }
-    DDImage* screen = app.ddInterface->GetScreenImage();
 
     const std::vector<uint32_t> backgroundPixels = BenchSupport::Screen(kWidth, kHeight);
     DDImage background(app.ddInterface);

@@ -10,10 +10,10 @@
 namespace LumoTest {
 
 // Opens a windowed display of width x height: 32-bit, or 16-bit as 5:5:5 or
-// 5:6:5. The screen image, or nullptr when the display failed or its screen
-// image has another size.
+// 5:6:5, drawing in 3-D when is3D. The screen image, or nullptr when the
+// display failed or its screen image has another size.
 inline Lumo::DDImage* OpenTestScreen(TestDisplayHost& host, TestApp& app, int width, int height, bool bits32,
-                                     bool is555)
+                                     bool is555, bool is3D = false)
 {
     host.desktopBits = bits32 ? 32 : 16;
     host.desktop555 = is555;
@@ -21,7 +21,9 @@ inline Lumo::DDImage* OpenTestScreen(TestDisplayHost& host, TestApp& app, int wi
     host.clientHeight = height;
     app.width = width;
     app.height = height;
-    if (app.AddDisplay()->Init(DisplayTestWindow(), true) != 0) {
+    Lumo::DDInterface* display = app.AddDisplay();
+    display->mIs3D = is3D;
+    if (display->Init(DisplayTestWindow(), true) != 0) {
         return nullptr;
     }
     Lumo::DDImage* screen = app.ddInterface->GetScreenImage();
