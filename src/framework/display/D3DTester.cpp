@@ -466,7 +466,9 @@ void D3DTester::CopyPrimary()
     mRenderTarget->Unlock(nullptr);
 }
 
-bool D3DTester::RunBlendTest(const BlendTest& test)
+template <typename Draw>
+bool D3DTester::DrawScene(uint32_t srcBlend, const char* srcStep, uint32_t destBlend, const char* destStep,
+                          bool modulate, Draw draw)
 {
     try {
         CheckTestError(mDevice->BeginScene(), "BeginScene");
@@ -474,20 +476,17 @@ bool D3DTester::RunBlendTest(const BlendTest& test)
             CheckTestError(mDevice->Clear(Plat::kD3dclearTarget, 0xFF000000u, 1.0f, 0), "Clear");
             CheckTestError(mDevice->SetRenderState(Plat::kD3drsAlphaBlendEnable, 1),
                            "D3DRENDERSTATE_ALPHABLENDENABLE, TRUE");
-            CheckTestError(mDevice->SetRenderState(Plat::kD3drsSrcBlend, test.srcBlend), test.srcStep);
-            CheckTestError(mDevice->SetRenderState(Plat::kD3drsDestBlend, test.destBlend), test.destStep);
+            CheckTestError(mDevice->SetRenderState(Plat::kD3drsSrcBlend, srcBlend), srcStep);
+            CheckTestError(mDevice->SetRenderState(Plat::kD3drsDestBlend, destBlend), destStep);
             CheckTestError(mDevice->SetRenderState(Plat::kD3drsCullMode, Plat::kD3dcullNone),
                            "D3DRENDERSTATE_CULLMODE, D3DCULL_NONE");
-            if (test.modulate) {
+            if (modulate) {
                 CheckTestError(mDevice->SetTextureStageState(0, Plat::kD3dtssAlphaOp, Plat::kD3dtopModulate),
                                "D3DTSS_ALPHAOP, D3DTOP_MODULATE");
             }
             D3DTestImage image;
             image.Resize(64, 64);
-            image.Fill(test.first);
-            DrawTestImage(image, 0, 0, 0xFFFFFFFFu);
-            image.Fill(test.second);
-            DrawTestImage(image, 0, 0, test.secondDiffuse);
+            draw(image);
             CheckTestError(mDevice->EndScene(), "EndScene");
         } catch (const TestException&) {
             mDevice->EndScene();
@@ -496,6 +495,21 @@ bool D3DTester::RunBlendTest(const BlendTest& test)
         CopyPrimary();
     } catch (const TestException& exception) {
         mFailureReason = exception.Text();
+        return false;
+    }
+    return true;
+}
+
+bool D3DTester::RunBlendTest(const BlendTest& test)
+{
+    const bool drawn = DrawScene(test.srcBlend, test.srcStep, test.destBlend, test.destStep, test.modulate,
+                                 [&](D3DTestImage& image) {
+                                     image.Fill(test.first);
+                                     DrawTestImage(image, 0, 0, 0xFFFFFFFFu);
+                                     image.Fill(test.second);
+                                     DrawTestImage(image, 0, 0, test.secondDiffuse);
+                                 });
+    if (!drawn) {
         return false;
     }
     int count = 0;
@@ -513,30 +527,13 @@ bool D3DTester::RunBlendTest(const BlendTest& test)
 
 bool D3DTester::RunClipTest()
 {
-    try {
-        CheckTestError(mDevice->BeginScene(), "BeginScene");
-        try {
-            CheckTestError(mDevice->Clear(Plat::kD3dclearTarget, 0xFF000000u, 1.0f, 0), "Clear");
-            CheckTestError(mDevice->SetRenderState(Plat::kD3drsAlphaBlendEnable, 1),
-                           "D3DRENDERSTATE_ALPHABLENDENABLE, TRUE");
-            CheckTestError(mDevice->SetRenderState(Plat::kD3drsSrcBlend, Plat::kD3dblendSrcAlpha),
-                           "D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA");
-            CheckTestError(mDevice->SetRenderState(Plat::kD3drsDestBlend, Plat::kD3dblendInvSrcAlpha),
-                           "D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA");
-            CheckTestError(mDevice->SetRenderState(Plat::kD3drsCullMode, Plat::kD3dcullNone),
-                           "D3DRENDERSTATE_CULLMODE, D3DCULL_NONE");
-            D3DTestImage image;
-            image.Resize(64, 64);
-            image.Checkerboard();
-            DrawTestImage(image, -2, -2, 0xFFFFFFFFu);
-            CheckTestError(mDevice->EndScene(), "EndScene");
-        } catch (const TestException&) {
-            mDevice->EndScene();
-            throw;
-        }
-        CopyPrimary();
-    } catch (const TestException& exception) {
-        mFailureReason = exception.Text();
+    const bool drawn = DrawScene(Plat::kD3dblendSrcAlpha, "D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA",
+                                 Plat::kD3dblendInvSrcAlpha, "D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA", false,
+                                 [&](D3DTestImage& image) {
+                                     image.Checkerboard();
+                                     DrawTestImage(image, -2, -2, 0xFFFFFFFFu);
+                                 });
+    if (!drawn) {
         return false;
     }
     if (mTestImage.CountOffStripes(62, 62, 0, 0) != 0) {

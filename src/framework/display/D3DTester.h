@@ -89,6 +89,13 @@ private:
     // One rendering test; see RunTests.
     struct BlendTest;
     bool RunBlendTest(const BlendTest& test);
+    // One test scene: the target cleared to black, blending on with the
+    // given factors, culling off, then draw(a 64x64 test image) and the
+    // target read back into mTestImage. False, with the failure reason
+    // set, when a device call fails.
+    template <typename Draw>
+    bool DrawScene(uint32_t srcBlend, const char* srcStep, uint32_t destBlend, const char* destStep, bool modulate,
+                   Draw draw);
     bool RunClipTest();
     // Reads a card list through the file layer; false when it cannot be opened.
     static bool ReadCardList(const char* name, std::string& text);
