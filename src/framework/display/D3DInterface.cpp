@@ -55,6 +55,43 @@ bool CutToImage(const TRect<int>& srcRect, const MemoryImage* image, TRect<int>&
     return cut.mWidth > 0 && cut.mHeight > 0;
 }
 
+// One texture piece's share of a source rectangle: the source pixels
+// [left, right) x [top, bottom) and where they lie in the piece's texture.
+struct PieceCut {
+    TextureData::Piece& piece;
+    int left;
+    int top;
+    int right;
+    int bottom;
+    float u0;
+    float v0;
+    float u1;
+    float v1;
+};
+
+// Hands cut(PieceCut) every piece the (non-empty, inside the image) source
+// rectangle overlaps, row by row.
+template <typename Cut>
+void ForEachPieceCut(TextureData& data, const TRect<int>& src, Cut cut)
+{
+    const int pw = data.mPieceWidth;
+    const int ph = data.mPieceHeight;
+    for (int row = src.mY / ph; row <= (src.mY + src.mHeight - 1) / ph; ++row) {
+        for (int column = src.mX / pw; column <= (src.mX + src.mWidth - 1) / pw; ++column) {
+            TextureData::Piece& piece = data.GetPiece(column, row);
+            const int left = std::max(src.mX, column * pw);
+            const int top = std::max(src.mY, row * ph);
+            const int right = std::min(src.mX + src.mWidth, column * pw + pw);
+            const int bottom = std::min(src.mY + src.mHeight, row * ph + ph);
+            const float width = static_cast<float>(piece.width);
+            const float height = static_cast<float>(piece.height);
+            cut(PieceCut{piece, left, top, right, bottom, static_cast<float>(left - column * pw) / width,
+                         static_cast<float>(top - row * ph) / height, static_cast<float>(right - column * pw) / width,
+                         static_cast<float>(bottom - row * ph) / height});
+        }
+    }
+}
+
 inline bool Finite(float value)
 {
     return std::isfinite(value);
@@ -315,35 +352,21 @@ bool D3DInterface::Blt(Image* image, float x, float y, const TRect<int>& srcRect
     // What the cut took off the left and top moves the picture along.
     x += static_cast<float>(src.mX - srcRect.mX);
     y += static_cast<float>(src.mY - srcRect.mY);
-    TextureData& data = *source->mTextureData;
     const uint32_t diffuse = Diffuse(color);
-    const int pw = data.mPieceWidth;
-    const int ph = data.mPieceHeight;
     bool ok = true;
-    for (int row = src.mY / ph; row <= (src.mY + src.mHeight - 1) / ph; ++row) {
-        for (int column = src.mX / pw; column <= (src.mX + src.mWidth - 1) / pw; ++column) {
-            TextureData::Piece& piece = data.GetPiece(column, row);
-            const int left = std::max(src.mX, column * pw);
-            const int top = std::max(src.mY, row * ph);
-            const int right = std::min(src.mX + src.mWidth, column * pw + pw);
-            const int bottom = std::min(src.mY + src.mHeight, row * ph + ph);
-            const float x0 = x - 0.5f + static_cast<float>(left - src.mX);
-            const float y0 = y - 0.5f + static_cast<float>(top - src.mY);
-            const float x1 = x0 + static_cast<float>(right - left);
-            const float y1 = y0 + static_cast<float>(bottom - top);
-            const float u0 = static_cast<float>(left - column * pw) / static_cast<float>(piece.width);
-            const float v0 = static_cast<float>(top - row * ph) / static_cast<float>(piece.height);
-            const float u1 = static_cast<float>(right - column * pw) / static_cast<float>(piece.width);
-            const float v1 = static_cast<float>(bottom - row * ph) / static_cast<float>(piece.height);
-            const Vertex quad[4] = {MakeVertex(x0, y0, diffuse, u0, v0), MakeVertex(x1, y0, diffuse, u1, v0),
-                                    MakeVertex(x0, y1, diffuse, u0, v1), MakeVertex(x1, y1, diffuse, u1, v1)};
-            if (CheckDXError(mDevice->SetTexture(0, piece.texture), "SetTexture gTexture")) {
-                ok = false;
-                continue;
-            }
-            ok = DrawStrip(quad, "DrawPrimitive (Tri) 1") && ok;
+    ForEachPieceCut(*source->mTextureData, src, [&](const PieceCut& c) {
+        const float x0 = x - 0.5f + static_cast<float>(c.left - src.mX);
+        const float y0 = y - 0.5f + static_cast<float>(c.top - src.mY);
+        const float x1 = x0 + static_cast<float>(c.right - c.left);
+        const float y1 = y0 + static_cast<float>(c.bottom - c.top);
+        const Vertex quad[4] = {MakeVertex(x0, y0, diffuse, c.u0, c.v0), MakeVertex(x1, y0, diffuse, c.u1, c.v0),
+                                MakeVertex(x0, y1, diffuse, c.u0, c.v1), MakeVertex(x1, y1, diffuse, c.u1, c.v1)};
+        if (CheckDXError(mDevice->SetTexture(0, c.piece.texture), "SetTexture gTexture")) {
+            ok = false;
+            return;
         }
-    }
+        ok = DrawStrip(quad, "DrawPrimitive (Tri) 1") && ok;
+    });
     return ok;
 }
 
@@ -362,10 +385,7 @@ bool D3DInterface::BltTransformed(Image* image, const TRect<int>* srcRect, const
     if (!CutToImage(asked, source, src)) {
         return true;
     }
-    TextureData& data = *source->mTextureData;
     const uint32_t diffuse = Diffuse(color);
-    const int pw = data.mPieceWidth;
-    const int ph = data.mPieceHeight;
     const float offsetX = center ? -static_cast<float>(asked.mWidth) / 2.0f : 0.0f;
     const float offsetY = center ? -static_cast<float>(asked.mHeight) / 2.0f : 0.0f;
     // Pixel centres sit at whole coordinates: a corner lies half a pixel before.
@@ -382,54 +402,45 @@ bool D3DInterface::BltTransformed(Image* image, const TRect<int>* srcRect, const
         clipBottom = static_cast<float>(int64_t(clipRect->mY) + clipRect->mHeight);
     }
     bool ok = true;
-    for (int row = src.mY / ph; row <= (src.mY + src.mHeight - 1) / ph; ++row) {
-        for (int column = src.mX / pw; column <= (src.mX + src.mWidth - 1) / pw; ++column) {
-            TextureData::Piece& piece = data.GetPiece(column, row);
-            const int left = std::max(src.mX, column * pw);
-            const int top = std::max(src.mY, row * ph);
-            const int right = std::min(src.mX + src.mWidth, column * pw + pw);
-            const int bottom = std::min(src.mY + src.mHeight, row * ph + ph);
-            const float ix[2] = {static_cast<float>(left - asked.mX) + offsetX,
-                                 static_cast<float>(right - asked.mX) + offsetX};
-            const float iy[2] = {static_cast<float>(top - asked.mY) + offsetY,
-                                 static_cast<float>(bottom - asked.mY) + offsetY};
-            const float u[2] = {static_cast<float>(left - column * pw) / static_cast<float>(piece.width),
-                                static_cast<float>(right - column * pw) / static_cast<float>(piece.width)};
-            const float v[2] = {static_cast<float>(top - row * ph) / static_cast<float>(piece.height),
-                                static_cast<float>(bottom - row * ph) / static_cast<float>(piece.height)};
-            // Strip order: top-left, top-right, bottom-left, bottom-right.
-            Vertex quad[4];
-            bool outside = false;
-            bool finite = true;
-            for (int corner = 0; corner < 4; ++corner) {
-                const int cx = corner & 1;
-                const int cy = corner >> 1;
-                const Matrix3::Vector2 p = matrix.TransformPoint(ix[cx], iy[cy]);
-                quad[corner] = MakeVertex(p.mX + moveX, p.mY + moveY, diffuse, u[cx], v[cy]);
-                finite = finite && Finite(quad[corner].x) && Finite(quad[corner].y);
-                outside = outside || (clipRect != nullptr &&
-                                      (quad[corner].x < clipLeft || quad[corner].x > clipRight ||
-                                       quad[corner].y < clipTop || quad[corner].y > clipBottom));
-            }
-            if (!finite) {
-                continue;
-            }
-            if (CheckDXError(mDevice->SetTexture(0, piece.texture), "SetTexture gTexture")) {
-                ok = false;
-                continue;
-            }
-            if (outside) {
-                mVertices.Clear();
-                mVertices.Push(quad[0]);
-                mVertices.Push(quad[1]);
-                mVertices.Push(quad[3]);
-                mVertices.Push(quad[2]);
-                ok = ClipToRect(*clipRect, mVertices) && ok;
-            } else {
-                ok = DrawStrip(quad, "DrawPrimitive (Tri) 3") && ok;
-            }
+    ForEachPieceCut(*source->mTextureData, src, [&](const PieceCut& c) {
+        const float ix[2] = {static_cast<float>(c.left - asked.mX) + offsetX,
+                             static_cast<float>(c.right - asked.mX) + offsetX};
+        const float iy[2] = {static_cast<float>(c.top - asked.mY) + offsetY,
+                             static_cast<float>(c.bottom - asked.mY) + offsetY};
+        const float u[2] = {c.u0, c.u1};
+        const float v[2] = {c.v0, c.v1};
+        // Strip order: top-left, top-right, bottom-left, bottom-right.
+        Vertex quad[4];
+        bool outside = false;
+        bool finite = true;
+        for (int corner = 0; corner < 4; ++corner) {
+            const int cx = corner & 1;
+            const int cy = corner >> 1;
+            const Matrix3::Vector2 p = matrix.TransformPoint(ix[cx], iy[cy]);
+            quad[corner] = MakeVertex(p.mX + moveX, p.mY + moveY, diffuse, u[cx], v[cy]);
+            finite = finite && Finite(quad[corner].x) && Finite(quad[corner].y);
+            outside = outside || (clipRect != nullptr &&
+                                  (quad[corner].x < clipLeft || quad[corner].x > clipRight ||
+                                   quad[corner].y < clipTop || quad[corner].y > clipBottom));
         }
-    }
+        if (!finite) {
+            return;
+        }
+        if (CheckDXError(mDevice->SetTexture(0, c.piece.texture), "SetTexture gTexture")) {
+            ok = false;
+            return;
+        }
+        if (outside) {
+            mVertices.Clear();
+            mVertices.Push(quad[0]);
+            mVertices.Push(quad[1]);
+            mVertices.Push(quad[3]);
+            mVertices.Push(quad[2]);
+            ok = ClipToRect(*clipRect, mVertices) && ok;
+        } else {
+            ok = DrawStrip(quad, "DrawPrimitive (Tri) 3") && ok;
+        }
+    });
     return ok;
 }
 
