@@ -1,11 +1,11 @@
 #include "framework/app/CrashReport.h"
 
 #include "framework/core/PathUtils.h"
+#include "framework/core/StringUtils.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/FileSystem.h"
 
 #include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
@@ -61,20 +61,6 @@ constexpr ExceptionName kCrashExceptionNames[] = {
 
 // A fault this close to the stack pointer ran off the stack.
 constexpr uint64_t kStackOverflowReach = 64 * 1024;
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...)
-{
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    const int length = std::vsnprintf(buffer, sizeof(buffer), format, args);
-    va_end(args);
-    if (length < 0)
-        return std::string();
-    return std::string(buffer, static_cast<size_t>(length) < sizeof(buffer) ? static_cast<size_t>(length)
-                                                                             : sizeof(buffer) - 1);
-}
 
 using ULL = unsigned long long;
 
@@ -555,9 +541,9 @@ void ResolveMapAddresses(std::string& text, const std::string& mapText)
         }
         std::string replacement = DemangleName(symbol->second);
         if (offset != symbol->first.offset)
-            replacement += Format("+0x%X", offset - symbol->first.offset);
+            replacement += StrFormat("+0x%X", offset - symbol->first.offset);
         if (const auto* line = FindBelow(lines, key))
-            replacement += Format("\r\n    %s line %d +0x%X", line->second.file.c_str(), line->second.line,
+            replacement += StrFormat("\r\n    %s line %d +0x%X", line->second.file.c_str(), line->second.line,
                                   offset - line->first.offset);
         text.replace(p - 4, 5 + afterLength, replacement);
         // Go on behind the name: it may read like an address group itself.
@@ -576,10 +562,10 @@ std::string BuildCrashReportText(const CrashRecord& record, const CrashContext& 
     const uint64_t pc = r[REG_RIP];
     std::string text;
     if (name != nullptr)
-        text += Format("Exception: %s (code 0x%x) at address %016llX in thread %X\r\n", name, code,
+        text += StrFormat("Exception: %s (code 0x%x) at address %016llX in thread %X\r\n", name, code,
                        static_cast<ULL>(pc), h.threadId);
     else
-        text += Format("Unknown exception: (code 0x%x) at address %016llX in thread %X\r\n", code,
+        text += StrFormat("Unknown exception: (code 0x%x) at address %016llX in thread %X\r\n", code,
                        static_cast<ULL>(pc), h.threadId);
 
     std::string module;
@@ -587,8 +573,8 @@ std::string BuildCrashReportText(const CrashRecord& record, const CrashContext& 
     uint32_t offset = 0;
     GetLogicalAddress(record.maps, pc, module, section, offset);
     text += "Module: " + module + "\r\n";
-    text += Format("Logical Address: %04X:%08X\r\n\r\n", section, offset);
-    title = Format("Exception at %04X:%08X", section, offset);
+    text += StrFormat("Logical Address: %04X:%08X\r\n\r\n", section, offset);
+    title = StrFormat("Exception at %04X:%08X", section, offset);
 
     for (size_t i = 0; i < record.frames.size(); ++i) {
         const Plat::CrashRecordFrame& frame = record.frames[i];
@@ -599,34 +585,34 @@ std::string BuildCrashReportText(const CrashRecord& record, const CrashContext& 
         if (symbol.empty() && FindCrashSymbol(record.maps, callSite, symbol, symbolOffset))
             symbolOffset += frame.pc - callSite;
         if (!symbol.empty()) {
-            text += Format("%016llX %016llX ", static_cast<ULL>(frame.sp), static_cast<ULL>(frame.pc)) +
-                    DemangleName(symbol) + Format("+%llX\r\n", static_cast<ULL>(symbolOffset));
+            text += StrFormat("%016llX %016llX ", static_cast<ULL>(frame.sp), static_cast<ULL>(frame.pc)) +
+                    DemangleName(symbol) + StrFormat("+%llX\r\n", static_cast<ULL>(symbolOffset));
         } else {
             std::string frameModule;
             uint32_t frameSection = 0;
             uint32_t frameOffset = 0;
             GetLogicalAddress(record.maps, frame.pc, frameModule, frameSection, frameOffset);
-            text += Format("%016llX %016llX %04X:%08X ", static_cast<ULL>(frame.sp), static_cast<ULL>(frame.pc),
+            text += StrFormat("%016llX %016llX %04X:%08X ", static_cast<ULL>(frame.sp), static_cast<ULL>(frame.pc),
                            frameSection, frameOffset) +
                     frameModule + "\r\n";
         }
     }
     text += "\r\n";
 
-    text += Format("RAX:%016llX RBX:%016llX RCX:%016llX RDX:%016llX\r\n", static_cast<ULL>(r[REG_RAX]),
+    text += StrFormat("RAX:%016llX RBX:%016llX RCX:%016llX RDX:%016llX\r\n", static_cast<ULL>(r[REG_RAX]),
                    static_cast<ULL>(r[REG_RBX]), static_cast<ULL>(r[REG_RCX]), static_cast<ULL>(r[REG_RDX]));
-    text += Format("RSI:%016llX RDI:%016llX R8:%016llX R9:%016llX\r\n", static_cast<ULL>(r[REG_RSI]),
+    text += StrFormat("RSI:%016llX RDI:%016llX R8:%016llX R9:%016llX\r\n", static_cast<ULL>(r[REG_RSI]),
                    static_cast<ULL>(r[REG_RDI]), static_cast<ULL>(r[REG_R8]), static_cast<ULL>(r[REG_R9]));
-    text += Format("R10:%016llX R11:%016llX R12:%016llX R13:%016llX\r\n", static_cast<ULL>(r[REG_R10]),
+    text += StrFormat("R10:%016llX R11:%016llX R12:%016llX R13:%016llX\r\n", static_cast<ULL>(r[REG_R10]),
                    static_cast<ULL>(r[REG_R11]), static_cast<ULL>(r[REG_R12]), static_cast<ULL>(r[REG_R13]));
-    text += Format("R14:%016llX R15:%016llX\r\n", static_cast<ULL>(r[REG_R14]), static_cast<ULL>(r[REG_R15]));
-    text += Format("RIP:%016llX RSP:%016llX  RBP:%016llX\r\n", static_cast<ULL>(pc), static_cast<ULL>(r[REG_RSP]),
+    text += StrFormat("R14:%016llX R15:%016llX\r\n", static_cast<ULL>(r[REG_R14]), static_cast<ULL>(r[REG_R15]));
+    text += StrFormat("RIP:%016llX RSP:%016llX  RBP:%016llX\r\n", static_cast<ULL>(pc), static_cast<ULL>(r[REG_RSP]),
                    static_cast<ULL>(r[REG_RBP]));
     const uint64_t segments = r[REG_CSGSFS];
-    text += Format("CS:%04X FS:%04X GS:%04X SS:%04X\r\n", static_cast<unsigned>(segments & 0xFFFF),
+    text += StrFormat("CS:%04X FS:%04X GS:%04X SS:%04X\r\n", static_cast<unsigned>(segments & 0xFFFF),
                    static_cast<unsigned>((segments >> 32) & 0xFFFF), static_cast<unsigned>((segments >> 16) & 0xFFFF),
                    static_cast<unsigned>((segments >> 48) & 0xFFFF));
-    text += Format("Flags:%08X\r\n\r\n", static_cast<unsigned>(r[REG_EFL]));
+    text += StrFormat("Flags:%08X\r\n\r\n", static_cast<unsigned>(r[REG_EFL]));
 
     utsname system{};
     if (uname(&system) == 0)
@@ -645,7 +631,7 @@ std::string BuildCrashReportText(const CrashRecord& record, const CrashContext& 
     if (context.values.count("loadedAtMs") != 0) {
         const uint64_t loadedAt = std::strtoull(context.Get("loadedAtMs").c_str(), nullptr, 10);
         const uint64_t seconds = h.monotonicMs > loadedAt ? (h.monotonicMs - loadedAt) / 1000 : 0;
-        info += Format("%02d:%02d:%02d", static_cast<int>(seconds / 3600), static_cast<int>((seconds / 60) % 60),
+        info += StrFormat("%02d:%02d:%02d", static_cast<int>(seconds / 3600), static_cast<int>((seconds / 60) % 60),
                        static_cast<int>(seconds % 60));
     }
     info += context.Get("info.tail");

@@ -10,8 +10,6 @@
 #include "platform/system/MediaDrivers.h"
 #include "platform/window/Window.h"
 
-#include <cstdio>
-
 namespace Lumo {
 
 void LumoAppBase::OnCrash()
@@ -26,13 +24,11 @@ void LumoAppBase::OnCrash()
 std::string LumoAppBase::GetCrashInfoText()
 {
     const uint32_t seconds = (Plat::GetClock().TickCount() - loadingStartTime) / 1000;
-    char loaded[64];
-    std::snprintf(loaded, sizeof(loaded), "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
-                  static_cast<int>((seconds / 60) % 60), static_cast<int>(seconds % 60));
-    char thread[16];
-    std::snprintf(thread, sizeof(thread), "%X", primaryThreadNumber);
-    return "Product: " + productName + "\r\nVersion: " + productVersion + "\r\nTime Loaded: " + loaded +
-           "\r\nFullscreen: " + (windowed ? "No" : "Yes") + "\r\nPrimary ThreadId: " + thread + "\r\n";
+    return "Product: " + productName + "\r\nVersion: " + productVersion + "\r\nTime Loaded: " +
+           StrFormat("%02d:%02d:%02d", static_cast<int>(seconds / 3600), static_cast<int>((seconds / 60) % 60),
+                     static_cast<int>(seconds % 60)) +
+           "\r\nFullscreen: " + (windowed ? "No" : "Yes") + "\r\nPrimary ThreadId: " +
+           StrFormat("%X", primaryThreadNumber) + "\r\n";
 }
 
 void LumoAppBase::RefreshCrashContext()
