@@ -102,10 +102,11 @@ bool ReadAt(const uint8_t* data, size_t size, uint64_t offset, T& out)
     return true;
 }
 
-bool ParseHex64(const std::string& text, uint64_t& value)
+// Hexadecimal digits of either case into the value; digits beyond its width
+// push the first ones out. False on any other character.
+template <typename T>
+bool ParseHex(const std::string& text, T& value)
 {
-    if (text.empty() || text.size() > 16)
-        return false;
     value = 0;
     for (const char c : text) {
         int digit = 0;
@@ -117,9 +118,14 @@ bool ParseHex64(const std::string& text, uint64_t& value)
             digit = c - 'A' + 10;
         else
             return false;
-        value = (value << 4) | static_cast<uint64_t>(digit);
+        value = static_cast<T>((value << 4) | static_cast<T>(digit));
     }
     return true;
+}
+
+bool ParseHex64(const std::string& text, uint64_t& value)
+{
+    return !text.empty() && text.size() <= 16 && ParseHex(text, value);
 }
 
 struct MapKey {
@@ -453,20 +459,7 @@ std::string DemangleName(const std::string& name)
 
 bool ParseHexDigits(const std::string& text, uint32_t& value)
 {
-    value = 0;
-    for (const char c : text) {
-        int digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else
-            return false;
-        value = (value << 4) | static_cast<uint32_t>(digit);
-    }
-    return true;
+    return ParseHex(text, value);
 }
 
 void ResolveMapAddresses(std::string& text, const std::string& mapText)
