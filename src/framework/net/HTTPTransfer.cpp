@@ -83,7 +83,7 @@ HTTPTransfer::~HTTPTransfer()
         mThread.join();
 }
 
-void HTTPTransfer::Reset()
+void HTTPTransfer::StopWorker()
 {
     if (mThreadRunning.load(std::memory_order_acquire)) {
         mAborted.store(true, std::memory_order_release);
@@ -92,7 +92,11 @@ void HTTPTransfer::Reset()
     }
     if (mThread.joinable())
         mThread.join();
+}
 
+void HTTPTransfer::Reset()
+{
+    StopWorker();
     mTransferId = NewTransferId();
     mResult.store(kResultIdle, std::memory_order_release);
     mLastRecordedResult = kResultIdle;
@@ -108,13 +112,7 @@ void HTTPTransfer::Reset()
 
 void HTTPTransfer::Abort()
 {
-    if (mThreadRunning.load(std::memory_order_acquire)) {
-        mAborted.store(true, std::memory_order_release);
-        mStop.store(true, std::memory_order_release);
-        WaitFor();
-    }
-    if (mThread.joinable())
-        mThread.join();
+    StopWorker();
     if (GetResult() == kResultBusy)
         mResult.store(kResultAborted, std::memory_order_release);
     mPending.store(false, std::memory_order_release);

@@ -67,6 +67,8 @@ public:
 private:
     void PrepareTransfer(const std::string& url);
     void StartWorker();
+    // Asks a running worker to stop, waits for its last result and joins it.
+    void StopWorker();
     // Worker side.
     static void WorkerMain(HTTPTransfer* transfer);
     void RunWorker();
