@@ -304,6 +304,10 @@ public:
                                  const Ratio& aspect, Plat::ScreenRect& proposed);
     // Recomputes the focus from `active` and `minimized`.
     virtual void RehupFocus();
+    // Follows a change of `active`, live or replayed: the focus, a full
+    // redraw on regaining the full screen, and a pending URL open ends when
+    // the browser took the window.
+    void FollowActivation();
     virtual void GotFocus() {}
     virtual void LostFocus() {}
     // Forgets every held key.

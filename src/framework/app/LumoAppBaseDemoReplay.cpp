@@ -226,11 +226,7 @@ void LumoAppBase::DemoReplayEvents()
             break;
         case kActivate:
             active = demoBuffer.ReadNumBits(1, false) != 0;
-            RehupFocus();
-            if (active && !windowed && widgetManager != nullptr)
-                widgetManager->MarkAllDirty();
-            if (urlOpenPending && !active)
-                UrlOpenDone(lastUrl);
+            FollowActivation();
             break;
         case kSize: {
             const bool nowMinimized = demoBuffer.ReadBoolean();

@@ -231,6 +231,16 @@ void LumoAppBase::RehupFocus()
     }
 }
 
+void LumoAppBase::FollowActivation()
+{
+    RehupFocus();
+    if (active && !windowed && widgetManager != nullptr)
+        widgetManager->MarkAllDirty();
+    // Losing the window while a URL opens means the browser took it.
+    if (urlOpenPending && !active)
+        UrlOpenDone(lastUrl);
+}
+
 void LumoAppBase::ClearKeyStates()
 {
     if (widgetManager != nullptr)

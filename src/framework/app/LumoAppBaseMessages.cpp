@@ -338,14 +338,8 @@ bool LumoAppBase::ProcessDeferredMessages(bool onlyOne)
         if (!playingDemo) {
             switch (msg.message) {
             case Plat::kWmActivateApp:
-                if (mainWin && !crashed && !shutdown) {
-                    RehupFocus();
-                    if (active && !windowed && widgetManager != nullptr)
-                        widgetManager->MarkAllDirty();
-                    // Losing the window while a URL opens means the browser took it.
-                    if (urlOpenPending && !active)
-                        UrlOpenDone(lastUrl);
-                }
+                if (mainWin && !crashed && !shutdown)
+                    FollowActivation();
                 break;
             case Plat::kWmMove:
                 if (mainWin && windowed && mainWindow != nullptr) {
