@@ -3,6 +3,7 @@
 #include "framework/app/AdPages.h"
 #include "framework/app/HtmlTemplate.h"
 #include "framework/core/AppDataFolder.h"
+#include "framework/core/PathUtils.h"
 #include "framework/core/Random.h"
 #include "framework/net/InternetManager.h"
 #include "platform/files/AtomicFile.h"
@@ -33,15 +34,6 @@ bool ReadWholeLine(FILE* file, std::string& line)
         }
     }
     return any && !std::ferror(file);
-}
-
-std::string AbsoluteNativePath(const std::string& path)
-{
-    Plat::FileSystem& files = Plat::GetFileSystem();
-    std::string native = files.NativePath(path);
-    if (!native.empty() && native[0] != '/')
-        native = files.CurrentFolder() + "/" + native;
-    return native;
 }
 
 } // namespace

@@ -137,6 +137,15 @@ std::string GetFullPath(const std::string& path)
     return GetPathFrom(path, GetCurrentDir());
 }
 
+std::string AbsoluteNativePath(const std::string& path)
+{
+    Plat::FileSystem& fileSystem = Plat::GetFileSystem();
+    std::string native = fileSystem.NativePath(path);
+    if (!native.empty() && native[0] != '/')
+        native = fileSystem.CurrentFolder() + "/" + native;
+    return native;
+}
+
 bool FileExists(const std::string& path)
 {
     Plat::FindData data;

@@ -31,6 +31,9 @@ std::string GetPathFrom(const std::string& relativePath, const std::string& base
 std::string GetCurrentDir();
 // The path resolved against the working folder.
 std::string GetFullPath(const std::string& path);
+// The path as the system names it (Plat::FileSystem::NativePath), put
+// behind the working folder when relative: for handing to another program.
+std::string AbsoluteNativePath(const std::string& path);
 
 // True when a search for the path finds an entry.
 bool FileExists(const std::string& path);

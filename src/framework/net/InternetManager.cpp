@@ -4,6 +4,7 @@
 #include "framework/core/Buffer.h"
 #include "framework/core/Debug.h"
 #include "framework/core/PakClient.h"
+#include "framework/core/PathUtils.h"
 #include "framework/core/Random.h"
 #include "framework/core/StringUtils.h"
 #include "platform/files/AtomicFile.h"
@@ -390,11 +391,7 @@ void InternetManager::ShowPopupAd()
     if (gLumoAppBase != nullptr && gLumoAppBase->playingDemo)
         return;
     // The page lies in the program's folder; the browser gets its full path.
-    Plat::FileSystem& files = Plat::GetFileSystem();
-    std::string page = files.NativePath(chosen->files.front());
-    if (page.empty() || page[0] != '/')
-        page = files.CurrentFolder() + "/" + page;
-    Plat::OpenUrl(page);
+    Plat::OpenUrl(AbsoluteNativePath(chosen->files.front()));
     chosen->firstFlag = false;
 }
 
