@@ -258,14 +258,19 @@ void StartReporter()
     _exit(127);
 }
 
-// Ends the process of the signal with its default action.
-void DieOf(int signal, const siginfo_t* info)
+void RestoreDefaultAction(int signal)
 {
     struct sigaction fallback;
     std::memset(&fallback, 0, sizeof(fallback));
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
     sigaction(signal, &fallback, nullptr);
+}
+
+// Ends the process of the signal with its default action.
+void DieOf(int signal, const siginfo_t* info)
+{
+    RestoreDefaultAction(signal);
     if (info->si_code > 0 && signal != SIGABRT)
         return; // a fault: the instruction runs again and the default action ends the process
     sigset_t just;
@@ -368,12 +373,8 @@ bool InstallCrashSignals(const std::string& program, const std::string& reporter
 
 void RemoveCrashSignals()
 {
-    struct sigaction fallback;
-    std::memset(&fallback, 0, sizeof(fallback));
-    fallback.sa_handler = SIG_DFL;
-    sigemptyset(&fallback.sa_mask);
     for (const int signal : kCrashSignals)
-        sigaction(signal, &fallback, nullptr);
+        RestoreDefaultAction(signal);
     gInstalled = false;
 }
 
