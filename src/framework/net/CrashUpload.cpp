@@ -7,18 +7,23 @@ std::string Part(const std::string& disposition, const std::string& value)
 {
     return std::string("--") + kCrashUploadBoundary + disposition + "\r\n" + value + "\r\n";
 }
+
+std::string Field(const std::string& name, const std::string& value)
+{
+    return Part("\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n", value);
+}
 } // namespace
 
 std::string BuildCrashUploadBody(const CrashUploadForm& form)
 {
     std::string body;
     for (const auto& [name, value] : form.extraFields)
-        body += Part("\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n", value);
-    body += Part("\r\nContent-Disposition: form-data; name=\"prod\"\r\n", form.product);
-    body += Part("\r\nContent-Disposition: form-data; name=\"version\"\r\n", form.version);
-    body += Part("\r\nContent-Disposition: form-data; name=\"usertext\"\r\n", form.userText);
-    body += Part("\r\nContent-Disposition: form-data; name=\"errortitle\"\r\n", form.errorTitle);
-    body += Part("\r\nContent-Disposition: form-data; name=\"errortext\"\r\n", form.errorText);
+        body += Field(name, value);
+    body += Field("prod", form.product);
+    body += Field("version", form.version);
+    body += Field("usertext", form.userText);
+    body += Field("errortitle", form.errorTitle);
+    body += Field("errortext", form.errorText);
     if (form.attach)
         body += Part("\r\nContent-Disposition: form-data; name=\"demofile\"; filename=\"quillo.dmo\"\r\n"
                      "Content-Type: application/octet-stream\r\n",
