@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace Lumo {
 
@@ -81,14 +82,7 @@ void CrashReportWindows::Open(Pane pane)
     const CrashReportFlow::Setup& setup = mFlow.GetSetup();
     using Kind = Control::Kind;
     auto add = [&state](Kind kind, int id, TRect<int> rect, const std::string& text, Font* font, bool enabled) {
-        Control control;
-        control.kind = kind;
-        control.id = id;
-        control.rect = rect;
-        control.text = text;
-        control.font = font;
-        control.enabled = enabled;
-        state.controls.push_back(control);
+        state.controls.push_back(Control{kind, id, rect, text, font, enabled});
     };
     switch (pane) {
     case Pane::Crash:
@@ -241,11 +235,7 @@ const MemoryImage* CrashReportWindows::Picture(Pane pane) const
 
 CrashReportWindows::Control* CrashReportWindows::Find(PaneState& state, int id)
 {
-    for (Control& control : state.controls) {
-        if (control.id == id)
-            return &control;
-    }
-    return nullptr;
+    return const_cast<Control*>(std::as_const(*this).Find(std::as_const(state), id));
 }
 
 const CrashReportWindows::Control* CrashReportWindows::Find(const PaneState& state, int id) const
@@ -260,8 +250,7 @@ const CrashReportWindows::Control* CrashReportWindows::Find(const PaneState& sta
 CrashReportWindows::Control* CrashReportWindows::FieldAt(PaneState& state, int x, int y)
 {
     for (Control& control : state.controls) {
-        if ((control.kind == Control::Kind::Report || control.kind == Control::Kind::Edit) &&
-            Inside(control.rect, x, y))
+        if (control.Scrolls() && Inside(control.rect, x, y))
             return &control;
     }
     return nullptr;
@@ -270,7 +259,7 @@ CrashReportWindows::Control* CrashReportWindows::FieldAt(PaneState& state, int x
 std::vector<std::string> CrashReportWindows::WrapLines(const Control& control) const
 {
     std::vector<std::string> lines;
-    const bool scrolls = control.kind == Control::Kind::Report || control.kind == Control::Kind::Edit;
+    const bool scrolls = control.Scrolls();
     const int room = std::max(control.rect.mWidth - 8 - (scrolls ? kScrollBarWidth : 0), 8);
     std::string line;
     int lineWidth = 0;
@@ -306,7 +295,7 @@ void CrashReportWindows::DrawField(PaneState& state, const Control& control)
 {
     Graphics g(state.image.get());
     const TRect<int>& r = control.rect;
-    const bool scrolls = control.kind == Control::Kind::Report || control.kind == Control::Kind::Edit;
+    const bool scrolls = control.Scrolls();
     if (scrolls) {
         g.SetColor(kFieldBack);
         g.FillRect(r.mX, r.mY, r.mWidth, r.mHeight);
@@ -431,7 +420,7 @@ void CrashReportWindows::HandleMessage(PaneState& state, uint32_t message, uintp
         else if (wParam == static_cast<uintptr_t>(Plat::kVkDown))
             delta = 1;
         for (Control& field : state.controls) {
-            if (field.kind != Control::Kind::Report && field.kind != Control::Kind::Edit)
+            if (!field.Scrolls())
                 continue;
             const int lines = static_cast<int>(WrapLines(field).size());
             field.scroll = std::clamp(field.scroll + delta, 0, std::max(lines - VisibleLines(field), 0));

@@ -70,6 +70,9 @@ private:
         Font* font = nullptr;
         bool enabled = true;
         int scroll = 0; // first line shown
+
+        // The report and the edit field scroll and have a bar.
+        bool Scrolls() const { return kind == Kind::Report || kind == Kind::Edit; }
     };
     struct PaneState {
         Pane pane = Pane::Crash;
