@@ -89,6 +89,9 @@ bool LumoApp::ShowHtmlTemplate(const std::string& templatePath, const std::map<s
         page += SubstituteVariables(line, variables);
         page += '\n';
     }
+    // A template that stops reading part way is not shown cut short.
+    if (std::ferror(input.get()))
+        return false;
     if (!Plat::WriteFileAtomically(outputPath, reinterpret_cast<const uint8_t*>(page.data()), page.size()))
         return false;
     return OpenURL(outputPath, false);
