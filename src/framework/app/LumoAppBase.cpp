@@ -5,6 +5,7 @@
 #include "platform/system/CrashSignals.h"
 #include "platform/system/ThreadId.h"
 
+#include "framework/app/DemoFormat.h"
 #include "framework/app/LeakTracker.h"
 #include "framework/display/DDInterface.h"
 #include "framework/graphics/ImageLib.h"
@@ -47,8 +48,6 @@ namespace {
 // The log is started afresh by the first message of a run.
 std::atomic<bool> gScrErrorFirstWrite{true};
 
-constexpr uint32_t kDemoMagic = 0x42BEEF78;
-constexpr int64_t kMaxDemoStreamBytes = int64_t(1) << 28;
 
 uint32_t Now()
 {
@@ -747,7 +746,7 @@ bool LumoAppBase::OpenDemoFile(std::string& error)
     // Bit positions are ints: longer streams and totals past INT32_MAX are
     // not ours.
     if (streamLength <= 0 || streamLength > static_cast<int64_t>(reader.Remaining()) ||
-        streamLength > kMaxDemoStreamBytes || totalUpdates > static_cast<uint32_t>(INT32_MAX)) {
+        streamLength > static_cast<int64_t>(kMaxDemoStreamBytes) || totalUpdates > static_cast<uint32_t>(INT32_MAX)) {
         error = invalid;
         return false;
     }
@@ -760,7 +759,7 @@ bool LumoAppBase::OpenDemoFile(std::string& error)
     const int form = demoBuffer.ReadNumBits(1, false);
     const int command = demoBuffer.ReadNumBits(5, false);
     demoBuffer.SeekFront();
-    if (streamLength * 8 < 10 + 16 || delta != 0 || form != 0 || command != 23) {
+    if (streamLength * 8 < 10 + 16 || delta != 0 || form != 0 || command != kDemoDisplaySetup) {
         demoBuffer.Clear();
         error = invalid;
         return false;

@@ -386,6 +386,12 @@ public:
     // Recording: writes the update delta of a new record (with fillers for
     // long gaps); the caller then writes the form bit, command and data.
     void DemoWriteUpdateDelta();
+    // Recording: the whole header of a long-form record (delta, form bit,
+    // command); the caller writes its data.
+    void DemoBeginRecord(int command);
+    // Playback: whether the stream holds that many more bits after the read
+    // position (a corrupt size must not run a read past the end).
+    bool DemoHoldsBits(int64_t bits) const;
     // Playback: replays the records due at the current update (called by the
     // main loop before each update).
     void DemoReplayEvents();

@@ -2,6 +2,8 @@
 // records of the window messages that a played demo replays.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/app/DemoFormat.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -9,25 +11,12 @@ namespace Lumo {
 
 namespace {
 
-// Record commands of the window messages.
-constexpr int kShortMouseMove = 0;
-constexpr int kShortMouseButton = 1;
-constexpr int kLongMouseMove = 0;
-constexpr int kLongActivate = 1;
-constexpr int kLongSize = 2;
-constexpr int kLongKeyDown = 3;
-constexpr int kLongKeyUp = 4;
-constexpr int kLongChar = 5;
-constexpr int kLongClose = 6;
-constexpr int kLongMouseEnter = 7;
-constexpr int kLongMouseLeave = 8;
-constexpr int kLongMouseWheel = 21;
-
-void WriteRecordHeader(LumoAppBase& app, bool shortForm, int command)
+// The header of a short-form record (delta, form bit, 1-bit command).
+void BeginShortRecord(LumoAppBase& app, int command)
 {
     app.DemoWriteUpdateDelta();
-    app.demoBuffer.WriteNumBits(shortForm ? 1 : 0, 1);
-    app.demoBuffer.WriteNumBits(command, shortForm ? 1 : 5);
+    app.demoBuffer.WriteNumBits(1, 1);
+    app.demoBuffer.WriteNumBits(command, 1);
 }
 
 // The click count a button message carries in its record; 0 for a move.
@@ -71,10 +60,17 @@ void LumoAppBase::DemoWriteUpdateDelta()
         demoBuffer.WriteNumBits(15, 4);
         demoNextUpdate += 15;
         demoBuffer.WriteNumBits(0, 1);
-        demoBuffer.WriteNumBits(31, 5);
+        demoBuffer.WriteNumBits(kDemoFiller, 5);
     }
     demoBuffer.WriteNumBits(std::max(updateCount - demoNextUpdate, 0), 4);
     demoNextUpdate = updateCount;
+}
+
+void LumoAppBase::DemoBeginRecord(int command)
+{
+    DemoWriteUpdateDelta();
+    demoBuffer.WriteNumBits(0, 1);
+    demoBuffer.WriteNumBits(command, 5);
 }
 
 void LumoAppBase::DemoRecordMessage(const Plat::WindowMessage& msg)
@@ -83,34 +79,34 @@ void LumoAppBase::DemoRecordMessage(const Plat::WindowMessage& msg)
     switch (msg.message) {
     case Plat::kWmActivateApp:
         if (mainWin) {
-            WriteRecordHeader(*this, false, kLongActivate);
+            DemoBeginRecord(kDemoActivate);
             demoBuffer.WriteNumBits(msg.wParam != 0 ? 1 : 0, 1);
         }
         return;
     case Plat::kWmSize:
-        WriteRecordHeader(*this, false, kLongSize);
+        DemoBeginRecord(kDemoSize);
         demoBuffer.WriteBoolean(msg.wParam == Plat::kSizeMinimized);
         return;
     case Plat::kWmClose:
         if (mainWin || (invisWindow != nullptr && msg.window == invisWindow))
-            WriteRecordHeader(*this, false, kLongClose);
+            DemoBeginRecord(kDemoClose);
         return;
     case Plat::kWmKeyDown:
     case Plat::kWmSysKeyDown:
         return; // recorded when it reaches the widgets (DemoRecordKeyDown)
     case Plat::kWmKeyUp:
     case Plat::kWmSysKeyUp:
-        WriteRecordHeader(*this, false, kLongKeyUp);
+        DemoBeginRecord(kDemoKeyUp);
         demoBuffer.WriteNumBits(static_cast<int>(msg.wParam & 0xFF), 8);
         return;
     case Plat::kWmChar:
         // Always the one-byte form.
-        WriteRecordHeader(*this, false, kLongChar);
+        DemoBeginRecord(kDemoChar);
         demoBuffer.WriteNumBits(0, 1);
         demoBuffer.WriteNumBits(static_cast<int8_t>(msg.wParam & 0xFF), 8);
         return;
     case Plat::kWmMouseWheel:
-        WriteRecordHeader(*this, false, kLongMouseWheel);
+        DemoBeginRecord(kDemoMouseWheel);
         demoBuffer.WriteNumBits(Plat::HighWordSigned(static_cast<intptr_t>(msg.wParam)) / Plat::kWheelDelta, 8);
         return;
     default:
@@ -125,19 +121,19 @@ void LumoAppBase::DemoRecordMessage(const Plat::WindowMessage& msg)
     const int dy = y - demoMouseY;
     if (std::abs(dx) < 32 && std::abs(dy) < 32) {
         if (dx != 0 || dy != 0) {
-            WriteRecordHeader(*this, true, kShortMouseMove);
+            BeginShortRecord(*this, kDemoShortMouseMove);
             demoBuffer.WriteNumBits(dx, 6);
             demoBuffer.WriteNumBits(dy, 6);
         }
     } else {
-        WriteRecordHeader(*this, false, kLongMouseMove);
+        DemoBeginRecord(kDemoMouseMove);
         demoBuffer.WriteNumBits(x, 12);
         demoBuffer.WriteNumBits(y, 12);
     }
     bool down = false;
     const int clickCount = ButtonClickCount(msg.message, down);
     if (clickCount != 0) {
-        WriteRecordHeader(*this, true, kShortMouseButton);
+        BeginShortRecord(*this, kDemoShortMouseButton);
         demoBuffer.WriteNumBits(down ? 1 : 0, 1);
         demoBuffer.WriteNumBits(clickCount, 3);
     }
@@ -147,7 +143,7 @@ void LumoAppBase::DemoRecordMessage(const Plat::WindowMessage& msg)
 
 void LumoAppBase::DemoRecordKeyDown(int key)
 {
-    WriteRecordHeader(*this, false, kLongKeyDown);
+    DemoBeginRecord(kDemoKeyDown);
     demoBuffer.WriteNumBits(key & 0xFF, 8);
 }
 
@@ -158,7 +154,7 @@ int LumoAppBase::DemoClampPosition(int coordinate)
 
 void LumoAppBase::DemoRecordMouseInside(bool inside)
 {
-    WriteRecordHeader(*this, false, inside ? kLongMouseEnter : kLongMouseLeave);
+    DemoBeginRecord(inside ? kDemoMouseEnter : kDemoMouseLeave);
 }
 
 } // namespace Lumo

@@ -4,6 +4,7 @@
 // demo file's writer.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/app/DemoFormat.h"
 #include "framework/core/Debug.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/files/FileSystem.h"
@@ -16,46 +17,17 @@ namespace Lumo {
 
 namespace {
 
-constexpr uint32_t kDemoMagic = 0x42BEEF78;
-constexpr uint32_t kDemoVersion = 2;
-// No record is shorter: a 10-bit long-form header without data.
-constexpr int kShortestRecordBits = 10;
-// Bit positions are ints: the stream stops growing well before they overflow.
-constexpr int kMaxDemoStreamBytes = 1 << 28;
-
-// Long-form commands.
-constexpr int kMouseMoveAbsolute = 0;
-constexpr int kActivate = 1;
-constexpr int kSize = 2;
-constexpr int kKeyDown = 3;
-constexpr int kKeyUp = 4;
-constexpr int kChar = 5;
-constexpr int kClose = 6;
-constexpr int kMouseEnter = 7;
-constexpr int kMouseLeave = 8;
-constexpr int kLoadingCompleted = 9;
-constexpr int kRegistryRead = 11;
-constexpr int kRegistryWrite = 12;
-constexpr int kFileExists = 14;
-constexpr int kFileRead = 15;
-constexpr int kFileWrite = 16;
-constexpr int kHttpStatus = 17;
-constexpr int kSyncBuffer = 18;
-constexpr int kMouseWheel = 21;
-constexpr int kDisplaySetup = 23;
-constexpr int kFiller = 31;
-
 void AppendU32(std::vector<uint8_t>& out, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-// Skips n recorded bytes; false when the stream holds fewer.
-bool SkipBytes(Buffer& stream, uint32_t count)
+// Skips n recorded bytes; false (at the stream's end) when it holds fewer.
+bool SkipBytes(LumoAppBase& app, uint32_t count)
 {
-    const int64_t bitsLeft = static_cast<int64_t>(stream.GetDataLen()) * 8 - stream.GetReadPos();
-    if (static_cast<int64_t>(count) * 8 > bitsLeft) {
+    Buffer& stream = app.demoBuffer;
+    if (!app.DemoHoldsBits(static_cast<int64_t>(count) * 8)) {
         stream.SetReadPos(stream.GetDataLen() * 8);
         return false;
     }
@@ -87,12 +59,14 @@ bool LumoAppBase::DemoPlaysNow() const
            (primaryThreadId == std::thread::id() || std::this_thread::get_id() == primaryThreadId);
 }
 
+bool LumoAppBase::DemoHoldsBits(int64_t bits) const
+{
+    return bits <= static_cast<int64_t>(demoBuffer.GetDataLen()) * 8 - demoBuffer.GetReadPos();
+}
+
 bool LumoAppBase::DemoStreamEnded() const
 {
-    if (!demoBitsPending)
-        return false;
-    const int64_t bitsLeft = static_cast<int64_t>(demoBuffer.GetDataLen()) * 8 - demoBuffer.GetReadPos();
-    return bitsLeft < kShortestRecordBits;
+    return demoBitsPending && !DemoHoldsBits(kDemoShortestRecordBits);
 }
 
 bool LumoAppBase::DemoTakeSyncRecord(int command)
@@ -114,11 +88,10 @@ bool LumoAppBase::DemoTakeSyncRecord(int command)
 void LumoAppBase::DemoSyncBuffer(Buffer& data)
 {
     if (DemoPlaysNow()) {
-        if (!DemoTakeSyncRecord(kSyncBuffer))
+        if (!DemoTakeSyncRecord(kDemoSyncBuffer))
             return;
         const uint32_t size = static_cast<uint32_t>(demoBuffer.ReadLong());
-        const int64_t bitsLeft = static_cast<int64_t>(demoBuffer.GetDataLen()) * 8 - demoBuffer.GetReadPos();
-        if (static_cast<int64_t>(size) * 8 > bitsLeft) {
+        if (!DemoHoldsBits(static_cast<int64_t>(size) * 8)) {
             demoDiverged = true;
             demoBuffer.SetReadPos(demoBuffer.GetDataLen() * 8);
             return;
@@ -130,9 +103,7 @@ void LumoAppBase::DemoSyncBuffer(Buffer& data)
         return;
     }
     if (DemoRecordsNow()) {
-        DemoWriteUpdateDelta();
-        demoBuffer.WriteNumBits(0, 1);
-        demoBuffer.WriteNumBits(kSyncBuffer, 5);
+        DemoBeginRecord(kDemoSyncBuffer);
         demoBuffer.WriteLong(data.GetDataLen());
         demoBuffer.WriteBytes(data.GetDataPtr(), data.GetDataLen());
     }
@@ -190,7 +161,7 @@ void LumoAppBase::DemoReplayEvents()
         int x = demoMouseX;
         int y = demoMouseY;
         if (demoShortForm) {
-            if (demoCommand == 0) {
+            if (demoCommand == kDemoShortMouseMove) {
                 x += demoBuffer.ReadNumBits(6, true);
                 y += demoBuffer.ReadNumBits(6, true);
                 demoMouseX = x;
@@ -214,7 +185,7 @@ void LumoAppBase::DemoReplayEvents()
         }
 
         switch (demoCommand) {
-        case kMouseMoveAbsolute:
+        case kDemoMouseMove:
             x = demoBuffer.ReadNumBits(12, false);
             y = demoBuffer.ReadNumBits(12, false);
             demoMouseX = x;
@@ -224,11 +195,11 @@ void LumoAppBase::DemoReplayEvents()
                 widgetManager->MouseMove(x, y);
             }
             break;
-        case kActivate:
+        case kDemoActivate:
             active = demoBuffer.ReadNumBits(1, false) != 0;
             FollowActivation();
             break;
-        case kSize: {
+        case kDemoSize: {
             const bool nowMinimized = demoBuffer.ReadBoolean();
             if (!shutdown && nowMinimized != minimized) {
                 minimized = nowMinimized;
@@ -243,32 +214,32 @@ void LumoAppBase::DemoReplayEvents()
             RehupFocus();
             break;
         }
-        case kKeyDown:
-        case kKeyUp: {
+        case kDemoKeyDown:
+        case kDemoKeyUp: {
             const int key = demoBuffer.ReadNumBits(8, false);
             if (widgetManager != nullptr) {
-                if (demoCommand == kKeyDown)
+                if (demoCommand == kDemoKeyDown)
                     widgetManager->KeyDown(key);
                 else
                     widgetManager->KeyUp(key);
             }
             break;
         }
-        case kChar: {
+        case kDemoChar: {
             const bool wide = demoBuffer.ReadNumBits(1, false) != 0;
             const int character = demoBuffer.ReadNumBits(wide ? 16 : 8, false);
             if (widgetManager != nullptr)
                 widgetManager->KeyChar(static_cast<char>(character & 0xFF));
             break;
         }
-        case kClose:
+        case kDemoClose:
             Shutdown();
             break;
-        case kMouseEnter:
+        case kDemoMouseEnter:
             mouseIn = true;
             EnforceCursor();
             break;
-        case kMouseLeave:
+        case kDemoMouseLeave:
             if (widgetManager != nullptr) {
                 widgetManager->RemapMouse(x, y);
                 widgetManager->MouseExit(x, y);
@@ -276,55 +247,55 @@ void LumoAppBase::DemoReplayEvents()
             mouseIn = false;
             EnforceCursor();
             break;
-        case kLoadingCompleted:
+        case kDemoLoadingCompleted:
             demoLoadingCompleted = true;
             if (!loadingThreadCompleted)
                 return; // waits for this run's loading thread
             HandleLoadingCompleted();
             break;
-        case kDisplaySetup:
+        case kDemoDisplaySetup:
             windowed = demoBuffer.ReadBoolean();
             refreshRate = demoBuffer.ReadByte();
             break;
-        case kMouseWheel: {
+        case kDemoMouseWheel: {
             const int notches = demoBuffer.ReadNumBits(8, true);
             if (widgetManager != nullptr)
                 widgetManager->MouseWheel(notches);
             break;
         }
-        case kFiller:
+        case kDemoFiller:
             break;
         // Answers that a query of the recorded run took: this run did not
         // ask. Skipped whole so that the records after it stay readable.
-        case kRegistryRead:
+        case kDemoRegistryRead:
             demoDiverged = true;
             if (demoBuffer.ReadNumBits(1, false) != 0) {
                 demoBuffer.ReadLong();
-                SkipBytes(demoBuffer, static_cast<uint32_t>(demoBuffer.ReadLong()));
+                SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
             }
             break;
-        case kRegistryWrite:
-        case kFileExists:
-        case kFileWrite:
+        case kDemoRegistryWrite:
+        case kDemoFileExists:
+        case kDemoFileWrite:
             demoDiverged = true;
             demoBuffer.ReadNumBits(1, false);
             break;
-        case kFileRead:
+        case kDemoFileRead:
             demoDiverged = true;
             if (demoBuffer.ReadNumBits(1, false) != 0)
-                SkipBytes(demoBuffer, static_cast<uint32_t>(demoBuffer.ReadLong()));
+                SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
             break;
-        case kHttpStatus:
+        case kDemoHttpStatus:
             // A transfer's result arrives when the transfer asks for it; one
             // that no transfer of this run took is skipped.
             demoDiverged = true;
             demoBuffer.ReadLong();
             demoBuffer.ReadByte();
-            SkipBytes(demoBuffer, static_cast<uint32_t>(demoBuffer.ReadLong()));
+            SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
             break;
-        case kSyncBuffer:
+        case kDemoSyncBuffer:
             demoDiverged = true;
-            SkipBytes(demoBuffer, static_cast<uint32_t>(demoBuffer.ReadLong()));
+            SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
             break;
         default:
             // Never written: the stream is damaged.
@@ -359,9 +330,7 @@ void LumoAppBase::WriteDemoFile()
     // A filler at the final update lets a run without a close record play
     // to its end. A stream that stopped when full ends where it stopped.
     if (DemoRecordsNow()) {
-        DemoWriteUpdateDelta();
-        demoBuffer.WriteNumBits(0, 1);
-        demoBuffer.WriteNumBits(kFiller, 5);
+        DemoBeginRecord(kDemoFiller);
     }
 
     std::vector<uint8_t> bytes = DemoFileHead();

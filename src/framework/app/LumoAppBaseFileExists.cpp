@@ -2,15 +2,10 @@
 // with what the recorded run found, so a replay takes the same branches.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/app/DemoFormat.h"
 #include "framework/core/PakClient.h"
 
 namespace Lumo {
-
-namespace {
-
-constexpr int kDemoFileExists = 14;
-
-} // namespace
 
 bool LumoAppBase::FileExists(const std::string& fileName)
 {
@@ -27,9 +22,7 @@ bool LumoAppBase::FileExists(const std::string& fileName)
     if (file != nullptr)
         PakClose(file);
     if (DemoRecordsNow()) {
-        DemoWriteUpdateDelta();
-        demoBuffer.WriteNumBits(0, 1);
-        demoBuffer.WriteNumBits(kDemoFileExists, 5);
+        DemoBeginRecord(kDemoFileExists);
         demoBuffer.WriteNumBits(exists ? 1 : 0, 1);
     }
     return exists;

@@ -3,6 +3,7 @@
 // drawing and presenting, and the deferred-delete queue.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/app/DemoFormat.h"
 #include "framework/core/Debug.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/graphics/Graphics.h"
@@ -395,11 +396,8 @@ bool LumoAppBase::DoUpdateFrames()
     } else if (loadingThreadCompleted && !loadingCompletedHandled) {
         // Its record comes first: the completion's own demo-aware calls
         // follow it in the stream, as they do in playback.
-        if (DemoRecordsNow()) {
-            DemoWriteUpdateDelta();
-            demoBuffer.WriteNumBits(0, 1);
-            demoBuffer.WriteNumBits(9, 5);
-        }
+        if (DemoRecordsNow())
+            DemoBeginRecord(kDemoLoadingCompleted);
         HandleLoadingCompleted();
     }
     UpdateFrames();

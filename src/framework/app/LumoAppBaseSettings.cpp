@@ -4,6 +4,7 @@
 // is recorded and replays the recorded answer while one is played.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/app/DemoFormat.h"
 #include "framework/core/PakClient.h"
 #include "framework/core/PathUtils.h"
 #include "platform/files/AtomicFile.h"
@@ -18,33 +19,11 @@ namespace Lumo {
 
 namespace {
 
-// Demo record commands of these operations.
-constexpr int kDemoRegistryRead = 11;
-constexpr int kDemoRegistryWrite = 12;
-constexpr int kDemoFileRead = 15;
-constexpr int kDemoFileWrite = 16;
-
 constexpr uint32_t kMaxStringValue = 1023;
 
 // Stores the value under the product's key, outside the demo.
 bool StoreSetting(const std::string& registryKey, const std::string& valueName, uint32_t valueType,
                   const uint8_t* data, uint32_t length);
-
-// Playback: whether the stream still holds `size` whole bytes after the
-// read position (a corrupt size must not run a read loop past the end).
-bool DemoHoldsBytes(const Buffer& stream, uint32_t size)
-{
-    const int64_t bitsLeft = static_cast<int64_t>(stream.GetDataLen()) * 8 - stream.GetReadPos();
-    return static_cast<int64_t>(size) * 8 <= bitsLeft;
-}
-
-// Recording: the header of a long-form record.
-void DemoBeginRecord(LumoAppBase& app, int command)
-{
-    app.DemoWriteUpdateDelta();
-    app.demoBuffer.WriteNumBits(0, 1);
-    app.demoBuffer.WriteNumBits(command, 5);
-}
 
 // "Sub\\Key\\Name" -> sub-key "Sub\\Key", value "Name".
 void SplitValueName(const std::string& valueName, std::string& subKey, std::string& name)
@@ -88,7 +67,7 @@ bool LumoAppBase::RegistryWrite(const std::string& valueName, uint32_t valueType
 
     const bool written = StoreSetting(registryKey, valueName, valueType, data, length);
     if (DemoRecordsNow()) {
-        DemoBeginRecord(*this, kDemoRegistryWrite);
+        DemoBeginRecord(kDemoRegistryWrite);
         demoBuffer.WriteNumBits(written ? 1 : 0, 1);
     }
     return written;
@@ -123,7 +102,7 @@ bool LumoAppBase::RegistryRead(const std::string& valueName, uint32_t& valueType
         const uint32_t type = static_cast<uint32_t>(demoBuffer.ReadLong());
         const uint32_t size = static_cast<uint32_t>(demoBuffer.ReadLong());
         // A record cut short by the end of the demo is no answer.
-        if (!DemoHoldsBytes(demoBuffer, size))
+        if (!DemoHoldsBits(static_cast<int64_t>(size) * 8))
             return false;
         // The whole record is consumed; one larger than the buffer (only
         // possible when the caller's buffer shrank) is refused, as the live
@@ -153,7 +132,7 @@ bool LumoAppBase::RegistryRead(const std::string& valueName, uint32_t& valueType
         length = static_cast<uint32_t>(value.size());
     }
     if (DemoRecordsNow()) {
-        DemoBeginRecord(*this, kDemoRegistryRead);
+        DemoBeginRecord(kDemoRegistryRead);
         demoBuffer.WriteNumBits(found ? 1 : 0, 1);
         if (found) {
             demoBuffer.WriteLong(static_cast<int>(type));
@@ -281,7 +260,7 @@ bool LumoAppBase::ReadBufferFromFile(const std::string& fileName, Buffer& buffer
             return false;
         const uint32_t size = static_cast<uint32_t>(demoBuffer.ReadLong());
         // A record cut short by the end of the demo holds no whole file.
-        if (!DemoHoldsBytes(demoBuffer, size))
+        if (!DemoHoldsBits(static_cast<int64_t>(size) * 8))
             return false;
         buffer.Clear();
         for (uint32_t i = 0; i < size; ++i)
@@ -306,7 +285,7 @@ bool LumoAppBase::ReadBufferFromFile(const std::string& fileName, Buffer& buffer
     }
     if (!read) {
         if (record) {
-            DemoBeginRecord(*this, kDemoFileRead);
+            DemoBeginRecord(kDemoFileRead);
             demoBuffer.WriteNumBits(0, 1);
         }
         return false;
@@ -315,7 +294,7 @@ bool LumoAppBase::ReadBufferFromFile(const std::string& fileName, Buffer& buffer
     buffer.Clear();
     buffer.SetData(bytes.data(), static_cast<int>(bytes.size()));
     if (record) {
-        DemoBeginRecord(*this, kDemoFileRead);
+        DemoBeginRecord(kDemoFileRead);
         demoBuffer.WriteNumBits(1, 1);
         demoBuffer.WriteLong(static_cast<int>(bytes.size()));
         demoBuffer.WriteBytes(bytes.data(), static_cast<int>(bytes.size()));
@@ -338,7 +317,7 @@ bool LumoAppBase::WriteBytesToFile(const std::string& fileName, const uint8_t* d
     const bool written =
         Plat::WriteFileAtomically(Plat::GetFileSystem().NativePath(fileName), data, static_cast<size_t>(length));
     if (DemoRecordsNow()) {
-        DemoBeginRecord(*this, kDemoFileWrite);
+        DemoBeginRecord(kDemoFileWrite);
         demoBuffer.WriteNumBits(written ? 1 : 0, 1);
     }
     return written;

@@ -5,6 +5,7 @@
 // display.
 #include "framework/app/LumoAppBase.h"
 
+#include "framework/app/DemoFormat.h"
 #include "framework/display/D3DTester.h"
 #include "framework/display/DDInterface.h"
 #include "framework/display/DDImage.h"
@@ -200,9 +201,7 @@ void LumoAppBase::RecordDisplaySetup()
     if (ddInterface != nullptr)
         refreshRate = ddInterface->mRefreshRate;
     if (DemoRecordsNow()) {
-        DemoWriteUpdateDelta();
-        demoBuffer.WriteNumBits(0, 1);
-        demoBuffer.WriteNumBits(23, 5);
+        DemoBeginRecord(kDemoDisplaySetup);
         demoBuffer.WriteBoolean(windowed);
         demoBuffer.WriteByte(static_cast<uint8_t>(refreshRate));
     }

@@ -210,10 +210,8 @@ void HTTPTransfer::RecordStatus()
     const int result = GetResult();
     if (result == mLastRecordedResult)
         return;
-    app.DemoWriteUpdateDelta();
+    app.DemoBeginRecord(kDemoCommand);
     Buffer& demo = app.demoBuffer;
-    demo.WriteNumBits(0, 1);
-    demo.WriteNumBits(kDemoCommand, 5);
     demo.WriteLong(mTransferId);
     demo.WriteByte(static_cast<uint8_t>(result));
     // The body with a 32-bit length: a 16-bit one cannot carry 32 KB or more.

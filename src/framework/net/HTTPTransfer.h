@@ -4,6 +4,8 @@
 // touching the network.
 #pragma once
 
+#include "framework/app/DemoFormat.h"
+
 #include <atomic>
 #include <string>
 #include <thread>
@@ -26,7 +28,7 @@ public:
     static constexpr int kResultIncomplete = 10;    // the response broke off or was malformed
 
     // The demo record command of a result change.
-    static constexpr int kDemoCommand = 17;
+    static constexpr int kDemoCommand = kDemoHttpStatus;
 
     HTTPTransfer();
     // Stops a running worker and waits for it.
