@@ -30,13 +30,16 @@ struct Outcome {
 
 // Starts the program with the arguments and environment additions, waits
 // for it and for every process it left behind (the reporter is reparented
-// to this one); 20 s at most each.
+// to this one); 20 s at most each. The child leads a process group of its
+// own, which the reporter inherits, so a stuck run is ended by that group
+// alone.
 Outcome RunChild(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {})
 {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     Outcome outcome;
     const pid_t child = fork();
     if (child == 0) {
+        setpgid(0, 0);
         for (const std::string& entry : environment)
             putenv(const_cast<char*>(entry.c_str()));
         std::vector<char*> argv;
@@ -46,13 +49,14 @@ Outcome RunChild(const std::vector<std::string>& arguments, const std::vector<st
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (child < 0)
+        return outcome;
+    setpgid(child, child);
     const auto deadline = std::chrono::steady_clock::now() + kChildBound;
-    bool childDone = false;
     for (;;) {
         int status = 0;
         const pid_t done = waitpid(-1, &status, WNOHANG);
         if (done == child) {
-            childDone = true;
             outcome.exited = true;
             outcome.status = status;
             continue;
@@ -61,9 +65,7 @@ Outcome RunChild(const std::vector<std::string>& arguments, const std::vector<st
             break;
         if (std::chrono::steady_clock::now() > deadline) {
             outcome.timedOut = true;
-            kill(childDone ? -1 : child, SIGKILL);
-            if (!childDone)
-                kill(child, SIGKILL);
+            kill(-child, SIGKILL);
             break;
         }
         if (done == 0)
