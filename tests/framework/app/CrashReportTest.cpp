@@ -24,6 +24,17 @@ std::string Bytes(const void* data, size_t size)
     return std::string(static_cast<const char*>(data), size);
 }
 
+bool ParseRecord(const std::string& bytes, CrashRecord& record, std::string& error)
+{
+    return Lumo::ParseCrashRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record, error);
+}
+
+std::string ReadWholeFile(const char* path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
 // A record as the handler writes it: header, frames, context, map.
 std::string MakeRecord(const Plat::CrashRecordHeader& header, const std::vector<Plat::CrashRecordFrame>& frames,
                        const std::string& context, const std::string& maps)
@@ -117,7 +128,7 @@ TEST(CrashReportTest, ReportTextFromAFixedRecord)
                                        context.Serialize(), "");
     CrashRecord record;
     std::string error;
-    ASSERT_TRUE(Lumo::ParseCrashRecord(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), record, error));
+    ASSERT_TRUE(ParseRecord(raw, record, error));
     std::string title;
     const std::string text = Lumo::BuildCrashReportText(record, CrashContext::Parse(record.context), title);
     EXPECT_EQ(title, "Exception at 0000:00000000");
@@ -178,13 +189,12 @@ TEST(CrashReportTest, BrokenRecordsAreRefused)
         SCOPED_TRACE(c.title);
         CrashRecord record;
         std::string error;
-        EXPECT_FALSE(Lumo::ParseCrashRecord(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(), record,
-                                            error));
+        EXPECT_FALSE(ParseRecord(c.bytes, record, error));
         EXPECT_FALSE(error.empty());
     }
     CrashRecord record;
     std::string error;
-    ASSERT_TRUE(Lumo::ParseCrashRecord(reinterpret_cast<const uint8_t*>(good.data()), good.size(), record, error));
+    ASSERT_TRUE(ParseRecord(good, record, error));
     EXPECT_EQ(record.context, "registered=1\n");
     EXPECT_EQ(record.maps, "maps");
 }
@@ -212,8 +222,7 @@ TEST(CrashReportTest, LogicalAddressOfAKnownFunction)
     const auto address = reinterpret_cast<uintptr_t>(&KnownFunction);
     Dl_info info{};
     ASSERT_NE(dladdr(reinterpret_cast<void*>(address), &info), 0);
-    std::ifstream file("/proc/self/exe", std::ios::binary);
-    const std::string elf((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string elf = ReadWholeFile("/proc/self/exe");
     Elf64_Ehdr header;
     std::memcpy(&header, elf.data(), sizeof(header));
     Elf64_Shdr names;
@@ -231,8 +240,7 @@ TEST(CrashReportTest, LogicalAddressOfAKnownFunction)
     ASSERT_NE(textIndex, 0u);
     const uint64_t expectedOffset = address - reinterpret_cast<uintptr_t>(info.dli_fbase) - textAddress;
 
-    std::ifstream mapsFile("/proc/self/maps");
-    const std::string maps((std::istreambuf_iterator<char>(mapsFile)), std::istreambuf_iterator<char>());
+    const std::string maps = ReadWholeFile("/proc/self/maps");
     std::string module;
     uint32_t section = 0;
     uint32_t offset = 0;
@@ -259,8 +267,7 @@ TEST(CrashReportTest, LogicalAddressOfAKnownFunction)
 
 TEST(CrashReportTest, ElfReaderRefusesBrokenImages)
 {
-    std::ifstream file("/proc/self/exe", std::ios::binary);
-    const std::string elf((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string elf = ReadWholeFile("/proc/self/exe");
     const auto* bytes = reinterpret_cast<const uint8_t*>(elf.data());
     uint32_t section = 0;
     uint32_t offset = 0;
