@@ -661,11 +661,14 @@ CrashReportResult ProcessCrashRecord(const std::string& recordPath)
     if (folder.empty())
         folder = GetFileDir(recordPath);
     Plat::MakeFolderPath(folder);
-    result.crashFilePath = RemoveTrailingSlash(folder) + "/crash.txt";
+    const std::string crashFilePath = RemoveTrailingSlash(folder) + "/crash.txt";
     const std::string file = result.text + "\n";
-    Plat::WriteFileAtomically(result.crashFilePath, reinterpret_cast<const uint8_t*>(file.data()), file.size());
-    unlink(recordPath.c_str());
     result.ok = true;
+    // The record goes only once its report is saved.
+    if (!Plat::WriteFileAtomically(crashFilePath, reinterpret_cast<const uint8_t*>(file.data()), file.size()))
+        return result;
+    result.crashFilePath = crashFilePath;
+    unlink(recordPath.c_str());
     return result;
 }
 

@@ -86,14 +86,15 @@ void ResolveMapAddresses(std::string& text, const std::string& mapText);
 std::string BuildCrashReportText(const CrashRecord& record, const CrashContext& context, std::string& title);
 
 // The reporter's work for a record file: builds the report, writes
-// "crash.txt" in the user-data folder named by the context, deletes the
-// record. Returns the exit code of the reporter.
+// "crash.txt" in the user-data folder named by the context and then deletes
+// the record. `ok` is false when the record cannot be read; a report that
+// could not be saved leaves `crashFilePath` empty and the record in place.
 struct CrashReportResult {
     bool ok = false;
     std::string title;
     std::string text;
     CrashContext context;
-    std::string crashFilePath;
+    std::string crashFilePath; // empty when crash.txt could not be written
     bool demoSaved = false;
 };
 CrashReportResult ProcessCrashRecord(const std::string& recordPath);

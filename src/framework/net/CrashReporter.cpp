@@ -65,8 +65,11 @@ int RunCrashReporter(const std::string& recordPath)
         std::fprintf(stderr, "The crash record %s could not be read.\n", recordPath.c_str());
         return 1;
     }
-    std::fprintf(stderr, "%s\n%s\nThe report is in %s\n", result.title.c_str(), result.text.c_str(),
-                 result.crashFilePath.c_str());
+    std::fprintf(stderr, "%s\n%s\n", result.title.c_str(), result.text.c_str());
+    if (result.crashFilePath.empty())
+        std::fprintf(stderr, "The report could not be saved; the crash record stays in %s\n", recordPath.c_str());
+    else
+        std::fprintf(stderr, "The report is in %s\n", result.crashFilePath.c_str());
     if (Plat::SystemMessageBoxes().IsHeadless() || !Plat::GetMediaProbe().StartVideo())
         return 0;
     if (result.context.Flag("registered") && !result.context.Flag("playing"))

@@ -3,6 +3,8 @@
 // file, and the linker-map rewrite.
 #include "framework/app/CrashReport.h"
 
+#include "support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -197,6 +199,42 @@ TEST(CrashReportTest, BrokenRecordsAreRefused)
     ASSERT_TRUE(ParseRecord(good, record, error));
     EXPECT_EQ(record.context, "registered=1\n");
     EXPECT_EQ(record.maps, "maps");
+}
+
+TEST(CrashReportTest, RecordGoesOnlyOnceItsReportIsSaved)
+{
+    TempFolder tmp;
+    tmp.Write("blocked", "a file where a folder should be");
+    struct Case {
+        const char* title;
+        std::string folder;
+        bool cut;
+        bool ok;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"saved in a new folder", tmp.Join("user data"), false, true, true},
+        {"folder cannot be made", tmp.Join("blocked/user data"), false, true, false},
+        {"record cut short", tmp.Join("user data"), true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        CrashContext context;
+        context.Set("folder", c.folder);
+        std::string raw = MakeRecord(MakeHeader(SIGSEGV, SEGV_MAPERR), {MakeFrame(1, "f", 0)}, context.Serialize(), "");
+        if (c.cut)
+            raw.resize(sizeof(Plat::CrashRecordHeader) + 4);
+        const std::string recordPath = tmp.Write("records/crash-1.rec", raw);
+        const Lumo::CrashReportResult result = Lumo::ProcessCrashRecord(recordPath);
+        EXPECT_EQ(result.ok, c.ok);
+        EXPECT_EQ(tmp.Exists("records/crash-1.rec"), !c.saved);
+        if (c.saved) {
+            EXPECT_EQ(result.crashFilePath, c.folder + "/crash.txt");
+            EXPECT_EQ(tmp.Read("user data/crash.txt"), result.text + "\n");
+        } else {
+            EXPECT_EQ(result.crashFilePath, "");
+        }
+    }
 }
 
 TEST(CrashReportTest, ContextKeepsEveryCharacter)
