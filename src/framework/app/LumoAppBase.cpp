@@ -173,6 +173,13 @@ LumoAppBase::~LumoAppBase()
         JoinThread(mCursorThread);
     }
 
+    // Both questions about keeping 3-D share the box's title and buttons.
+    auto askKeep3D = [this](const std::string& text) {
+        const std::string boxTitle =
+            companyName + " " + GetString("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
+        return Plat::GetMessageBoxes().Show(nullptr, text, boxTitle, Plat::kMbYesNo | Plat::kMbIconQuestion) ==
+               Plat::kIdYes;
+    };
     // Hardware acceleration switched during the run: keep the choice, asking
     // first when the display's 3-D test did not vouch for it.
     bool asked = false;
@@ -184,15 +191,11 @@ LumoAppBase::~LumoAppBase()
                 write = false;
             } else {
                 asked = true;
-                const std::string boxTitle =
-                    companyName + " " + GetString("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
-                const std::string text = GetString(
+                const bool yes = askKeep3D(GetString(
                     "HARDWARE_ACCEL_SWITCHED_ON",
                     "Hardware Acceleration was switched on during this session.\r\nIf this resulted in slower "
                     "performance, it should be switched off.\r\nWould you like to keep Hardware Acceleration "
-                    "switched on?");
-                const bool yes = Plat::GetMessageBoxes().Show(nullptr, text, boxTitle,
-                                                              Plat::kMbYesNo | Plat::kMbIconQuestion) == Plat::kIdYes;
+                    "switched on?"));
                 if (ddInterface != nullptr)
                     ddInterface->mIs3D = yes;
                 write = yes;
@@ -204,17 +207,11 @@ LumoAppBase::~LumoAppBase()
     // 3-D failed during the run: a "No" keeps it off at the next start, where
     // it would otherwise fail again.
     if (!asked && gD3DTrouble && !isScreenSaver) {
-        const std::string boxTitle =
-            companyName + " " + GetString("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
-        const std::string text =
-            GetString("HARDWARE_ACCEL_NOT_WORKING",
-                      "Hardware Acceleration may not have been working correctly during this session.\r\nIf you "
-                      "noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould you "
-                      "like to keep Hardware Acceleration switched on?");
-        if (Plat::GetMessageBoxes().Show(nullptr, text, boxTitle, Plat::kMbYesNo | Plat::kMbIconQuestion) !=
-            Plat::kIdYes) {
+        if (!askKeep3D(GetString("HARDWARE_ACCEL_NOT_WORKING",
+                                 "Hardware Acceleration may not have been working correctly during this session.\r\n"
+                                 "If you noticed graphics problems, you may want to turn off Hardware "
+                                 "Acceleration.\r\nWould you like to keep Hardware Acceleration switched on?")))
             RegistryWriteInteger("Is3D", 0);
-        }
     }
 
     // Open dialogs leave the manager before it goes; dialogs killed but not
