@@ -128,6 +128,22 @@ bool ParseHex64(const std::string& text, uint64_t& value)
     return !text.empty() && text.size() <= 16 && ParseHex(text, value);
 }
 
+// Calls `visit` with each line of the text, without its line feed, until it
+// returns false.
+template <typename Visit>
+void ForEachLine(const std::string& text, Visit visit)
+{
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (!visit(text.substr(start, end - start)))
+            return;
+        start = end + 1;
+    }
+}
+
 struct MapKey {
     uint32_t section;
     uint32_t offset;
@@ -175,23 +191,18 @@ std::string CrashContext::Serialize() const
 CrashContext CrashContext::Parse(const std::string& text)
 {
     CrashContext context;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
+    ForEachLine(text, [&context](const std::string& line) {
         const size_t equals = line.find('=');
         if (equals == std::string::npos)
-            continue;
+            return true;
         const std::string key = Unescape(line.substr(0, equals));
         const std::string value = Unescape(line.substr(equals + 1));
         if (key.rfind("field.", 0) == 0)
             context.formFields.emplace_back(key.substr(6), value);
         else
             context.values[key] = value;
-    }
+        return true;
+    });
     return context;
 }
 
@@ -286,32 +297,27 @@ const char* CrashExceptionName(uint32_t code)
 
 bool FindCrashMapping(const std::string& maps, uint64_t address, CrashMapping& mapping)
 {
-    size_t start = 0;
-    while (start < maps.size()) {
-        size_t end = maps.find('\n', start);
-        if (end == std::string::npos)
-            end = maps.size();
-        const std::string line = maps.substr(start, end - start);
-        start = end + 1;
+    bool found = false;
+    ForEachLine(maps, [&](const std::string& line) {
         // start-end perms offset dev inode [path]
         const size_t dash = line.find('-');
         const size_t space1 = line.find(' ');
         if (dash == std::string::npos || space1 == std::string::npos || dash > space1)
-            continue;
+            return true;
         const size_t space2 = line.find(' ', space1 + 1);
         if (space2 == std::string::npos)
-            continue;
+            return true;
         const size_t space3 = line.find(' ', space2 + 1);
         if (space3 == std::string::npos)
-            continue;
+            return true;
         uint64_t low = 0;
         uint64_t high = 0;
         uint64_t fileOffset = 0;
         if (!ParseHex64(line.substr(0, dash), low) || !ParseHex64(line.substr(dash + 1, space1 - dash - 1), high) ||
             !ParseHex64(line.substr(space2 + 1, space3 - space2 - 1), fileOffset))
-            continue;
+            return true;
         if (address < low || address >= high)
-            continue;
+            return true;
         mapping.start = low;
         mapping.end = high;
         mapping.fileOffset = fileOffset;
@@ -322,9 +328,10 @@ bool FindCrashMapping(const std::string& maps, uint64_t address, CrashMapping& m
             mapping.path = line.substr(slash);
         else if (bracket != std::string::npos)
             mapping.path = line.substr(bracket);
-        return true;
-    }
-    return false;
+        found = true;
+        return false;
+    });
+    return found;
 }
 
 namespace {
@@ -467,23 +474,17 @@ void ResolveMapAddresses(std::string& text, const std::string& mapText)
     std::map<MapKey, std::string> symbols;
     std::map<MapKey, MapLine> lines;
     std::string sourceFile;
-    size_t start = 0;
-    while (start < mapText.size()) {
-        size_t end = mapText.find('\n', start);
-        if (end == std::string::npos)
-            end = mapText.size();
-        std::string line = mapText.substr(start, end - start);
-        start = end + 1;
+    ForEachLine(mapText, [&](std::string line) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.rfind("Line numbers", 0) == 0) {
             const size_t open = line.find('(');
             const size_t close = line.rfind(')');
             if (open == std::string::npos)
-                continue;
+                return true;
             sourceFile = close != std::string::npos && close > open ? line.substr(open + 1, close - open - 1)
                                                                     : line.substr(open + 1);
-            continue;
+            return true;
         }
         if (line.size() > 22 && line[5] == ':') {
             uint32_t section = 0;
@@ -491,9 +492,9 @@ void ResolveMapAddresses(std::string& text, const std::string& mapText)
             const size_t blank = line.find(' ', 21);
             if (line[20] != ' ' || blank == std::string::npos || !ParseHexDigits(line.substr(1, 4), section) ||
                 !ParseHexDigits(line.substr(6, 8), offset))
-                continue;
+                return true;
             symbols[MapKey{section, offset}] = line.substr(21, blank - 21);
-            continue;
+            return true;
         }
         if (line.size() == 80 && !sourceFile.empty()) {
             for (int k = 0; k < 4; ++k) {
@@ -512,7 +513,8 @@ void ResolveMapAddresses(std::string& text, const std::string& mapText)
                 lines[MapKey{section, offset}] = MapLine{sourceFile, static_cast<int>(lineNumber)};
             }
         }
-    }
+        return true;
+    });
     if (symbols.empty())
         return;
 
