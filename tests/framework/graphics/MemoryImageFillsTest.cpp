@@ -509,6 +509,33 @@ TEST_F(MemoryImageFillsTest, AntialiasedLineWithoutInnerPixelsWritesOnlyItsEnds)
     }
 }
 
+// An end off the image (the callers clip, but the walk must not trust it)
+// is left out with every other off-image pixel; the rest draws as usual.
+TEST_F(MemoryImageFillsTest, AntialiasedLineWithAnEndOffTheImageDrawsOnlyItsPixelsOnIt)
+{
+    struct Case {
+        const char* name;
+        double x1, y1, x2, y2;
+        PixelMap expected;
+    };
+    // Whole-pixel ends: fy (or fx) = 0, so every step has coverage 255 and
+    // its neighbour 0, which leaves the neighbour as it was.
+    const Case cases[] = {
+        {"x-major from the left", -2.0, 1.0, 3.0, 1.0,
+         {{{0, 1}, 0xFF000000}, {{1, 1}, 0xFF000000}, {{2, 1}, 0xFF000000}, {{3, 1}, 0xFF000000}}},
+        {"y-major from above", 1.0, -2.0, 1.0, 2.0, {{{1, 0}, 0xFF000000}, {{1, 1}, 0xFF000000}, {{1, 2}, 0xFF000000}}},
+        {"y-major past the bottom", 2.0, 1.0, 2.0, 6.0,
+         {{{2, 1}, 0xFF000000}, {{2, 2}, 0xFF000000}, {{2, 3}, 0xFF000000}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto image = MakeImage(4, 4, kWhite);
+        image->NormalDrawLineAA(c.x1, c.y1, c.x2, c.y2, Color(0, 0, 0));
+        ExpectPixels(*image, kWhite, c.expected);
+        EXPECT_EQ(image->mBits[image->PixelCount()], MemoryImage::kBitsSentinel);
+    }
+}
+
 // Lines with both ends inside the image never write outside it (the word
 // after the last pixel stays, and the sanitizer build sees no overrun).
 TEST_F(MemoryImageFillsTest, RandomLinesInsideTheImageStayInsideIt)
