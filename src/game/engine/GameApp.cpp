@@ -8,6 +8,7 @@
 #include "game/engine/BassSoundLayer.h"
 #include "game/engine/GameFile.h"
 #include "game/engine/GameState.h"
+#include "game/engine/LiveObjects.h"
 #include "game/engine/MainWidget.h"
 #include "game/engine/PartnerProperties.h"
 #include "game/engine/PlayerProfiles.h"
@@ -19,7 +20,6 @@
 #include "platform/window/WindowMessage.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -33,16 +33,6 @@ constexpr int kGameFrameMs = 4;
 std::string VolumeName(const char* name)
 {
     return std::string(name) + GameApp::kVersion;
-}
-
-bool AnyLiveNameContains(const GameState& game, const char* part)
-{
-    for (const AnimObject* object = game.mLiveObjects.Head(); object != nullptr; object = object->mNext) {
-        if (std::strstr(object->mName, part) != nullptr) {
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace

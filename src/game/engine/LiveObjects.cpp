@@ -4,6 +4,8 @@
 #include "game/engine/GameState.h"
 #include "game/engine/Platform.h"
 
+#include <cstring>
+
 int UpdateLiveObjects(GameState& game)
 {
     // Screens opened during the tick wait for the next one; a screen that
@@ -26,4 +28,12 @@ int DrawLiveObjects(GameState& game)
     if (game.mPlatform != nullptr)
         game.mPlatform->EndDraw();
     return 1;
+}
+
+bool AnyLiveNameContains(const GameState& game, const char* part)
+{
+    for (const AnimObject* screen = game.mLiveObjects.Head(); screen != nullptr; screen = screen->mNext)
+        if (std::strstr(screen->mName, part) != nullptr)
+            return true;
+    return false;
 }

@@ -9,3 +9,5 @@ class GameState;
 int UpdateLiveObjects(GameState& game);
 // One frame: draws every screen, the topmost last. Returns 1.
 int DrawLiveObjects(GameState& game);
+// True when the name of a live screen holds the text.
+bool AnyLiveNameContains(const GameState& game, const char* part);

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -36,16 +35,6 @@ constexpr uint32_t kSuppressedTickSleepMs = 2;
 bool IsLoading(int state)
 {
     return state >= 0 && state <= 100;
-}
-
-bool AnyLiveNameContains(const GameState& game, const char* part)
-{
-    for (const AnimObject* object = game.mLiveObjects.Head(); object != nullptr; object = object->mNext) {
-        if (std::strstr(object->mName, part) != nullptr) {
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace
