@@ -21,18 +21,6 @@ int IntOr(const ObjectXmlElement& element, const char* name, int fallback)
     return element.HasAttribute(name) ? element.GetAttributeInt(name) : fallback;
 }
 
-// Copies a name into a fixed field, telling when it had to be cut.
-template <size_t N>
-void CopyName(char (&field)[N], const char* text, const ObjectXmlElement& element, const char* what)
-{
-    const size_t length = std::strlen(text);
-    const size_t kept = length < N - 1 ? length : N - 1;
-    std::memcpy(field, text, kept);
-    field[kept] = '\0';
-    if (kept < length)
-        element.Report(std::string(what) + " \"" + text + "\" cut to " + std::to_string(N - 1) + " characters");
-}
-
 // Whole-number attributes read as given (0 when missing) and written only
 // when not 0, in one table so that reading and writing cannot drift apart.
 struct IntField {
@@ -71,7 +59,7 @@ void AnimObject::ReadXmlAttributes(const ObjectXmlElement& element)
     if (const char* particleImage = element.GetAttribute("particle_image"))
         mParticleImage = game.mImageCache.Get(particleImage);
     if (const char* name = element.GetAttribute("name"))
-        CopyName(mName, name, element, "object name");
+        element.CopyToField(mName, sizeof(mName), name, "object name");
     if (const char* z = element.GetAttribute("z_order"))
         SetZOrder(std::strcmp(z, "button") == 0 ? 7.0f : ObjectXmlElement::TextToFloat(z));
     mShadow = element.GetAttributeInt("shadow");

@@ -16,10 +16,8 @@ void Checkbox::ReadXmlAttributes(const ObjectXmlElement& element)
         mChecked = element.GetAttributeInt("checked");
     if (element.HasAttribute("right_area"))
         mRightArea = element.GetAttributeFloat("right_area");
-    if (const char* type = element.GetAttribute("check_type")) {
-        std::memset(mCheckType, 0, sizeof(mCheckType));
-        std::strncpy(mCheckType, type, sizeof(mCheckType) - 1);
-    }
+    if (const char* type = element.GetAttribute("check_type"))
+        CopyToField(mCheckType, type);
     AnimObject::ReadXmlAttributes(element);
 }
 

@@ -321,3 +321,15 @@ void TrimTrailingSpaces(char* text)
         text[n - 1] = '\0';
     }
 }
+
+bool CopyToField(char* field, size_t size, const char* text)
+{
+    if (size == 0)
+        return text != nullptr && text[0] != '\0';
+    const size_t length = text != nullptr ? std::strlen(text) : 0;
+    const size_t kept = length < size - 1 ? length : size - 1;
+    if (kept > 0)
+        std::memcpy(field, text, kept);
+    std::memset(field + kept, 0, size - kept);
+    return kept < length;
+}

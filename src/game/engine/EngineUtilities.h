@@ -4,6 +4,7 @@
 // text helpers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -59,6 +60,14 @@ void ParseHexColor(const char* text, float& r, float& g, float& b);
 std::string FormatMinutesSeconds(uint32_t ticks);
 // The value as a standard text stream writes it by default; "ERROR" when that fails.
 std::string FloatToText(float value);
+// Puts a text into a fixed field, cut to fit and the rest of the field
+// filled with NULs; null leaves the field empty. True when the text was cut.
+bool CopyToField(char* field, size_t size, const char* text);
+template <size_t N>
+bool CopyToField(char (&field)[N], const char* text)
+{
+    return CopyToField(field, N, text);
+}
 // Remove leading spaces / turn trailing spaces into NULs, in place; null is ignored.
 void TrimLeadingSpaces(char* text);
 void TrimTrailingSpaces(char* text);

@@ -25,13 +25,6 @@ constexpr int kShiftKey = 16;
 constexpr int kBackspace = 8;
 constexpr unsigned kEnterKey = 13;
 
-void CopyText(char* to, size_t size, const char* from)
-{
-    std::memset(to, 0, size);
-    if (from != nullptr)
-        std::strncpy(to, from, size - 1);
-}
-
 const Level* CurrentLevel()
 {
     return dynamic_cast<const Level*>(Game().mLevel);
@@ -50,7 +43,7 @@ bool EditorClicked()
 InputBox::InputBox()
 {
     mKind = kKind;
-    CopyText(mFont, sizeof(mFont), kDefaultFont);
+    CopyToField(mFont, sizeof(mFont), kDefaultFont);
 }
 
 InputBox::InputBox(const char* caption, int valueKind, void* target, size_t targetSize, int followMouseX,
@@ -83,8 +76,8 @@ void InputBox::Init(const char* caption, int valueKind, void* target, size_t tar
         mWidth = 100;
         mHeight = 16;
     }
-    CopyText(mCaption, sizeof(mCaption), caption != nullptr && std::strcmp(caption, "none") != 0 ? caption : "");
-    CopyText(mFont, sizeof(mFont), font != nullptr ? font : kDefaultFont);
+    CopyToField(mCaption, sizeof(mCaption), caption != nullptr && std::strcmp(caption, "none") != 0 ? caption : "");
+    CopyToField(mFont, sizeof(mFont), font != nullptr ? font : kDefaultFont);
     if (game.mEditor != nullptr) {
         mLocal[kAttrX] = mWorld[kAttrX] = GameState::kScreenWidth / 2.0f;
         mLocal[kAttrY] = mWorld[kAttrY] = GameState::kScreenHeight / 2.0f;
@@ -93,7 +86,7 @@ void InputBox::Init(const char* caption, int valueKind, void* target, size_t tar
     }
     if (valueKind == kText && target != nullptr && target != mText && targetSize > 0) {
         const char* start = static_cast<const char*>(target);
-        CopyText(mText, sizeof(mText), std::string(start, strnlen(start, targetSize)).c_str());
+        CopyToField(mText, sizeof(mText), std::string(start, strnlen(start, targetSize)).c_str());
     }
 }
 
@@ -116,7 +109,7 @@ void InputBox::ReadXmlAttributes(const ObjectXmlElement& element)
     std::string initial;
     if (const char* key = element.GetAttribute("initial_text"))
         initial = Game().mHooks->ResolveTextKey(key);
-    CopyText(mText, sizeof(mText), initial.c_str());
+    CopyToField(mText, sizeof(mText), initial.c_str());
     // A box of a screen edits its own text; it never joins the editor.
     Init(element.GetAttribute("caption"), kText, mText, sizeof(mText), 0, 0, font, width, height);
     mNoLines = element.GetAttributeInt("no_lines");
@@ -237,7 +230,7 @@ void InputBox::Commit()
         break;
     case kText:
         if (mTarget != nullptr && mTarget != mText && mTargetSize > 0)
-            CopyText(static_cast<char*>(mTarget), mTargetSize, mText);
+            CopyToField(static_cast<char*>(mTarget), mTargetSize, mText);
         break;
     case kLevelNumber: {
         const int number = ObjectXmlElement::TextToInt(mText);

@@ -22,18 +22,6 @@ namespace {
 
 constexpr int kModeTrickshot = 3;
 
-// Copies a text into a fixed field, telling when it had to be cut.
-template <size_t N>
-void CopyText(char (&field)[N], const char* text, const ObjectXmlElement& element, const char* what)
-{
-    const size_t length = std::strlen(text);
-    const size_t kept = length < N - 1 ? length : N - 1;
-    std::memcpy(field, text, kept);
-    field[kept] = '\0';
-    if (kept < length)
-        element.Report(std::string(what) + " \"" + text + "\" cut to " + std::to_string(N - 1) + " characters");
-}
-
 // A caption file that opens a titled screen of its own would load itself
 // without end: captions are not loaded from inside a caption.
 thread_local int tCaptionDepth = 0;
@@ -145,7 +133,7 @@ void Level::ReadXmlAttributes(const ObjectXmlElement& element)
                             {"win_music", mWinName, mWinEntry, 0}};
     for (const Track& track : tracks) {
         if (const char* name = element.GetAttribute(track.attribute)) {
-            CopyText(track.name, name, element, track.attribute);
+            element.CopyToField(track.name, sizeof(track.name), name, track.attribute);
             track.entry = game.mSound->GetSample(track.name, track.loop, 1);
         }
     }
@@ -162,14 +150,14 @@ void Level::ReadXmlAttributes(const ObjectXmlElement& element)
     }
 
     if (const char* thumbnail = element.GetAttribute("thumbnail"))
-        CopyText(mThumbnail, thumbnail, element, "thumbnail");
+        element.CopyToField(mThumbnail, sizeof(mThumbnail), thumbnail, "thumbnail");
     if (const char* message = element.GetAttribute("win_message"))
-        CopyText(mWinMessage, message, element, "win_message");
+        element.CopyToField(mWinMessage, sizeof(mWinMessage), message, "win_message");
     if (const char* message = element.GetAttribute("lose_message"))
-        CopyText(mLoseMessage, message, element, "lose_message");
+        element.CopyToField(mLoseMessage, sizeof(mLoseMessage), message, "lose_message");
 
     if (const char* title = element.GetAttribute("title")) {
-        CopyText(mTitle, title, element, "title");
+        element.CopyToField(mTitle, sizeof(mTitle), title, "title");
         const char* caption = CaptionFile(mName, game.mHooks->GetProfileMode());
         if (caption != nullptr) {
             if (tCaptionDepth > 0) {

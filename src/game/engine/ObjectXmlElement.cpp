@@ -1,6 +1,7 @@
 #include "game/engine/ObjectXmlElement.h"
 
 #include "framework/core/StringUtils.h"
+#include "game/engine/EngineUtilities.h"
 #include "game/engine/LoadMessages.h"
 #include "game/engine/ObjectXmlReader.h"
 
@@ -91,6 +92,12 @@ void ObjectXmlElement::Report(const std::string& what) const
         mReader->Report(what);
     else
         LoadMessages::Report("object xml", 0, what);
+}
+
+void ObjectXmlElement::CopyToField(char* field, size_t size, const char* text, const char* what) const
+{
+    if (::CopyToField(field, size, text))
+        Report(std::string(what) + " \"" + text + "\" cut to " + std::to_string(size - 1) + " characters");
 }
 
 int ObjectXmlElement::TextToInt(const char* text)

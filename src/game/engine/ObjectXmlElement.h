@@ -5,6 +5,7 @@
 // by name.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,9 @@ public:
     // reader that read it, when there is one).
     void Report(const std::string& what) const;
     void SetReader(const ObjectXmlReader* reader) { mReader = reader; }
+    // Puts a value into a fixed field (see CopyToField), telling when it had
+    // to be cut; `what` names the value in the message.
+    void CopyToField(char* field, size_t size, const char* text, const char* what) const;
 
     // The text's number readers, shared with the other readers of object
     // data: C locale, saturating, and a non-finite number reads as 0.

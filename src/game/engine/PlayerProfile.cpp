@@ -1,5 +1,6 @@
 #include "game/engine/PlayerProfile.h"
 
+#include "game/engine/EngineUtilities.h"
 #include "game/engine/ProfileBytes.h"
 
 #include <cmath>
@@ -61,9 +62,7 @@ void PlayerProfile::Clear()
 
 void PlayerProfile::SetName(const char* name)
 {
-    std::memset(mName, 0, sizeof(mName));
-    if (name != nullptr)
-        std::strncpy(mName, name, sizeof(mName) - 1);
+    CopyToField(mName, name);
 }
 
 void PlayerProfile::Read(const uint8_t* bytes)

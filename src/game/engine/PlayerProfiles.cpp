@@ -18,12 +18,6 @@ constexpr int32_t kDefaultScores[PlayerProfiles::kRollSize] = {200000, 180000, 1
 constexpr uint32_t kDefaultTicks[PlayerProfiles::kRollSize] = {375000, 350000, 325000, 300000, 250000,
                                                                 275000, 250000, 225000, 200000, 175000};
 
-void CopyText(char* to, size_t size, const char* from)
-{
-    std::memset(to, 0, size);
-    if (from != nullptr)
-        std::strncpy(to, from, size - 1);
-}
 
 } // namespace
 
@@ -65,9 +59,9 @@ void PlayerProfiles::CreateDefaults()
     for (auto& roll : mRolls) {
         for (int i = 0; i < kRollSize; ++i) {
             HonorRollEntry& entry = roll[i];
-            CopyText(entry.mName, sizeof(entry.mName), kDefaultNames[i]);
+            CopyToField(entry.mName, sizeof(entry.mName), kDefaultNames[i]);
             entry.mScore = kDefaultScores[i];
-            CopyText(entry.mText, sizeof(entry.mText), FormatMinutesSeconds(kDefaultTicks[i]).c_str());
+            CopyToField(entry.mText, sizeof(entry.mText), FormatMinutesSeconds(kDefaultTicks[i]).c_str());
         }
     }
     for (PlayerProfile& profile : mProfiles)
@@ -81,9 +75,9 @@ void PlayerProfiles::AddScore(const char* text)
     PlayerProfile& profile = Current();
     HonorRollEntry* roll = mRolls[profile.mMode];
     HonorRollEntry& entry = roll[kRollSize - 2];
-    CopyText(entry.mName, sizeof(entry.mName), profile.mName);
+    CopyToField(entry.mName, sizeof(entry.mName), profile.mName);
     entry.mScore = profile.mScore;
-    CopyText(entry.mText, sizeof(entry.mText), text);
+    CopyToField(entry.mText, sizeof(entry.mText), text);
     std::stable_sort(roll, roll + kRollSize - 1, [](const HonorRollEntry& a, const HonorRollEntry& b) {
         return CompareHonorRollEntries(a, b) < 0;
     });

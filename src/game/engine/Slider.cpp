@@ -10,17 +10,6 @@
 
 #include <cstring>
 
-namespace {
-
-void CopyText(char* to, size_t size, const char* from)
-{
-    std::memset(to, 0, size);
-    if (from != nullptr)
-        std::strncpy(to, from, size - 1);
-}
-
-} // namespace
-
 Slider::Slider() = default;
 
 void Slider::ReadXmlAttributes(const ObjectXmlElement& element)
@@ -30,7 +19,7 @@ void Slider::ReadXmlAttributes(const ObjectXmlElement& element)
     if (element.HasAttribute("position"))
         mLocal[kAttrX] = element.GetAttributeFloat("position");
     if (const char* type = element.GetAttribute("slider_type"))
-        CopyText(mSliderType, sizeof(mSliderType), type);
+        CopyToField(mSliderType, sizeof(mSliderType), type);
     AnimObject::ReadXmlAttributes(element);
 
     // The knob starts where the setting stands; a slider of another type
@@ -76,10 +65,10 @@ int Slider::Update()
             hit = BoxesOverlap(GameState::kScreenWidth / 2.0f, mWorld[kAttrY], mRightValue - mLeftValue + 40.0f,
                                trackHeight, level->mMouseX, level->mMouseY, 0.0f, 0.0f);
             if (hit)
-                CopyText(mState, sizeof(mState), "sliding");
+                CopyToField(mState, sizeof(mState), "sliding");
         }
         if (!hit && !down)
-            CopyText(mState, sizeof(mState), "idle");
+            CopyToField(mState, sizeof(mState), "idle");
         if (std::strcmp(mState, "sliding") == 0) {
             const float parentX = mParent != nullptr ? mParent->mWorld[kAttrX] : 0.0f;
             mLocal[kAttrX] = level->mMouseX - parentX;

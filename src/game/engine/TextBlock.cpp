@@ -14,13 +14,6 @@
 
 namespace {
 
-void CopyIfGiven(char* to, size_t size, const char* from)
-{
-    if (from == nullptr)
-        return;
-    std::memset(to, 0, size);
-    std::strncpy(to, from, size - 1);
-}
 
 // The height of the font's letters: the rows of a glyph's band.
 int LetterHeight(const StripFont* font)
@@ -48,8 +41,10 @@ TextBlock::TextBlock()
 void TextBlock::ReadXmlAttributes(const ObjectXmlElement& element)
 {
     AnimObject::ReadXmlAttributes(element);
-    CopyIfGiven(mText, sizeof(mText), element.GetAttribute("text"));
-    CopyIfGiven(mFont, sizeof(mFont), element.GetAttribute("font"));
+    if (const char* text = element.GetAttribute("text"))
+        CopyToField(mText, text);
+    if (const char* font = element.GetAttribute("font"))
+        CopyToField(mFont, font);
     if (element.HasAttribute("line_width"))
         mLineWidth = element.GetAttributeInt("line_width");
     if (const char* justification = element.GetAttribute("justification")) {

@@ -12,20 +12,15 @@
 
 namespace {
 
-void CopyIfGiven(char* to, size_t size, const char* from)
-{
-    if (from == nullptr)
-        return;
-    std::memset(to, 0, size);
-    std::strncpy(to, from, size - 1);
-}
 
 } // namespace
 
 void UserDataDisplay::ReadXmlAttributes(const ObjectXmlElement& element)
 {
-    CopyIfGiven(mDisplayType, sizeof(mDisplayType), element.GetAttribute("display_type"));
-    CopyIfGiven(mFont, sizeof(mFont), element.GetAttribute("font"));
+    if (const char* type = element.GetAttribute("display_type"))
+        CopyToField(mDisplayType, type);
+    if (const char* font = element.GetAttribute("font"))
+        CopyToField(mFont, font);
     if (element.HasAttribute("number"))
         mNumber = element.GetAttributeInt("number");
     AnimObject::ReadXmlAttributes(element);

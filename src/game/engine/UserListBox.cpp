@@ -14,10 +14,8 @@
 
 void UserListBox::ReadXmlAttributes(const ObjectXmlElement& element)
 {
-    if (const char* font = element.GetAttribute("font")) {
-        std::memset(mFont, 0, sizeof(mFont));
-        std::strncpy(mFont, font, sizeof(mFont) - 1);
-    }
+    if (const char* font = element.GetAttribute("font"))
+        CopyToField(mFont, font);
     if (element.HasAttribute("size"))
         mSize = element.GetAttributeFloat("size");
     AnimObject::ReadXmlAttributes(element);

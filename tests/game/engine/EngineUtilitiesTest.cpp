@@ -193,3 +193,28 @@ TEST(EngineUtilitiesTest, TrimsStayInsideTheText)
     TrimLeadingSpaces(nullptr);
     TrimTrailingSpaces(nullptr);
 }
+
+TEST(EngineUtilitiesTest, CopyToFieldCutsPadsAndTellsWhenItCut)
+{
+    struct Case {
+        const char* text;
+        const char* expected;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"abc", "abc", false}, {"abcd", "abcd", false}, {"abcde", "abcd", true}, {"", "", false}, {nullptr, "", false},
+    };
+    for (const Case& c : cases) {
+        char field[6];
+        std::memset(field, 'x', sizeof(field));
+        // One byte past the field's size shows that nothing is written beyond it.
+        EXPECT_EQ(CopyToField(field, 5, c.text), c.cut) << (c.text ? c.text : "null");
+        EXPECT_STREQ(field, c.expected);
+        for (size_t i = std::strlen(c.expected); i < 5; ++i)
+            EXPECT_EQ(field[i], '\0') << i;
+        EXPECT_EQ(field[5], 'x');
+    }
+    char none[1] = {'x'};
+    EXPECT_TRUE(CopyToField(none, 0, "a"));
+    EXPECT_EQ(none[0], 'x');
+}
