@@ -312,7 +312,6 @@ void MainWidget::DrawPauseOverlay()
     if (state > 100 && game.mPauseState > 0) {
         --game.mPauseState;
     }
-    const bool menuShown = AnyLiveNameContains(game, "main_menu");
     if (state < 101 || game.mActive != 0) {
         return;
     }
@@ -323,7 +322,7 @@ void MainWidget::DrawPauseOverlay()
         mPausedPicture.SetStageAttribute(kAttrX, kCentreX, kCentreX);
         mPausedPicture.SetStageAttribute(kAttrY, 299.0f, 299.0f);
     }
-    if (!menuShown) {
+    if (!AnyLiveNameContains(game, "main_menu")) {
         mPausedPicture.Update();
         mPausedPicture.Draw();
     }
