@@ -18,9 +18,8 @@
 #include "game/engine/TextBlock.h"
 #include "game/engine/TextObject.h"
 #include "platform/files/FileSystem.h"
+#include "support/CommittedDataFixture.h"
 #include "support/EngineDrawing.h"
-#include "support/FakePlatformHost.h"
-#include "support/RecordingSoundLayer.h"
 
 #include <gtest/gtest.h>
 
@@ -32,33 +31,12 @@
 
 namespace {
 
-std::string DataFolder()
-{
-    const std::string source = __FILE__;
-    return source.substr(0, source.rfind("/tests/")) + "/data/";
-}
-
-
-class MainMenuTextTest : public ::testing::Test {
+class MainMenuTextTest : public LumoTest::CommittedDataFixture {
 protected:
     void SetUp() override
     {
-        Lumo::TriangleRasterizer::InitSpanFunctions();
-        mPreviousSink = LoadMessages::SetSink([this](const std::string& message) { mMessages.push_back(message); });
-        mScreen.Create(800, 600);
-        mScreen.SetImageMode(false, false);
-        mGraphics = std::make_unique<Lumo::Graphics>(&mScreen);
-        mPlatform.SetGraphics(mGraphics.get());
-        mGame->mPlatform = &mPlatform;
-        mGame->mImageCache.SetPlatform(&mPlatform);
-        mGame->mSound = &mSound;
-        ASSERT_TRUE(Plat::GetFileSystem().SetCurrentFolder(DataFolder()));
-    }
-    void TearDown() override
-    {
-        mGame.reset();
-        Plat::GetFileSystem().SetCurrentFolder(mPreviousFolder);
-        LoadMessages::SetSink(mPreviousSink);
+        CommittedDataFixture::SetUp();
+        MakeGame();
     }
 
     std::vector<uint32_t> DrawScreen()
@@ -82,16 +60,6 @@ protected:
             CollectTexts(child, texts);
         }
     }
-
-    std::string mPreviousFolder = Plat::GetFileSystem().CurrentFolder();
-    LoadMessages::Sink mPreviousSink;
-    std::vector<std::string> mMessages;
-    FakePlatformHost mHost;
-    Platform mPlatform{&mHost};
-    Lumo::MemoryImage mScreen;
-    std::unique_ptr<Lumo::Graphics> mGraphics;
-    LumoTest::RecordingSoundLayer mSound;
-    std::unique_ptr<GameState> mGame = std::make_unique<GameState>();
 };
 
 TEST_F(MainMenuTextTest, EveryTextOfTheMainMenuShowsWhereTheLayoutPutsIt)

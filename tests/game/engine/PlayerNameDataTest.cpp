@@ -16,8 +16,7 @@
 #include "game/engine/TextBlock.h"
 #include "game/engine/UserListBox.h"
 #include "platform/files/FileSystem.h"
-#include "support/FakePlatformHost.h"
-#include "support/RecordingSoundLayer.h"
+#include "support/CommittedDataFixture.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -28,40 +27,20 @@
 
 namespace {
 
-std::string DataFolder()
-{
-    const std::string source = __FILE__;
-    return source.substr(0, source.rfind("/tests/")) + "/data/";
-}
-
-class PlayerNameDataTest : public ::testing::Test {
+class PlayerNameDataTest : public LumoTest::CommittedDataFixture {
 protected:
     void SetUp() override
     {
-        Lumo::TriangleRasterizer::InitSpanFunctions();
-        mPreviousSink = LoadMessages::SetSink([this](const std::string& message) { mMessages.push_back(message); });
-        mScreen.Create(800, 600);
-        mScreen.SetImageMode(false, false);
-        mGraphics = std::make_unique<Lumo::Graphics>(&mScreen);
-        mPlatform.SetGraphics(mGraphics.get());
-        ASSERT_TRUE(Plat::GetFileSystem().SetCurrentFolder(DataFolder()));
+        CommittedDataFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         StartGame();
-    }
-    void TearDown() override
-    {
-        mGame.reset();
-        Plat::GetFileSystem().SetCurrentFolder(mPreviousFolder);
-        LoadMessages::SetSink(mPreviousSink);
     }
 
     // A fresh start of the game: its data, its player file, the main menu.
     void StartGame()
     {
-        mGame.reset();
-        mGame = std::make_unique<GameState>();
-        mGame->mPlatform = &mPlatform;
-        mGame->mImageCache.SetPlatform(&mPlatform);
-        mGame->mSound = &mSound;
+        MakeGame();
         mLoad = LoadProfiles(mUserData.Path());
         LoadGameData("config.xml");
         InsertLevelByName("main_menu");
@@ -105,16 +84,7 @@ protected:
 
     std::string TopName() const { return mGame->Topmost() != nullptr ? mGame->Topmost()->mName : ""; }
 
-    std::string mPreviousFolder = Plat::GetFileSystem().CurrentFolder();
-    LoadMessages::Sink mPreviousSink;
-    std::vector<std::string> mMessages;
     TempFolder mUserData;
-    FakePlatformHost mHost;
-    Platform mPlatform{&mHost};
-    Lumo::MemoryImage mScreen;
-    std::unique_ptr<Lumo::Graphics> mGraphics;
-    LumoTest::RecordingSoundLayer mSound;
-    std::unique_ptr<GameState> mGame;
     ProfilesLoadResult mLoad = ProfilesLoadResult::kDefaults;
 };
 
