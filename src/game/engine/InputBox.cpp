@@ -284,11 +284,15 @@ void InputBox::Draw()
                                0.0f, 0.0f, 0.3f, 1.0f, 1.0f, 1.0f, 0.5f);
         if (font == nullptr)
             return;
-        std::string text = mText;
+        // The text and the blinking bar, without a copy on the heap each frame.
+        char text[kTextSize + 1];
+        size_t length = strnlen(mText, sizeof(mText) - 1);
+        std::memcpy(text, mText, length);
         const Level* level = CurrentLevel();
         if (level != nullptr && std::fmod(level->mFrameCounter, 200.0f) > 100.0f)
-            text += '|';
-        font->DrawString(*platform, text.c_str(), float(x - (mWidth - 2)), float(y + 1), 1.0f, 0.0f,
+            text[length++] = '|';
+        text[length] = 0;
+        font->DrawString(*platform, text, float(x - (mWidth - 2)), float(y + 1), 1.0f, 0.0f,
                          StripFont::kJustifyLeft);
         return;
     }
