@@ -31,7 +31,12 @@ bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes, size_t limi
     exists = true;
     bool ok = false;
     struct stat info {};
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) {
+    if (fstat(fileno(file), &info) != 0) {
+        // errno tells why.
+    } else if (!S_ISREG(info.st_mode)) {
+        // A folder or device by that name: say so, not a stale errno.
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    } else {
         size = info.st_size;
         if (size >= 0 && static_cast<unsigned long long>(size) <= limit) {
             bytes.resize(static_cast<size_t>(size));
@@ -40,7 +45,9 @@ bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes, size_t limi
             ok = true;
         }
     }
+    const int error = errno;
     std::fclose(file);
+    errno = error;
     return ok;
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -97,6 +98,17 @@ TEST_F(ProfilesFileTest, ASecondRejectedFileDoesNotReplaceTheFirst)
     EXPECT_EQ(LoadProfiles(folder.Path() + "/"), ProfilesLoadResult::kDefaults);
     EXPECT_EQ(folder.Read("profiles.dat.rejected"), "first");
     EXPECT_EQ(folder.Read("profiles.dat.rejected.2"), "second");
+}
+
+TEST_F(ProfilesFileTest, AFolderInThePlayerFilesPlaceIsSetAsideWithAClearReason)
+{
+    folder.MakeFolder("profiles.dat");
+    EXPECT_EQ(LoadProfiles(folder.Path()), ProfilesLoadResult::kDefaults);
+    const std::string error = Profiles().mFile.GetError();
+    EXPECT_NE(error.find("profiles.dat"), std::string::npos) << error;
+    EXPECT_NE(error.find(std::strerror(EISDIR)), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Join("profiles.dat.rejected")));
+    EXPECT_EQ(folder.Read("profiles.dat").size(), kFileSize);
 }
 
 TEST_F(ProfilesFileTest, SavesKeepThePreviousFileAsBackupAndRoundTrip)
