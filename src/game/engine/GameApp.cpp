@@ -25,8 +25,6 @@ namespace {
 
 constexpr int kGameWidth = 800;
 constexpr int kGameHeight = 600;
-constexpr int kCursorPointer = 0;
-constexpr int kCursorNone = 11;
 // The framework's update step while the game runs: the game's tick.
 constexpr int kGameFrameMs = 4;
 
@@ -227,7 +225,7 @@ void GameApp::LostFocus()
         return;
     }
     game->mActive = 0;
-    SetCursor(kCursorPointer);
+    SetCursor(kCursorArrow);
     game->mSound->PauseSound();
     game->mPauseState = 2;
 }

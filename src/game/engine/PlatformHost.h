@@ -24,7 +24,9 @@ public:
     virtual void CloseMainWindow() = 0;
     // A new image loaded from the path (owned by the caller), or null.
     virtual Lumo::MemoryImage* GetImage(const std::string& path) = 0;
-    // The system mouse pointer over the window: 0 the arrow, 11 none.
+    // The system mouse pointer over the window: kCursorArrow or kCursorNone.
+    static constexpr int kCursorArrow = 0;
+    static constexpr int kCursorNone = 11;
     virtual void SetCursorKind(int) {}
     // True while the application sees the mouse inside its window.
     virtual bool IsMouseInWindow() { return true; }

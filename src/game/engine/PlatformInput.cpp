@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int kCursorPointer = 0;
-constexpr int kCursorNone = 11;
-
 // Opens a screen that explains a refused switch, unless the game has no
 // screen yet to put it over.
 void OpenExplanation(const char* screen)
@@ -170,13 +167,13 @@ void Platform::SetMousePosition(float x, float y)
 void Platform::HideCursor()
 {
     if (mHost != nullptr) {
-        mHost->SetCursorKind(kCursorNone);
+        mHost->SetCursorKind(PlatformHost::kCursorNone);
     }
 }
 
 void Platform::ShowCursor()
 {
     if (mHost != nullptr) {
-        mHost->SetCursorKind(kCursorPointer);
+        mHost->SetCursorKind(PlatformHost::kCursorArrow);
     }
 }
