@@ -9,6 +9,7 @@
 #include "game/engine/ObjectXmlElement.h"
 #include "game/engine/Platform.h"
 #include "platform/audio/AudioDecoder.h"
+#include "support/CommittedDataFixture.h"
 #include "support/FakePlatformHost.h"
 #include "support/FakePlatformRecorder.h"
 
@@ -23,18 +24,12 @@
 
 namespace {
 
-std::string DataFolder()
-{
-    const std::string source = __FILE__;
-    return source.substr(0, source.rfind("/tests/")) + "/data/";
-}
-
 // Every tag of one text; fails the test on a broken tag or a cut value.
 std::vector<ObjectXmlElement> ReadTags(const std::string& relative)
 {
     std::vector<ObjectXmlElement> tags;
     size_t size = 0;
-    std::unique_ptr<char[]> text = ReadWholeFile((DataFolder() + relative).c_str(), size);
+    std::unique_ptr<char[]> text = ReadWholeFile((LumoTest::CommittedDataFolder() + relative).c_str(), size);
     EXPECT_NE(text, nullptr) << relative;
     if (text == nullptr) {
         return tags;
@@ -82,7 +77,7 @@ int CountGlyphs(ImageRecord& record, int letterHeight)
 
 class DataSetFilesTest : public ::testing::Test {
 protected:
-    std::string Path(const char* name) const { return DataFolder() + name; }
+    std::string Path(const char* name) const { return LumoTest::CommittedDataFolder() + name; }
 
     FakePlatformRecorder boxes;
     FakePlatformHost host;

@@ -18,6 +18,7 @@
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/Platform.h"
 #include "game/engine/Stage.h"
+#include "support/CommittedDataFixture.h"
 #include "support/FakePlatformHost.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/TempFolder.h"
@@ -34,18 +35,12 @@
 
 namespace {
 
-std::string DataFolder()
-{
-    const std::string source = __FILE__;
-    return source.substr(0, source.rfind("/tests/")) + "/data/";
-}
-
 // Pictures named as the game's data names them, from the data folder.
 class DataFolderHost : public FakePlatformHost {
 public:
     Lumo::MemoryImage* GetImage(const std::string& path) override
     {
-        return FakePlatformHost::GetImage(DataFolder() + path);
+        return FakePlatformHost::GetImage(LumoTest::CommittedDataFolder() + path);
     }
 };
 
@@ -477,7 +472,8 @@ TEST_F(ParticleEmitterTest, TheMainMenuRunsItsEmitters)
     DataFolderHost host;
     mPlatform.SetHost(&host);
     size_t size = 0;
-    const std::unique_ptr<char[]> text = ReadWholeFile((DataFolder() + "levels/main_menu.xml").c_str(), size);
+    const std::string path = LumoTest::CommittedDataFolder() + "levels/main_menu.xml";
+    const std::unique_ptr<char[]> text = ReadWholeFile(path.c_str(), size);
     ASSERT_NE(text, nullptr);
     CreateObjectsFromXml(text.get(), nullptr, "levels/main_menu.xml");
     AnimObject* menu = mGame->mLiveObjects.Tail();
