@@ -42,12 +42,6 @@ inline D3DInterface::Vertex MakeVertex(float x, float y, uint32_t diffuse, float
     return vertex;
 }
 
-bool EnumFormat(const Plat::DisplayPixelFormat& format, void* context)
-{
-    *static_cast<int*>(context) |= D3DInterface::ClassifyPixelFormat(format);
-    return true;
-}
-
 // The source rect cut to the image; false when nothing is left.
 bool CutToImage(const TRect<int>& srcRect, const MemoryImage* image, TRect<int>& cut)
 {
@@ -185,7 +179,7 @@ bool D3DInterface::InitD3D()
         limits.minHeight = std::min(limits.minHeight, limits.maxHeight);
     }
     int formats = 0;
-    mDevice->EnumTextureFormats(&EnumFormat, &formats);
+    mDevice->EnumTextureFormats(&CollectTextureFormat, &formats);
     if ((desc.textureCaps & Plat::kD3dptexturecapsAlphaPalette) == 0) {
         formats &= ~kTextureFormatPalette8;
     }

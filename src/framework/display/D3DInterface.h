@@ -141,6 +141,9 @@ public:
     // The size of a texture piece for a width and height under the limits.
     static void GetGoodTextureSize(int& width, int& height, bool isEdge, bool mustFit, int hints);
     static int ClassifyPixelFormat(const Plat::DisplayPixelFormat& format);
+    // The device's texture format enumeration callback: adds the format's
+    // id to the int set that context points to.
+    static bool CollectTextureFormat(const Plat::DisplayPixelFormat& format, void* context);
     static Plat::DisplayPixelFormat FillPixelFormat(int format);
 
     // ---- Polygon clipping

@@ -38,12 +38,6 @@ void ReleaseObject(T*& object)
     }
 }
 
-bool EnumFormat(const Plat::DisplayPixelFormat& format, void* context)
-{
-    *static_cast<int*>(context) |= D3DInterface::ClassifyPixelFormat(format);
-    return true;
-}
-
 // The year of the file's last write; 0 when it cannot be read.
 int FileYear(const std::string& path)
 {
@@ -231,7 +225,8 @@ bool D3DTester::DoTest(Plat::Window* window, Plat::DisplayDevice* directDraw)
         CheckTestError(mD3D->CreateDevice(mRenderTarget, &mDevice), "CreateDevice");
 
         int formats = 0;
-        CheckTestError(mDevice->EnumTextureFormats(&EnumFormat, &formats), "EnumTextureFormats");
+        CheckTestError(mDevice->EnumTextureFormats(&D3DInterface::CollectTextureFormat, &formats),
+                       "EnumTextureFormats");
         const bool has8888 = (formats & kTextureFormat8888) != 0;
         if (!has8888) {
             mWarning = "A8R8G8B8 texture format not supported.";

@@ -110,6 +110,12 @@ int D3DInterface::ClassifyPixelFormat(const Plat::DisplayPixelFormat& format)
     return kTextureFormatNone;
 }
 
+bool D3DInterface::CollectTextureFormat(const Plat::DisplayPixelFormat& format, void* context)
+{
+    *static_cast<int*>(context) |= ClassifyPixelFormat(format);
+    return true;
+}
+
 Plat::DisplayPixelFormat D3DInterface::FillPixelFormat(int format)
 {
     Plat::DisplayPixelFormat out;
