@@ -20,7 +20,7 @@ PlatformHost* Host(const GameState& game)
 void SetSystemCursor(GameState& game, bool hidden)
 {
     if (PlatformHost* host = Host(game))
-        host->SetCursorKind(hidden ? CursorObject::kCursorNone : CursorObject::kCursorArrow);
+        host->SetCursorKind(hidden ? PlatformHost::kCursorNone : PlatformHost::kCursorArrow);
     game.mSystemCursorHidden = hidden;
 }
 

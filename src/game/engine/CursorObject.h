@@ -8,9 +8,6 @@
 
 class CursorObject : public AnimObject {
 public:
-    static constexpr int kCursorArrow = 0;
-    static constexpr int kCursorNone = 11;
-
     CursorObject();
     ~CursorObject() override;
 

@@ -1,5 +1,6 @@
 #include "game/engine/ImageCache.h"
 
+#include "game/engine/EngineUtilities.h"
 #include "game/engine/ImageRecord.h"
 #include "game/engine/Platform.h"
 #include "game/engine/PlatformImage.h"
@@ -45,7 +46,7 @@ bool ImageCache::Load(ImageRecord& record, const char* name, float frameWidth, f
     if (!image->Load(*mPlatform, name)) {
         return false;
     }
-    std::strncpy(record.mName, name, sizeof(record.mName) - 1);
+    CopyToField(record.mName, name);
     record.mWidth = image->GetWidth();
     record.mHeight = image->GetHeight();
     record.mFrameWidth = record.mWidth;

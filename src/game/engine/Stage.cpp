@@ -1,6 +1,7 @@
 #include "game/engine/Stage.h"
 
 #include "game/engine/AnimObject.h"
+#include "game/engine/EngineUtilities.h"
 #include "game/engine/StageTarget.h"
 
 #include <cstring>
@@ -55,10 +56,8 @@ void Stage::Setup(AnimObject* owner, float ms, int loopStart, int loopEnd, int v
     mLoopStart = loopStart;
     mLoopEnd = loopEnd;
     mVisible = visible;
-    if (name != nullptr) {
-        std::strncpy(mName, name, sizeof(mName) - 1);
-        mName[sizeof(mName) - 1] = '\0';
-    }
+    if (name != nullptr)
+        CopyToField(mName, name);
 }
 
 void Stage::SetAttribute(int code, float start, float end)
