@@ -1,11 +1,12 @@
 // The game from the first frame to the closed window, headless: the
 // application's own main loop on a simulated clock and a window of the
 // test, a data folder the test writes, a recording sound layer. The splash
-// screens pass, the loader opens the main menu, a key on its button opens
-// level 1, and the closed window ends the run in order with the volumes
-// written. Two runs with the same seed draw the same frames.
+// screens pass, the loader opens the main menu, a key on its button (or a
+// click on it) opens level 1, and the closed window ends the run in order
+// with the volumes written. Two runs with the same seed draw the same frames.
 #include "game/engine/GameApp.h"
 
+#include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/GameState.h"
@@ -23,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -102,12 +104,21 @@ protected:
         mTemp.Write("levels/menu.xml",
                     "<object type=\"level\" name=\"main_menu\">\n"
                     "<stage name=\"idle\" ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
-                    "<object type=\"generic\" name=\"play\">\n<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+                    "<attribute type=\"x\" start=\"400\" end=\"400\">\n"
+                    "<attribute type=\"y\" start=\"300\" end=\"300\">\n"
+                    "<object type=\"generic\" name=\"play\" image=\"gfx\\button.png\">\n<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
                     "<event type=\"click\" action=\"insert_level\" parm1=\"1\" alt_key=\"return\">\n"
                     "</object>\n</object>\n");
         mTemp.Write("levels/level1.xml", "<object type=\"level\" name=\"level_1\">\n"
                                          "<stage name=\"play\" ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
                                          "</object>\n");
+        // The button: 200 x 60 around the screen's centre.
+        mTemp.Write("gfx/.keep", "");
+        auto* pixels = new uint32_t[200 * 60];
+        std::fill_n(pixels, 200 * 60, 0xFF2080C0u);
+        const ImageLib::Image button(200, 60, pixels);
+        EXPECT_TRUE(ImageLib::WritePNGImage(mTemp.Path() + "/gfx/button.png", &button));
+        EXPECT_TRUE(ImageLib::WritePNGImage(mTemp.Path() + "/gfx/button.png", &button));
         Plat::GetFileSystem().SetCurrentFolder(mTemp.Path());
     }
     ~GameRunTest() override
@@ -125,7 +136,10 @@ protected:
     };
 
     // One run from the first frame to the closed window.
-    Run PlayOnce(uint32_t seed)
+    // How the player presses the menu's button.
+    enum class Press { kKey, kClick };
+
+    Run PlayOnce(uint32_t seed, Press press = Press::kKey)
     {
         Run run;
         GameState game;
@@ -149,15 +163,27 @@ protected:
                 run.checksums.push_back(app.Checksum());
             }
 
-            // The menu button's key.
-            Plat::InputEvent key;
-            key.kind = Plat::InputEvent::Kind::KeyDown;
-            key.window = mWindow;
-            key.virtualKey = Plat::kVkReturn;
-            Plat::GetEventPump().PostInput(key);
+            // The menu button's key, or a click on the button.
+            Plat::InputEvent input;
+            input.window = mWindow;
+            if (press == Press::kKey) {
+                input.kind = Plat::InputEvent::Kind::KeyDown;
+                input.virtualKey = Plat::kVkReturn;
+            } else {
+                input.kind = Plat::InputEvent::Kind::MouseMotion;
+                input.x = 420;
+                input.y = 310;
+                Plat::GetEventPump().PostInput(input);
+                const int target = app.updateCount + 5;
+                app.RunUntil([&] { return app.updateCount >= target; });
+                input.kind = Plat::InputEvent::Kind::MouseButtonDown;
+                input.button = 1;
+                input.clicks = 1;
+            }
+            Plat::GetEventPump().PostInput(input);
             run.levelOpened = app.RunUntil([] { return std::strcmp(TopmostName(), "level_1") == 0; });
-            key.kind = Plat::InputEvent::Kind::KeyUp;
-            Plat::GetEventPump().PostInput(key);
+            input.kind = press == Press::kKey ? Plat::InputEvent::Kind::KeyUp : Plat::InputEvent::Kind::MouseButtonUp;
+            Plat::GetEventPump().PostInput(input);
             for (const auto& play : sound.plays)
                 run.clickPlays += play.name == "audio\\click.ogg" ? 1 : 0;
 
@@ -213,6 +239,13 @@ TEST_F(GameRunTest, SplashesMenuLevelOneAndAnOrderlyEnd)
     const Run second = PlayOnce(20261211);
     EXPECT_EQ(second.checksums, first.checksums) << "the same seed draws the same frames";
     EXPECT_TRUE(second.levelOpened);
+}
+
+TEST_F(GameRunTest, AClickOnTheMenusButtonOpensLevelOne)
+{
+    const Run run = PlayOnce(20261211, Press::kClick);
+    EXPECT_TRUE(run.levelOpened) << "the click on the button opens level 1";
+    EXPECT_EQ(run.clickPlays, 1);
 }
 
 } // namespace
