@@ -5,6 +5,7 @@
 #include "framework/graphics/MemoryImage.h"
 
 #include "framework/display/DDInterface.h"
+#include "framework/display/TextureData.h"
 #include "support/TestApp.h"
 
 #include <gtest/gtest.h>
@@ -375,8 +376,9 @@ TEST_F(MemoryImageTest, PurgeWithTextureDataDropsThePaletteAndItsNativeTable)
     const std::vector<uint8_t> indices(20 * 20, 1);
     MakePaletteForm(image, 20, 20, {0xFF000000, 0xFFFFFFFF}, indices);
     image.GetNativeAlphaData(nullptr);
-    int textureStandIn = 0;
-    image.mTextureData = reinterpret_cast<Lumo::TextureData*>(&textureStandIn);
+    // An empty texture record: no renderer made a texture for it.
+    Lumo::TextureData textureStandIn;
+    image.mTextureData = &textureStandIn;
     image.PurgeBits();
     EXPECT_EQ(image.mColorTable, nullptr);
     EXPECT_EQ(image.mColorIndices, nullptr);
