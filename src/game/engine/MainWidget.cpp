@@ -13,6 +13,7 @@
 #include "game/engine/Platform.h"
 #include "game/engine/SoundLayer.h"
 #include "platform/system/Clock.h"
+#include "platform/system/MediaDrivers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -265,6 +266,8 @@ void MainWidget::RunLoadingThread(const std::function<void()>& soundStart, uint3
     while (!game.IsQuitting() && clock.TickCount() - start < kFullBarMs) {
         clock.Sleep(1);
     }
+    // Starting the sound reached the media library from this thread.
+    Plat::ReleaseThreadMediaState();
 }
 
 void MainWidget::DrawLoadingBar()

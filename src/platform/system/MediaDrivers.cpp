@@ -24,4 +24,9 @@ std::string AudioDriverDescription()
     return Describe(SDL_GetCurrentAudioDriver());
 }
 
+void ReleaseThreadMediaState()
+{
+    SDL_TLSCleanup();
+}
+
 } // namespace Plat
