@@ -10,6 +10,7 @@
 #include "game/engine/GameState.h"
 #include "game/engine/Platform.h"
 #include "game/engine/PlayerProfiles.h"
+#include "game/play/PlayHooks.h"
 #include "platform/files/UserFolders.h"
 #include "platform/system/CrashSignals.h"
 #include "platform/system/ProcessControl.h"
@@ -80,7 +81,9 @@ int main(int argc, char** argv)
         Plat::RemoveCrashSignals();
         return Lumo::RunCrashReporter(argv[1] + reporterOption.size());
     }
+    PlayHooks hooks; // outlives the game state, whose live list may still ask it
     GameState game;
+    game.mHooks = &hooks;
     {
         Platform platform;
         game.mPlatform = &platform;
