@@ -1,6 +1,22 @@
 #include "game/play/GameObjectFactory.h"
 
 #include "game/engine/AnimObject.h"
+#include "game/play/APlate.h"
+#include "game/play/BlockPlate.h"
+#include "game/play/BonusBasket.h"
+#include "game/play/KeyPlate.h"
+#include "game/play/MPlate.h"
+#include "game/play/RoundPlate.h"
+#include "game/play/SemicirclePlate.h"
+#include "game/play/Slot.h"
+#include "game/play/SpinnerPlate.h"
+#include "game/play/SquarePlate.h"
+#include "game/play/StepPlate.h"
+#include "game/play/StickPlate.h"
+#include "game/play/TPlate.h"
+#include "game/play/TosserPlate.h"
+#include "game/play/TrianglePlate.h"
+#include "game/play/XPlate.h"
 
 #include <cstring>
 #include <new>
@@ -15,7 +31,22 @@ AnimObject* Make()
 
 // One row per key; the first match wins.
 const GameObjectRow kRows[] = {
-    {"", nullptr}, // placeholder until the first gameplay class lands
+    {"round_plate", Make<RoundPlate>},
+    {"semicircle_plate", Make<SemicirclePlate>},
+    {"a_plate", Make<APlate>},
+    {"x_plate", Make<XPlate>},
+    {"stick_plate", Make<StickPlate>},
+    {"block_plate", Make<BlockPlate>},
+    {"triangle_plate", Make<TrianglePlate>},
+    {"t_plate", Make<TPlate>},
+    {"tosser_plate", Make<TosserPlate>},
+    {"key_plate", Make<KeyPlate>},
+    {"spinner_plate", Make<SpinnerPlate>},
+    {"step_plate", Make<StepPlate>},
+    {"square_plate", Make<SquarePlate>},
+    {"m_plate", Make<MPlate>},
+    {"slot", Make<Slot>},
+    {"bonus_basket", Make<BonusBasket>},
 };
 
 } // namespace
