@@ -24,11 +24,13 @@ def generators():
     import extras
     import fonts
     import levelart
+    import playart
     import pictures
     import songs
     import sounds
     import treasures
-    return [pictures.generate, levelart.generate, treasures.generate, extras.generate, fonts.generate, sounds.generate, songs.generate]
+    import tricks
+    return [pictures.generate, levelart.generate, playart.generate, treasures.generate, extras.generate, fonts.generate, sounds.generate, songs.generate, tricks.generate]
 
 
 def generate(out_dir):
@@ -118,6 +120,8 @@ def main(argv):
     out_dir = os.path.abspath(args.out or DATA)
     made = generate(out_dir)
     if out_dir == DATA:
+        import tricks
+        tricks.write_throws(os.path.join(ROOT, "tests", "data", "tricks.txt"))
         with open(MANIFEST, "w") as f:
             for rel in made:
                 f.write("%s %s\n" % (rel, describe(shape(os.path.join(out_dir, rel), rel))))

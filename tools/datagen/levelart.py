@@ -1,5 +1,5 @@
 """Scenery and pieces of a played level: sky, the houses at the sides, the
-sinking palace, the water, the round plate, the shooter, the aim, the HUD
+water, the round plate, the shooter, the aim, the HUD
 panels and the effect sprites."""
 import math
 import random
@@ -31,40 +31,6 @@ def side_houses():
     body = scene.houses_row(-30, 130, h - 2, 31, hmin=110, hmax=200, lit=0.1)
     body += scene.houses_row(680, 830, h - 2, 32, hmin=110, hmax=200, lit=0.2)
     return svg.doc(800, h, body, defs)
-
-
-def palace(w=380, h=640, seed=41):
-    """The sinking palace behind the plates: a marble front with arcades."""
-    rnd = random.Random(seed)
-    defs = (svg.linear("marble", [(0, P.STONE_LIGHT), (1, P.mix(P.STONE_LIGHT, P.STONE, 0.6))], 0, 0, 1, 0) +
-            svg.linear("dusk", [(0, "#000000", 0.0), (1, "#000000", 0.25)]) + svg.blur_filter("soft", 2))
-    body = '<rect x="10" y="40" width="%d" height="%d" fill="url(#marble)" stroke="%s" stroke-width="3"/>' % (w - 20, h - 40, P.INK)
-    # Cornice and a pediment.
-    body += '<rect x="2" y="40" width="%d" height="14" fill="%s" stroke="%s" stroke-width="3"/>' % (w - 4, P.STONE, P.INK)
-    body += '<path d="M30 40 L%g 6 L%g 40 Z" fill="%s" stroke="%s" stroke-width="3" stroke-linejoin="round"/>' % (w / 2, w - 30, P.TERRACOTTA, P.INK)
-    body += '<circle cx="%g" cy="27" r="8" fill="%s" stroke="%s" stroke-width="2"/>' % (w / 2, P.BRASS, P.INK)
-    # Floors of arches.
-    y = 70
-    floor = 0
-    while y + 90 < h:
-        cols = 5 if floor % 2 == 0 else 4
-        gap = (w - 40) / cols
-        for c in range(cols):
-            x = 20 + gap * c + gap * 0.18
-            aw = gap * 0.64
-            glow = rnd.random() < 0.2
-            fill = P.mix(P.SUN, P.PEACH, 0.3) if glow else P.mix(P.INK, P.SEA_DEEP, 0.4)
-            body += '<path d="M%.1f %.1f v-44 a%.1f %.1f 0 0 1 %.1f 0 v44 Z" fill="%s" stroke="%s" stroke-width="2"/>' % (
-                x, y + 78, aw / 2, aw / 2, aw, fill, P.INK)
-            body += '<rect x="%.1f" y="%.1f" width="%.1f" height="5" fill="%s" stroke="%s" stroke-width="1.5"/>' % (x - 3, y + 78, aw + 6, P.STONE, P.INK)
-        body += '<rect x="10" y="%d" width="%d" height="8" fill="%s" fill-opacity="0.8"/>' % (y + 86, w - 20, P.STONE)
-        body += '<path d="M10 %d h%d" stroke="%s" stroke-width="2"/>' % (y + 94, w - 20, P.INK)
-        y += 104
-        floor += 1
-    body += '<rect x="10" y="40" width="%d" height="%d" fill="url(#dusk)"/>' % (w - 20, h - 40)
-    # Sea stains near the foot.
-    body += '<rect x="11" y="%d" width="%d" height="40" fill="%s" fill-opacity="0.35"/>' % (h - 42, w - 22, P.SEA_DEEP)
-    return svg.doc(w, h, body, defs)
 
 
 def water(w=800, h=110):
@@ -196,8 +162,7 @@ def arrow():
 def generate(out):
     render.svg_to_jpeg(level_sky(), out("gfx/level/sky01.jpg"))
     yield "gfx/level/sky01.jpg"
-    for rel, text in (("gfx/level/houses01.png", side_houses()), ("gfx/level/palace01.png", palace()),
-                      ("gfx/level/water.png", water()), ("gfx/plates/round.png", round_plate()),
+    for rel, text in (("gfx/level/houses01.png", side_houses()), ("gfx/level/water.png", water()), ("gfx/plates/round.png", round_plate()),
                       ("gfx/level/shooter.png", shooter()), ("gfx/level/aim.png", aim()),
                       ("gfx/level/panel.png", hud_panel(220, 44, [(0, 150)])),
                       ("gfx/panel_relaxed.png", hud_panel(400, 44, [(-136, 150), (120, 120)])),
