@@ -5,6 +5,13 @@
 // missing, nothing fails to load, and the record stays the screen that was
 // asked for. The level files also keep the shape the gameplay looks for.
 #include "game/engine/AnimObject.h"
+#include "game/engine/AttributeCode.h"
+#include "game/engine/GameFile.h"
+#include "game/engine/ImageCache.h"
+#include "game/engine/ImageRecord.h"
+#include "game/engine/ObjectKind.h"
+#include "game/engine/ObjectXmlElement.h"
+#include "game/engine/Stage.h"
 #include "game/engine/GameDataLoader.h"
 #include "game/engine/GameState.h"
 #include "game/engine/LevelRecord.h"
@@ -23,6 +30,40 @@
 #include <vector>
 
 namespace {
+
+Stage* StageNamed(AnimObject* object, const char* name)
+{
+    for (Stage* stage = object->mStages.Head(); stage != nullptr; stage = stage->mNext) {
+        if (std::strcmp(stage->mName, name) == 0)
+            return stage;
+    }
+    return nullptr;
+}
+
+void CollectKind(AnimObject* object, int kind, std::vector<AnimObject*>& found)
+{
+    for (AnimObject* child = object->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kind)
+            found.push_back(child);
+        CollectKind(child, kind, found);
+    }
+}
+
+AnimObject* DirectChild(AnimObject* object, const char* name)
+{
+    for (AnimObject* child = object->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (std::strcmp(child->mName, name) == 0)
+            return child;
+    }
+    return nullptr;
+}
+
+std::string FileText(const char* relative)
+{
+    size_t size = 0;
+    std::unique_ptr<char[]> text = ReadWholeFile((LumoTest::CommittedDataFolder() + relative).c_str(), size);
+    return text ? std::string(text.get(), size) : std::string();
+}
 
 struct Record {
     std::string name;
@@ -147,6 +188,99 @@ TEST_F(DataSetRecordsTest, PlayedLevelsCarryTheNamesTheGameplayLooksFor)
             const std::string text(r->mText.get(), size_t(r->mTextLength));
             EXPECT_NE(text.substr(0, text.find('>')).find("thumbnail=\""), std::string::npos) << r->mName;
         }
+    }
+}
+
+
+// What the gameplay relies on in a played level: the level has no "fade_out"
+// stage (playing again sends every screen there, the new level too); the
+// shooter, the outer layer and the pointer are the level's own children and
+// the shooter's "ready" stage starts a loop (it reloads there); the VICTORY
+// text runs five seconds before the middle layer's "victory" may end; a plate's
+// "fade_out" shrinks it below scale 1 (its treasures are tossed then) and ends it.
+TEST_F(DataSetRecordsTest, PlayedLevelsKeepWhatTheGameplayReliesOn)
+{
+    for (const Record& r : AllRecords()) {
+        if (r.number == 0 || r.name.find("win_seq") != std::string::npos)
+            continue;
+        SCOPED_TRACE(r.name + " " + std::to_string(r.number));
+        mHooks.SetProfileMode(r.mode);
+        InsertLevelByNumber(r.number);
+        AnimObject* level = mGame->mLiveObjects.Head();
+        ASSERT_NE(level, nullptr);
+        EXPECT_EQ(StageNamed(level, "fade_out"), nullptr);
+        AnimObject* shooter = DirectChild(level, "shooter");
+        ASSERT_NE(shooter, nullptr);
+        Stage* ready = StageNamed(shooter, "ready");
+        ASSERT_NE(ready, nullptr);
+        EXPECT_NE(ready->mLoopStart, 0);
+        EXPECT_NE(DirectChild(level, "background"), nullptr);
+        EXPECT_NE(DirectChild(level, "cursor"), nullptr);
+        AnimObject* tiles = Find(level, "tiles");
+        ASSERT_NE(tiles, nullptr);
+        Stage* victory = StageNamed(tiles, "victory");
+        ASSERT_NE(victory, nullptr);
+        EXPECT_GE(victory->mLength * 4.0f, 5000.0f);
+        std::vector<AnimObject*> plates;
+        CollectKind(level, kKindPlate, plates);
+        EXPECT_FALSE(plates.empty());
+        for (AnimObject* plate : plates) {
+            Stage* fade = StageNamed(plate, "fade_out");
+            ASSERT_NE(fade, nullptr) << plate->mName;
+            EXPECT_EQ(fade->mNext, nullptr) << plate->mName;
+            EXPECT_EQ(fade->mLoopEnd, 0) << plate->mName;
+            EXPECT_LT(fade->mEnd[kAttrXScale], 1.0f) << plate->mName;
+        }
+        CloseAll();
+    }
+}
+
+// A summary adds its bonus to the score when the key is resolved, and the
+// NEXT_LEVEL key puts the score back to the banked one: so the bonus key comes
+// once, and before the next-level key.
+TEST_F(DataSetRecordsTest, SummariesBankTheirBonusBeforeTheNextLevelKey)
+{
+    const struct {
+        const char* file;
+        const char* bonus;
+        const char* next;
+    } summaries[] = {
+        {"levels\\level_summary.xml", "TOTAL_BONUS", "NEXT_LEVEL"},
+        {"levels\\relaxed_summary.xml", "TOTAL_BONUS", "NEXT_LEVEL"},
+        {"levels\\trickshot_summary.xml", "TRICKSHOT_BONUS", "NEXT_LEVEL"},
+        {"levels\\trickymode_summary.xml", "TRICKSHOT_BONUS", "NEXT_TRICKSHOT"},
+    };
+    for (const auto& summary : summaries) {
+        SCOPED_TRACE(summary.file);
+        const std::string text = FileText(summary.file);
+        const std::string bonus = std::string("\"") + summary.bonus + "\"";
+        const size_t first = text.find(bonus);
+        ASSERT_NE(first, std::string::npos);
+        EXPECT_EQ(text.find(bonus, first + 1), std::string::npos);
+        const size_t next = text.find(std::string("\"") + summary.next + "\"");
+        ASSERT_NE(next, std::string::npos);
+        EXPECT_LT(first, next);
+    }
+}
+
+// The Survival rows: a plate wider than 370 pixels does not fit a row that
+// starts with a pair, and the generator may pick any file for such a row.
+TEST_F(DataSetRecordsTest, SurvivalPlatesFitARowOfPairs)
+{
+    for (const char* name : {"stick", "round", "triangle", "x", "block", "semicircle", "spinner", "a", "tosser",
+                             "mini_round", "mini_stick", "m", "square", "step", "t"}) {
+        const std::string file = std::string("objects\\") + name + "_plate.xml";
+        SCOPED_TRACE(file);
+        const std::string text = FileText(file.c_str());
+        ObjectXmlElement element;
+        ReadNextXmlTag(text.c_str(), element);
+        ASSERT_TRUE(element.IsTag("object"));
+        const char* image = element.GetAttribute("image");
+        ASSERT_NE(image, nullptr);
+        ImageRecord* record = mGame->mImageCache.Get(image);
+        ASSERT_NE(record, nullptr);
+        EXPECT_LE(record->mWidth, 370.0f);
+        EXPECT_NE(std::string(element.GetAttribute("type")).find("_plate"), std::string::npos);
     }
 }
 
