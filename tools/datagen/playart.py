@@ -197,14 +197,11 @@ def step(r=50, n=3):
     w = int(2 * r + 110)
     h = int(2 * dy + 110)
     cx, cy = w / 2.0, h / 2.0
-    pts = [(cx + r + 40, cy - dy + 22)]
-    for i in range(3):
+    body = ""
+    for i in range(n - 1, -1, -1):
         sx = cx - (i - 1) * r
         sy = cy + (i - 1) * dy
-        pts += [(sx + r / 2.0 + (40 - r / 2.0 if i == 0 else 0), sy + 22 - 44), (sx - r / 2.0, sy + 22 - 44)]
-    pts[-1] = (cx - r - 40, cy + dy - 22)
-    pts += [(cx - r - 40, cy + dy + 22)]
-    body = shaped(poly(pts), "url(#terr)")
+        body += shaped(rounded_path(sx - 36, sy - 30, 72, 60 + (n - 1 - i) * 6, 12), "url(#terr)" if i % 2 else "url(#m)")
     return plate_doc(w, h, body)
 
 
