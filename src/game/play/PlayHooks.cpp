@@ -1,8 +1,14 @@
 #include "game/play/PlayHooks.h"
 
 #include "game/play/GameObjectFactory.h"
+#include "game/play/TuningParameters.h"
 
 AnimObject* PlayHooks::CreateGameObject(const char* type)
 {
     return ::CreateGameObject(type);
+}
+
+void PlayHooks::ReadTuning(const ObjectXmlElement& element)
+{
+    ReadTuningParameters(element);
 }

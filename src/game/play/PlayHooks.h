@@ -7,4 +7,5 @@
 class PlayHooks : public GameHooks {
 public:
     AnimObject* CreateGameObject(const char* type) override;
+    void ReadTuning(const ObjectXmlElement& element) override;
 };
