@@ -170,4 +170,12 @@ private:
     mutable std::mutex mLock;
 };
 
+// One pass of a song (no repeats) rendered whole into 16-bit stereo at
+// `rate`: exactly round(duration x rate) frames. libopenmpt reads on a little
+// past the song's end; a block looped end to start must keep the song's time,
+// so the pass is cut (or, should the library stop early, padded with silence)
+// to that length. False (with `error` set) when libopenmpt refuses the bytes,
+// the song has no length, or its PCM would exceed kMaxSoundFileBytes.
+bool RenderModulePass(const uint8_t* data, size_t size, uint32_t rate, PcmBlock& out, std::string* error = nullptr);
+
 } // namespace Plat

@@ -4,6 +4,8 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <ostream>
 #include <streambuf>
@@ -178,6 +180,52 @@ void ModulePlayer::Restart()
     } catch (const std::exception&) {
     }
     mImpl->ended = false;
+}
+
+bool RenderModulePass(const uint8_t* data, size_t size, uint32_t rate, PcmBlock& out, std::string* error)
+{
+    out = PcmBlock();
+    auto fail = [error](const char* why) {
+        if (error != nullptr)
+            *error = why;
+        return false;
+    };
+    if (rate < 1000 || rate > 192000)
+        return fail("module render rate out of range");
+    std::unique_ptr<ModulePlayer> player = ModulePlayer::Load(data, size, rate, error);
+    if (player == nullptr)
+        return false;
+    player->SetRepeatCount(0);
+    const double seconds = player->LengthSeconds();
+    constexpr uint32_t kFrameBytes = 4; // 16-bit stereo
+    const double maxFrames = double(kMaxSoundFileBytes / kFrameBytes);
+    if (!std::isfinite(seconds) || seconds <= 0.0)
+        return fail("module has no length");
+    const double wanted = std::round(seconds * double(rate));
+    if (wanted < 1.0 || wanted > maxFrames)
+        return fail("module too long to render whole");
+    const size_t frames = size_t(wanted);
+
+    out.channels = 2;
+    out.bits = 16;
+    out.rate = rate;
+    out.bytes.assign(frames * kFrameBytes, 0);
+    int16_t* pcm = reinterpret_cast<int16_t*>(out.bytes.data());
+    constexpr size_t kChunkFrames = 4096;
+    std::vector<float> chunk(2 * kChunkFrames);
+    size_t done = 0;
+    while (done < frames) {
+        const size_t ask = std::min(kChunkFrames, frames - done);
+        const size_t got = player->Read(chunk.data(), ask);
+        for (size_t i = 0; i < 2 * got; ++i) {
+            const float v = std::clamp(chunk[i] * 32768.0f, -32768.0f, 32767.0f);
+            pcm[2 * done + i] = int16_t(std::lrint(v));
+        }
+        done += got;
+        if (got < ask)
+            break; // the rest stays silent
+    }
+    return true;
 }
 
 } // namespace Plat

@@ -819,17 +819,29 @@ uint32_t BASS_SampleLoad(int memory, const void* file, uint32_t offset, uint32_t
                          uint32_t flags)
 {
     Bass& bass = TheBass();
-    std::lock_guard<std::mutex> guard(bass.lock);
-    if (!bass.initialised)
-        return Fail(kBassErrorInit, 0u);
+    uint32_t rate = 0;
+    {
+        std::lock_guard<std::mutex> guard(bass.lock);
+        if (!bass.initialised)
+            return Fail(kBassErrorInit, 0u);
+        rate = bass.Mixer().OutputRate();
+    }
     if (max < 1 || max > 65535)
         return Fail(kBassErrorIllegalParameter, 0u);
     std::vector<uint8_t> bytes;
     if (!ReadSource(memory, file, offset, length, bytes))
         return 0;
+    // Decoding (a song takes a while to render) runs outside the lock, so
+    // that sounds keep starting meanwhile.
     auto block = std::make_shared<PcmBlock>();
-    if (!DecodeAudio(bytes.data(), bytes.size(), *block))
+    const bool decoded = DetectAudioFormat(bytes.data(), bytes.size()) == AudioFormat::Module
+                             ? RenderModulePass(bytes.data(), bytes.size(), rate, *block)
+                             : DecodeAudio(bytes.data(), bytes.size(), *block);
+    if (!decoded)
         return Fail(kBassErrorFileForm, 0u);
+    std::lock_guard<std::mutex> guard(bass.lock);
+    if (!bass.initialised)
+        return Fail(kBassErrorInit, 0u);
     Sample sample;
     sample.info.frequency = block->rate;
     sample.info.flags = flags & kBassSampleLoop;

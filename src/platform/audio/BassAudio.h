@@ -96,6 +96,8 @@ uint32_t BASS_StreamCreateFile(int memory, const void* file, uint32_t offset, ui
 void BASS_StreamFree(uint32_t handle);
 
 // ---- Samples: a sound decoded whole, played by up to `max` channels at once.
+// Tracker modules are taken too: one pass of the song is rendered at the
+// output rate, exactly its duration long, and BASS_SAMPLE_LOOP loops that pass.
 uint32_t BASS_SampleLoad(int memory, const void* file, uint32_t offset, uint32_t length, uint32_t max,
                          uint32_t flags);
 int BASS_SampleFree(uint32_t handle);

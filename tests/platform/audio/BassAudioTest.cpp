@@ -383,6 +383,84 @@ TEST_F(BassAudioTest, ModulesPlayFromAnOrderAndEnd)
     EXPECT_EQ(BASS_ErrorGetCode(), kBassErrorFileForm);
 }
 
+// The test module with its notes held: the volume-0 commands on row 16 of
+// both patterns cleared, so that the song sounds from its first frame to its
+// last.
+Bytes HeldNoteMod()
+{
+    Bytes mod = LumoTest::MakeTestMod();
+    constexpr size_t kHeader = 1084, kPattern = 64 * 4 * 4, kRow = 4 * 4;
+    for (size_t pattern = 0; pattern < 2; ++pattern)
+        std::fill_n(mod.begin() + long(kHeader + pattern * kPattern + 16 * kRow), 4, uint8_t(0));
+    return mod;
+}
+
+// The longest run of frames in [first, first + count) whose both sides stay
+// under `floor`.
+size_t LongestQuietRun(const std::vector<int16_t>& frames, size_t first, size_t count, int floor)
+{
+    size_t longest = 0, run = 0;
+    for (size_t i = first; i < first + count && 2 * i + 1 < frames.size(); ++i) {
+        const bool quiet = std::abs(int(frames[2 * i])) < floor && std::abs(int(frames[2 * i + 1])) < floor;
+        run = quiet ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+TEST_F(BassAudioTest, ModuleSamplesHoldOnePassOfTheSongAndLoopItWithoutAGap)
+{
+    // Two orders of 32 rows, 5292 frames a row: 64 x 5292 = 338688 frames.
+    constexpr size_t kSongFrames = 64 * kModRowFrames;
+    const Bytes mod = HeldNoteMod();
+    const uint32_t looped = LoadSample(mod, 1, kBassSampleLoop);
+    ASSERT_NE(looped, 0u) << BASS_ErrorGetCode();
+    BassSampleInfo info;
+    ASSERT_EQ(BASS_SampleGetInfo(looped, &info), 1);
+    EXPECT_EQ(info.frequency, 44100u);
+    EXPECT_EQ(info.channels, 2u);
+    EXPECT_EQ(info.length, kSongFrames * 4);
+
+    const uint32_t channel = BASS_SampleGetChannel(looped, 0);
+    ASSERT_EQ(BASS_ChannelPlay(channel, 1), 1);
+    const std::vector<int16_t> out = Render(kSongFrames + 2 * kModRowFrames);
+    EXPECT_EQ(BASS_ChannelIsActive(channel), kBassActivePlaying);
+    // The second pass begins as the first did, and the seam between them is
+    // as loud as the song around it.
+    const std::vector<int16_t> firstRows(out.begin(), out.begin() + 2 * kModRowFrames);
+    const std::vector<int16_t> againRows(out.begin() + 2 * kSongFrames,
+                                         out.begin() + 2 * (kSongFrames + kModRowFrames));
+    EXPECT_EQ(againRows, firstRows);
+    EXPECT_GT(Peak(out, kSongFrames - 200, 200), 1000);
+    EXPECT_GT(Peak(out, kSongFrames, 200), 1000);
+    EXPECT_LE(LongestQuietRun(out, kSongFrames - kModRowFrames, 2 * kModRowFrames, 200), 8u);
+    ASSERT_EQ(BASS_SampleFree(looped), 1);
+
+    // Without the loop flag the pass plays once and stops at its end.
+    const uint32_t once = LoadSample(mod, 1);
+    ASSERT_NE(once, 0u);
+    const uint32_t onceChannel = BASS_SampleGetChannel(once, 0);
+    ASSERT_EQ(BASS_ChannelPlay(onceChannel, 1), 1);
+    Render(kSongFrames - 1);
+    EXPECT_EQ(BASS_ChannelIsActive(onceChannel), kBassActivePlaying);
+    EXPECT_EQ(Peak(Render(kModRowFrames), 1), 0);
+    EXPECT_EQ(BASS_ChannelIsActive(onceChannel), kBassActiveStopped);
+}
+
+TEST_F(BassAudioTest, ModuleSamplesRefuseBrokenSongs)
+{
+    // A module's tag, then nothing a song needs or bytes that make no header.
+    Bytes tagOnly(60, 0);
+    const char tag[] = "Extended Module: ";
+    std::copy(tag, tag + 17, tagOnly.begin());
+    Bytes garbage(400, 0xFF);
+    std::copy(tag, tag + 17, garbage.begin());
+    for (const Bytes& bad : {tagOnly, garbage}) {
+        EXPECT_EQ(LoadSample(bad, 1, kBassSampleLoop), 0u);
+        EXPECT_EQ(BASS_ErrorGetCode(), kBassErrorFileForm);
+    }
+}
+
 TEST_F(BassAudioTest, UnavailableFunctionsFailCleanly)
 {
     const Bytes wav = ConstantWav(100, 10);
