@@ -87,18 +87,22 @@ def cupid_frames():
     return np.concatenate(frames, axis=1)
 
 
-def scroll(w=220, h=112):
-    """The tutorial's tip scroll: parchment between two wooden rods."""
+def scroll(w=560, h=140, left=160):
+    """The tutorial's tip scroll: parchment between two wooden rods. The tip lines start 96
+    left of the picture's centre and run 18 letters to the right, so the parchment fills
+    the picture's right part only (from x = left); the rest stays clear."""
     defs = (svg.linear("p", [(0, "#FFF8E4"), (1, P.PARCHMENT)]) + svg.linear("rod", [(0, P.mix(P.ROOF, P.INK, 0.2)), (1, P.mix(P.ROOF, P.INK, 0.6))], 0, 0, 1, 0) +
             svg.blur_filter("soft", 3))
-    body = svg.rounded(14, 12, w - 24, h - 18, 4, "#000000", None, 0, 'fill-opacity="0.35" filter="url(#soft)"')
+    pw = w - left
+    body = '<g transform="translate(%d 0)">' % left
+    body += svg.rounded(14, 12, pw - 24, h - 18, 4, "#000000", None, 0, 'fill-opacity="0.35" filter="url(#soft)"')
     body += '<path d="M14 8 h%g q-6 %g 0 %g h-%g q6 -%g 0 -%g Z" fill="url(#p)" stroke="%s" stroke-width="2"/>' % (
-        w - 28, (h - 16) / 2, h - 16, w - 28, (h - 16) / 2, h - 16, P.INK)
-    for x in (8, w - 8):
+        pw - 28, (h - 16) / 2, h - 16, pw - 28, (h - 16) / 2, h - 16, P.INK)
+    for x in (8, pw - 8):
         body += svg.rounded(x - 5, 2, 10, h - 4, 5, "url(#rod)", P.INK, 2)
         body += '<circle cx="%g" cy="3" r="4" fill="%s" stroke="%s" stroke-width="1.5"/><circle cx="%g" cy="%g" r="4" fill="%s" stroke="%s" stroke-width="1.5"/>' % (
             x, P.BRASS, P.INK, x, h - 3, P.BRASS, P.INK)
-    return svg.doc(w, h, body, defs)
+    return svg.doc(w, h, body + "</g>", defs)
 
 
 def up_arrow():
