@@ -8,4 +8,6 @@ class PlayHooks : public GameHooks {
 public:
     AnimObject* CreateGameObject(const char* type) override;
     void ReadTuning(const ObjectXmlElement& element) override;
+    void LevelTickBeforeMusic(Level& level) override;
+    void LevelTickAfterMusic(Level& level) override;
 };

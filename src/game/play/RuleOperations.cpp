@@ -117,6 +117,12 @@ const char* AwardPoints(int32_t points, int32_t multiplier)
     return text;
 }
 
+int RandomIntBetween(int lo, int hi)
+{
+    // The unsigned range wraps, so a negative bound draws as it would signed.
+    return int(RandomIntRange(uint32_t(lo), uint32_t(hi)));
+}
+
 void PlayGameSound(const char* name)
 {
     GameState* game = GameState::TryCurrent();

@@ -33,6 +33,9 @@ const char* AwardPoints(int32_t points);
 // The same with a given multiplier.
 const char* AwardPoints(int32_t points, int32_t multiplier);
 
+// A whole number lo .. hi (both included) from the game's generator; one draw.
+int RandomIntBetween(int lo, int hi);
+
 // Plays a sample by name at its own rate (nothing when it cannot be loaded).
 void PlayGameSound(const char* name);
 
