@@ -4,8 +4,10 @@
 #include "game/play/APlate.h"
 #include "game/play/BlockPlate.h"
 #include "game/play/BonusBasket.h"
+#include "game/play/Firework.h"
 #include "game/play/KeyPlate.h"
 #include "game/play/MPlate.h"
+#include "game/play/Pigeon.h"
 #include "game/play/RoundPlate.h"
 #include "game/play/SemicirclePlate.h"
 #include "game/play/Slot.h"
@@ -46,6 +48,8 @@ const GameObjectRow kRows[] = {
     {"square_plate", Make<SquarePlate>},
     {"m_plate", Make<MPlate>},
     {"slot", Make<Slot>},
+    {"pigeon", Make<Pigeon>},
+    {"firework", Make<Firework>},
     {"bonus_basket", Make<BonusBasket>},
 };
 
