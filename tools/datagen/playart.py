@@ -365,9 +365,16 @@ def facade(seed, wall, trim, w=560, h=640):
     # Pilasters at both sides.
     for px in (x0, x1 - 26):
         body += '<rect x="%d" y="0" width="26" height="%d" fill="%s" stroke="%s" stroke-width="2"/>' % (px, h, trim, P.INK)
-    floor_h = h / 5.0
-    for f in range(5):
-        top = f * floor_h
+    # The copies overlap by 42 px where they meet: plain wall bands at both ends hide the seam.
+    band = 50
+    floors = 4
+    floor_h = (h - 2 * band) / float(floors)
+    for by in (0, h - band):
+        body += '<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>' % (x0, by, x1 - x0, band, trim)
+        body += '<path d="M%d %d h%d M%d %d h%d" stroke="%s" stroke-width="1.5" stroke-opacity="0.6"/>' % (
+            x0, by + band / 2 - 6, x1 - x0, x0, by + band / 2 + 6, x1 - x0, P.STONE_DARK)
+    for f in range(floors):
+        top = band + f * floor_h
         mid = top + floor_h / 2.0
         # Bands at both ends of each floor (symmetric about the floor's middle).
         for by in (top, top + floor_h - 10):
