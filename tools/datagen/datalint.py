@@ -504,6 +504,15 @@ class Lint:
                 got = vals.get(axis)
                 if not got or any(v not in (want, "999999") for v in got):
                     self.report(where, st["tag"].line, "screen stages hold %s %s (have %s)" % (axis, want, got))
+        if root["tag"].get("main_music"):
+            # The main song starts when the intro timer (a quarter of intro_time, counted down
+            # one a tick) passes exactly 1000.
+            try:
+                ms = float(root["tag"].get("intro_time", "0"))
+            except ValueError:
+                ms = 0
+            if not (ms > 4000 and ms % 4 == 0):
+                self.report(where, root["tag"].line, "main_music never starts: intro_time must be above 4000 and a multiple of 4")
         cursors = [c for c in root["children"] if c["type"] in ("cursor", "shooter_cursor")]
         if not cursors:
             self.report(where, root["tag"].line, "screen %s has no cursor object of its own" % name)

@@ -93,6 +93,10 @@ class DataLintTest(unittest.TestCase):
         self.files["levels/main_menu.xml"] = screen("main_menu", stage=STAGE.replace(
             '">\n', '">\n\t\t<event type="start" action="play_sound" parm3="audio\\x.ogg">\n', 1))
         self.assertFinds(self.lint(), "fires on every loop")
+        for intro in ("4000", "4002", ""):
+            self.files["levels/main_menu.xml"] = screen("main_menu").replace(
+                'name="main_menu"', 'name="main_menu" main_music="audio\\x.ogg"' + (' intro_time="%s"' % intro if intro else ""))
+            self.assertFinds(self.lint(), "main_music never starts")
 
     def test_index_rules(self):
         self.assertFinds(self.lint(tuning=False), "tuning key base_scroll_speed missing")
