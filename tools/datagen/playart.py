@@ -422,6 +422,12 @@ def map_back():
     defs = scene.sky_defs(600, 420)
     body = scene.sky(800, 600, (640, 380), 420) + scene.water(800, 600, 420, 640, seed=91)
     body += scene.far_skyline(800, 420, seed=92, height=1.5)
+    # The marker's way along the buildings: a boardwalk at y 510 (the map's y + 190).
+    body += '<rect x="-10" y="516" width="820" height="16" rx="4" fill="%s" stroke="%s" stroke-width="2.5"/>' % (P.STONE_DARK, P.INK)
+    for x in range(0, 800, 24):
+        body += '<path d="M%d 518 v12" stroke="%s" stroke-width="1.5" stroke-opacity="0.6"/>' % (x, P.INK)
+        if x % 96 == 0:
+            body += '<rect x="%d" y="528" width="6" height="28" fill="%s" stroke="%s" stroke-width="1.5"/>' % (x + 9, P.STONE_DARK, P.INK)
     return svg.doc(800, 600, body, defs)
 
 
