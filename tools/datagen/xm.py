@@ -18,8 +18,9 @@ KEY_OFF = 97
 
 
 class Instrument:
-    def __init__(self, name, samples, loop_start=None, loop_length=None, volume=64, fadeout=0, envelope=None):
+    def __init__(self, name, samples, loop_start=None, loop_length=None, volume=64, fadeout=0, envelope=None, pan=128):
         self.name = name
+        self.pan = max(0, min(255, pan))
         self.samples = np.clip(np.rint(np.asarray(samples) * 32767), -32768, 32767).astype(np.int16)
         self.loop_start = loop_start
         self.loop_length = loop_length
@@ -87,7 +88,7 @@ def _instrument(ins):
     head += struct.pack("<BB", vol_type, 0) + struct.pack("<BBBB", 0, 0, 0, 0)
     head += struct.pack("<H", ins.fadeout) + bytes(22)
     assert len(head) == 263
-    sample_head = struct.pack("<IIIBbBBbB22s", length, ls, ll, ins.volume, 0, loop_type | 0x10, 128,
+    sample_head = struct.pack("<IIIBbBBbB22s", length, ls, ll, ins.volume, 0, loop_type | 0x10, ins.pan,
                               RELATIVE_NOTE, 0, _text(ins.name, 22))
     delta = np.diff(s.astype(np.int32), prepend=0).astype(np.int16)  # wraps as the format wants
     return head + sample_head + delta.astype("<i2").tobytes()
