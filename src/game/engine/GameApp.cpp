@@ -254,6 +254,22 @@ int GameApp::GetLoadingState()
     return game != nullptr ? game->GetLoadingState() : -2;
 }
 
+void GameApp::PumpWindowEvents()
+{
+    // The window keeps drawing, sizing and seeing focus changes; what the
+    // user typed or clicked was meant for the dialog. A close request is
+    // queued as usual and handled once the dialog is gone.
+    Plat::EventPump& pump = Plat::GetEventPump();
+    Plat::WindowMessage message;
+    while (pump.PeekMessage(message, true)) {
+        const uint32_t id = message.message;
+        const bool keys = id >= Plat::kWmKeyDown && id <= Plat::kWmSysChar;
+        const bool mouse = id >= Plat::kWmMouseMove && id <= Plat::kWmMouseWheel;
+        if (!keys && !mouse)
+            pump.DispatchMessage(message);
+    }
+}
+
 void GameApp::CloseMainWindow()
 {
     if (mainWindow != nullptr) {

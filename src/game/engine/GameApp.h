@@ -61,6 +61,8 @@ public:
     int GetDesktopDepth() override { return mDesktopDepth; }
     void GetPresentation(int& displayWidth, int& presentationHeight) override;
     Plat::Window* GetMainWindow() override { return mainWindow; }
+    void PumpWindowEvents() override;
+    void ClearKeyStates() override { Lumo::LumoAppBase::ClearKeyStates(); }
 
     MainWidget* GetMainWidget() const { return mMainWidget.get(); }
     // The run closes its window by itself after this many milliseconds of

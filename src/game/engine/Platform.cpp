@@ -5,11 +5,17 @@
 #include "framework/graphics/Matrix3.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/Rect.h"
+#include "game/engine/DesktopFileDialog.h"
 #include "game/engine/EngineUtilities.h"
+#include "game/engine/FileDialogProvider.h"
+#include "game/engine/GameState.h"
 #include "game/engine/PlatformHost.h"
 #include "game/engine/PlatformImage.h"
+#include "platform/files/FileSystem.h"
+#include "platform/system/FileChooser.h"
 #include "platform/system/MessageBox.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -43,6 +49,123 @@ int ClampToInt(int64_t value)
 } // namespace
 
 Platform::Platform(PlatformHost* host) : mHost(host), mMainThread(std::this_thread::get_id()) {}
+
+Platform::~Platform() = default;
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+// The components of a path: [start, end) ranges between separators.
+std::vector<std::pair<size_t, size_t>> PathComponents(const std::string& path)
+{
+    std::vector<std::pair<size_t, size_t>> parts;
+    size_t i = 0;
+    while (i < path.size()) {
+        while (i < path.size() && IsSeparator(path[i]))
+            ++i;
+        const size_t start = i;
+        while (i < path.size() && !IsSeparator(path[i]))
+            ++i;
+        if (i > start)
+            parts.emplace_back(start, i);
+    }
+    return parts;
+}
+
+bool SameNoCase(const std::string& a, std::pair<size_t, size_t> ra, const std::string& b,
+                std::pair<size_t, size_t> rb)
+{
+    if (ra.second - ra.first != rb.second - rb.first)
+        return false;
+    for (size_t k = 0; k < ra.second - ra.first; ++k) {
+        const auto ca = static_cast<unsigned char>(a[ra.first + k]);
+        const auto cb = static_cast<unsigned char>(b[rb.first + k]);
+        if (std::tolower(ca) != std::tolower(cb))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string Platform::RelativeToFolder(const std::string& path, const std::string& folder)
+{
+    const bool pathRooted = !path.empty() && IsSeparator(path[0]);
+    const bool folderRooted = !folder.empty() && IsSeparator(folder[0]);
+    if (folder.empty() || pathRooted != folderRooted)
+        return path;
+    const auto pathParts = PathComponents(path);
+    const auto folderParts = PathComponents(folder);
+    // Something must be left after the folder: the folder itself is no file.
+    if (pathParts.size() <= folderParts.size())
+        return path;
+    for (size_t i = 0; i < folderParts.size(); ++i) {
+        if (!SameNoCase(path, pathParts[i], folder, folderParts[i]))
+            return path;
+    }
+    std::string relative;
+    for (size_t i = folderParts.size(); i < pathParts.size(); ++i) {
+        if (!relative.empty())
+            relative += '\\';
+        relative.append(path, pathParts[i].first, pathParts[i].second - pathParts[i].first);
+    }
+    return relative;
+}
+
+void Platform::OpenFileDialog(const char* pattern, const char* filterName, const char* folder, int keepFullPath,
+                              FileDialogDone done, bool save)
+{
+    FileDialogRequest request;
+    request.pattern = pattern != nullptr ? pattern : "";
+    request.filterName = filterName != nullptr ? filterName : "";
+    request.folder = folder != nullptr ? folder : "";
+    request.save = save;
+
+    FileDialogProvider* provider = mFileDialogProvider;
+    if (provider == nullptr) {
+        // The desktop's chooser only over a window: in full screen it would open
+        // behind the game, and the game cannot switch to a window while the
+        // editor works on a level.
+        const bool windowed = mHost != nullptr && mHost->IsWindowed();
+        if (windowed && Plat::IsFileChooserAvailable()) {
+            if (!mDesktopFileDialog) {
+                PlatformHost* host = mHost;
+                mDesktopFileDialog = std::make_unique<DesktopFileDialog>([host] { host->PumpWindowEvents(); },
+                                                                         [host] {
+                                                                             host->ClearKeyStates();
+                                                                             if (GameState::TryCurrent() != nullptr)
+                                                                                 Game().mInput.ClearKeyStates();
+                                                                         });
+            }
+            provider = mDesktopFileDialog.get();
+        } else {
+            provider = mFallbackFileDialog;
+        }
+    }
+    if (provider == nullptr) {
+        if (done)
+            done(nullptr);
+        return;
+    }
+    provider->Ask(request, [keepFullPath, done = std::move(done)](const std::string* path) {
+        if (!done)
+            return;
+        if (path == nullptr || path->empty()) {
+            done(nullptr);
+            return;
+        }
+        if (keepFullPath != 0) {
+            done(path->c_str());
+            return;
+        }
+        const std::string relative = RelativeToFolder(*path, Plat::GetFileSystem().CurrentFolder());
+        done(relative.c_str());
+    });
+}
 
 bool Platform::BeginDraw()
 {

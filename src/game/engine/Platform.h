@@ -4,6 +4,8 @@
 // state and the message boxes, which it asks of its host.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -18,6 +20,7 @@ namespace Plat {
 class Window;
 }
 
+class FileDialogProvider;
 class PlatformHost;
 class PlatformImage;
 
@@ -27,6 +30,7 @@ public:
     static constexpr int kScreenHeight = 600;
 
     explicit Platform(PlatformHost* host = nullptr);
+    ~Platform();
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;
 
@@ -73,6 +77,26 @@ public:
     // editor or an odd colour depth open the "no_windowed" screen instead.
     void SetWindowed(bool windowed);
 
+    // ---- File dialog (main thread)
+
+    // The answer of a file dialog: the chosen path, or null when cancelled.
+    using FileDialogDone = std::function<void(const char* path)>;
+    // Asks for a file matching the pattern, starting in the folder. Unless
+    // keepFullPath is set, a file inside the current folder comes back
+    // relative to it. The answer may come at once or ticks later.
+    void OpenFileDialog(const char* pattern, const char* filterName, const char* folder, int keepFullPath,
+                        FileDialogDone done, bool save = false);
+    // The provider every dialog asks (not owned; null: the choice below).
+    void SetFileDialogProvider(FileDialogProvider* provider) { mFileDialogProvider = provider; }
+    // Asked when no provider is set and the desktop's chooser cannot be
+    // shown (full screen, no display, no chooser program); not owned.
+    void SetFallbackFileDialog(FileDialogProvider* provider) { mFallbackFileDialog = provider; }
+    FileDialogProvider* GetFallbackFileDialog() const { return mFallbackFileDialog; }
+    // The path relative to the folder when its leading components are the
+    // folder's (compared ignoring case, spelled as in the path, joined with
+    // '\\'); otherwise the path unchanged.
+    static std::string RelativeToFolder(const std::string& path, const std::string& folder);
+
     // ---- Mouse and keys (main thread)
 
     float GetMouseX();
@@ -114,6 +138,10 @@ private:
     std::vector<std::pair<std::string, std::string>> mQueuedBoxes;
     Lumo::Graphics* mGraphics = nullptr;
     PlatformImage* mRenderTarget = nullptr;
+
+    FileDialogProvider* mFileDialogProvider = nullptr;
+    FileDialogProvider* mFallbackFileDialog = nullptr;
+    std::unique_ptr<FileDialogProvider> mDesktopFileDialog;
 
     std::mutex mReportedLock; // loads also run on the loading thread
     std::set<std::string> mReportedPaths;

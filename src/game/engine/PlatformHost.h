@@ -55,4 +55,9 @@ public:
         presentationHeight = 600;
     }
     virtual Plat::Window* GetMainWindow() { return nullptr; }
+    // While a desktop dialog is open: handles the window's waiting events
+    // once, dropping the input meant for the game.
+    virtual void PumpWindowEvents() {}
+    // Forgets every key and button held (after a desktop dialog).
+    virtual void ClearKeyStates() {}
 };
