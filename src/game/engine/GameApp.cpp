@@ -51,6 +51,10 @@ GameApp::GameApp()
     // resized window.
     stretchToAspect = true;
     aspectCorrection = true;
+    // The display's first start tests the 3-D route, and a clean verdict
+    // switches it on for a player who has not chosen.
+    test3D = true;
+    auto3D = true;
     cursorKind = kCursorNone;
 }
 

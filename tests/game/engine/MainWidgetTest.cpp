@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -47,6 +49,10 @@ public:
             w = 800;
             h = 600;
             colour = 0xFF0000A0u;
+        } else if (path == "gfx\\gamepaused.png") {
+            w = 100;
+            h = 40;
+            colour = 0xFF00FF00u;
         } else if (path == "gfx\\loadbar.png") {
             w = 416;
             h = 18;
@@ -344,6 +350,52 @@ TEST_F(MainWidgetTest, LoadingBarGrowsWithThePercentage)
     EXPECT_EQ(full.front(), 191);
     EXPECT_EQ(full.back(), 606);
     EXPECT_EQ(mGame->GetLoadingState(), 101);
+}
+
+TEST_F(MainWidgetTest, LostFocusShowsThePausedPictureExceptOverTheMainMenu)
+{
+    CountingScreen* screen = RunningGame();
+    std::strcpy(screen->mName, "level_1");
+    // Columns and rows of the paused picture's colour.
+    auto greenSpan = [this](bool rows) {
+        const uint32_t* bits = mScreen.GetBits();
+        int first = -1;
+        int last = -1;
+        for (int i = 0; i < (rows ? 600 : 800); ++i) {
+            const uint32_t p = rows ? bits[i * 800 + 400] : bits[299 * 800 + i];
+            if ((p & 0xFFFFFF) == 0x00FF00) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+        }
+        return std::make_pair(first, last);
+    };
+
+    Frame();
+    Frame();
+    ASSERT_GT(screen->ticks, 0);
+    mGame->mActive = 0;
+    mGame->mPauseState = 2;
+    const int ticksBefore = screen->ticks;
+    Frame();
+    // 100 x 40 centred on (400, 299): an object draws one pixel left of its
+    // box and a software draw lands one right and one down, so columns
+    // 350..449 and rows 280..319.
+    EXPECT_EQ(greenSpan(false), std::make_pair(350, 449));
+    EXPECT_EQ(greenSpan(true), std::make_pair(280, 319));
+    EXPECT_EQ(mGame->mPauseState, 1) << "each drawn frame counts the pause down";
+    Frame();
+    EXPECT_EQ(mGame->mPauseState, 0);
+    EXPECT_EQ(screen->ticks, ticksBefore) << "no ticks while the window is inactive";
+
+    // Over the main menu the picture is not drawn.
+    uint32_t* bits = mScreen.GetBits();
+    std::fill(bits, bits + 800 * 600, 0xFF000000u);
+    mScreen.BitsChanged();
+    std::strcpy(screen->mName, "main_menu");
+    Frame();
+    EXPECT_EQ(greenSpan(false), std::make_pair(-1, -1));
 }
 
 TEST_F(MainWidgetTest, ClosingWhileLoadingEndsTheLoaderWithoutAMenu)
