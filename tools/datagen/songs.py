@@ -286,7 +286,7 @@ def band_song(path, name, chords, tune, bpm, tempo=6, gain=1.0, tune_inst="marim
     """A loop of 16-row bars: melody, a second voice an octave down in the B half,
     pad chords, bass, plucked arpeggio, drums. Every held note is released by the
     last bar's end so that the loop's seam is clean."""
-    MAR, PLK, PAD, BAS, SHK, KCK, SNR, HAT, BEL, LED = range(1, 11)
+    MAR, PLK, PAD, BAS, SHK, KCK, SNR, HHT, BEL, LED = range(1, 11)
     ins = [marimba(), pluck(), soft_pad(), bass(), shaker(), kick(), snare(), hat(), bell(), lead()]
     voices = {"marimba": MAR, "bell": BEL, "lead": LED, "pluck": PLK}
     song = Song(12, gain=gain)
@@ -311,7 +311,7 @@ def band_song(path, name, chords, tune, bpm, tempo=6, gain=1.0, tune_inst="marim
                 song.put(b, r, ARP, arp[[0, 1, 2, 3, 2, 1][k % 6]], PLK, 24)
         song.drums(b, KICK, KCK, kick_pat if not last else kick_pat[:9] + "." * 7, 60)
         song.drums(b, SNARE, SNR, snare_pat if not last else fill, 44)
-        song.drums(b, HAT, HAT, hat_pat if not last else hat_pat[:12] + "....", 30)
+        song.drums(b, HAT, HHT, hat_pat if not last else hat_pat[:12] + "....", 30)
         song.drums(b, PERC, SHK, perc_pat, 26, note="C5")
     song.write(path, name, ins, tempo=tempo, bpm=bpm)
 
