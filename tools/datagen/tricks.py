@@ -203,7 +203,7 @@ def build(index):
         shooter, water,
         X.O("panel", "panel", [X.St(None, 1000, True, x=0, y=276)], [menu_button()], image="gfx\\level\\panel.png", z_order=9),
         X.O("progress_bar", "progress", [X.St(None, 1000, True, x=0, y=276)], z_order=9),
-    ], title="TRICK %d: %s" % (index + 1, TITLES[family]))
+    ], title="TRICK %d: %s" % (index + 1, TITLES[family]), main_music="audio\\lagoon_song.xm", intro_time=4004)
     return level.xml(), 400 + throw, family
 
 
