@@ -4,12 +4,17 @@
 #include "game/play/APlate.h"
 #include "game/play/BlockPlate.h"
 #include "game/play/BonusBasket.h"
+#include "game/play/EndlessPanel.h"
 #include "game/play/Firework.h"
 #include "game/play/KeyPlate.h"
 #include "game/play/MPlate.h"
+#include "game/play/Panel.h"
 #include "game/play/Pigeon.h"
+#include "game/play/ProgressBar.h"
 #include "game/play/RoundPlate.h"
 #include "game/play/SemicirclePlate.h"
+#include "game/play/Shooter.h"
+#include "game/play/ShooterCursor.h"
 #include "game/play/Slot.h"
 #include "game/play/SpinnerPlate.h"
 #include "game/play/SquarePlate.h"
@@ -48,8 +53,13 @@ const GameObjectRow kRows[] = {
     {"square_plate", Make<SquarePlate>},
     {"m_plate", Make<MPlate>},
     {"slot", Make<Slot>},
+    {"panel", Make<Panel>},
+    {"endless_panel", Make<EndlessPanel>},
+    {"progress_bar", Make<ProgressBar>},
     {"pigeon", Make<Pigeon>},
     {"firework", Make<Firework>},
+    {"shooter", Make<Shooter>},
+    {"shooter_cursor", Make<ShooterCursor>},
     {"bonus_basket", Make<BonusBasket>},
 };
 

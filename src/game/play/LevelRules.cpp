@@ -13,6 +13,7 @@
 #include "game/play/Plate.h"
 #include "game/play/PlayState.h"
 #include "game/play/RuleOperations.h"
+#include "game/play/Shooter.h"
 
 #include <cstdio>
 #include <cstring>
@@ -47,7 +48,11 @@ int& JourneyTries()
 }
 
 // The shooter's part of a loss; the shooter's own sequence plugs in here.
-void SinkShooter() {}
+void SinkShooter()
+{
+    if (Shooter* shooter = CurrentShooter())
+        shooter->Sink();
+}
 
 TextObject* NewCentredText(const char* text)
 {

@@ -8,6 +8,7 @@
 #include "game/engine/SoundLayer.h"
 #include "game/engine/Stage.h"
 #include "game/play/PlayState.h"
+#include "game/play/Shooter.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -91,7 +92,8 @@ void NudgeDifficulty(float d)
 
 int CurrentScoreMultiplier()
 {
-    return 1;
+    const Shooter* shooter = CurrentShooter();
+    return shooter != nullptr ? shooter->mScoreMultiplier : 1;
 }
 
 const char* AwardPoints(int32_t points)

@@ -4,10 +4,15 @@
 #include "game/engine/Level.h"
 #include "game/engine/ObjectLoader.h"
 #include "game/play/BonusBasket.h"
+#include "game/play/EndlessPanel.h"
 #include "game/play/Firework.h"
 #include "game/play/GameObjectFactory.h"
+#include "game/play/Panel.h"
 #include "game/play/Pigeon.h"
 #include "game/play/Plate.h"
+#include "game/play/ProgressBar.h"
+#include "game/play/Shooter.h"
+#include "game/play/ShooterCursor.h"
 #include "game/play/Slot.h"
 #include "support/PlayFixture.h"
 
@@ -45,7 +50,8 @@ TEST_F(GameObjectFactoryPlayTest, EachKeyMakesItsClassAndKind)
         {"round_plate", 17}, {"semicircle_plate", 17}, {"a_plate", 17},  {"x_plate", 17},      {"stick_plate", 17},
         {"block_plate", 17}, {"triangle_plate", 17},   {"t_plate", 17},  {"tosser_plate", 17}, {"key_plate", 17},
         {"spinner_plate", 17}, {"step_plate", 17},     {"square_plate", 17}, {"m_plate", 17},  {"slot", 19},
-        {"pigeon", 23},      {"firework", 0},          {"bonus_basket", 0},
+        {"panel", 21},       {"endless_panel", 22},    {"progress_bar", 20},
+        {"pigeon", 23},      {"firework", 0},          {"shooter", 16},  {"shooter_cursor", 35}, {"bonus_basket", 0},
     };
     std::set<std::string> listed;
     for (const Case& c : cases) {
@@ -62,8 +68,13 @@ TEST_F(GameObjectFactoryPlayTest, EachKeyMakesItsClassAndKind)
     }
     const std::pair<const char*, std::type_index> classes[] = {
         {"slot", typeid(Slot)},
+        {"panel", typeid(Panel)},
+        {"endless_panel", typeid(EndlessPanel)},
+        {"progress_bar", typeid(ProgressBar)},
         {"pigeon", typeid(Pigeon)},
         {"firework", typeid(Firework)},
+        {"shooter", typeid(Shooter)},
+        {"shooter_cursor", typeid(ShooterCursor)},
         {"bonus_basket", typeid(BonusBasket)},
     };
     for (const auto& [key, type] : classes) {
