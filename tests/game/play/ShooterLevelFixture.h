@@ -66,6 +66,8 @@ struct TestLevelSpec {
     std::vector<std::string> middleStages = {"scrolling", "still", "scrolling2", "victory", "defeat"};
     // A scroll point far above: the shooter reloads freely.
     bool scrollPoint = true;
+    // Further scroll points at these heights ("point2", "point3", ...).
+    std::vector<float> moreScrollPoints;
     bool panel = true;
     bool progressBar = true;
     // More objects inside the level, and inside the shooter.
@@ -100,6 +102,9 @@ protected:
         xml += "<object type=\"layer\" name=\"container\">\n" + Looping();
         if (spec.scrollPoint)
             xml += "<object type=\"scroll_point\" name=\"point\">\n" + Looping() + Still(400.0f, -5000.0f) + "</object>\n";
+        for (size_t i = 0; i < spec.moreScrollPoints.size(); ++i)
+            xml += "<object type=\"scroll_point\" name=\"point" + std::to_string(i + 2) + "\">\n" + Looping() +
+                   Still(400.0f, spec.moreScrollPoints[i]) + "</object>\n";
         for (const TestPlate& plate : spec.plates) {
             xml += "<object type=\"" + plate.type + "\" num_jewels=\"0\" image=\"gfx\\plate.png\">\n" + Looping() +
                    Still(plate.x, plate.y);
@@ -137,8 +142,10 @@ protected:
                 layer->mKind = kKindLayer;
         }
         if (inner != nullptr) {
-            if (AnimObject* point = inner->FindChildByName("point"))
-                point->mKind = kKindScrollPoint;
+            for (AnimObject* child = inner->mChildren.Head(); child != nullptr; child = child->mNext) {
+                if (std::strncmp(child->mName, "point", 5) == 0)
+                    child->mKind = kKindScrollPoint;
+            }
         }
         return level;
     }

@@ -308,8 +308,9 @@ TEST_F(ShooterTest, ClickThatReturnsFromMenuDoesNotThrow)
     EXPECT_EQ(Flying().size(), 1u);
 }
 
-// Frames change nothing: a run drawn after every tick and one never drawn
-// go through the same states.
+// Frames change nothing: a run drawn after every tick (the pointer with its
+// picture of the ready treasure too) and one never drawn go through the
+// same states.
 TEST_F(ShooterTest, DrawingChangesNoState)
 {
     std::vector<std::vector<uint64_t>> runs;
@@ -317,7 +318,10 @@ TEST_F(ShooterTest, DrawingChangesNoState)
         NewPlayGame();
         UseSizedPictures();
         LoadConfig({{"reload_time", "40"}, {"bounce_off_top", "1"}});
-        OpenTestLevel();
+        TestLevelSpec spec;
+        spec.extra = "<object type=\"shooter_cursor\" name=\"cursor\" image=\"gfx\\cursor.png\">\n" + Looping() +
+                     "</object>\n";
+        OpenTestLevel(spec);
         std::vector<uint64_t> digests;
         for (int i = 0; i < 400; ++i) {
             MovePointer(300.0f + float(i % 7) * 40.0f, 300.0f, i % 50 == 49, i % 90 == 60);
@@ -595,6 +599,32 @@ TEST_F(ShooterTest, SinkWithoutTriesStaysDown)
         Ticks(1500);
         EXPECT_EQ(StageOf(shooter), "sink2");
     }
+}
+
+} // namespace
+
+namespace {
+
+// In Journey the treasures come from the slots below the lowest scroll point
+// (the one lowest on screen, largest y) less scrolling_slow_point.
+TEST_F(ShooterKindTest, JourneyCountsSlotsBelowTheLowestScrollPoint)
+{
+    LoadConfig({{"reload_time", "40"}, {"scrolling_slow_point", "50"}});
+    SetMode(1);
+    TestLevelSpec spec;
+    // A field that runs but does not scroll: the points stay where they are.
+    spec.middleStages = {"running"};
+    spec.moreScrollPoints = {200.0f};
+    spec.plates = {{200.0f, 100.0f, {{4, 0.0f, 0.0f}}}, {600.0f, 300.0f, {{7, 0.0f, 0.0f}}}};
+    ASSERT_NE(OpenTestLevel(spec), nullptr);
+    Tick();
+    // The line is 200 - 50 = 150: the plate at 300 counts, the one at 100 not.
+    EXPECT_EQ(Play().mSlotKindHistogram[4], 0);
+    EXPECT_EQ(Play().mSlotKindHistogram[7], 1);
+    EXPECT_EQ(Play().mDistinctSlotKinds, 1);
+    MovePointer(400.0f, 300.0f);
+    ASSERT_TRUE(TickUntilReady());
+    EXPECT_EQ(GetShooter()->ReadyPiece()->mTreasureKind, 7);
 }
 
 } // namespace
