@@ -126,6 +126,7 @@ TEST_F(PlayDeterminismTest, SameSeedSameDigestEveryTick)
     char text[32];
     std::snprintf(text, sizeof(text), "%016llx", static_cast<unsigned long long>(first.back()));
     RecordProperty("final_digest", text);
+    std::printf("final digest of the evening: %s\n", text);
 }
 
 TEST_F(PlayDeterminismTest, DigestNoticesEachThingItCovers)
