@@ -265,18 +265,25 @@ namespace {
 // right half; every other fall, or one without that screen, splashes.
 TEST_F(JewelTest, CupidSaveOncePerProfile)
 {
+    enum Spoiler { kNone, kUsed, kCupidThere, kTutorial, kStill, kNoRoom };
     struct Case {
         const char* what;
         int mode;
         bool record;
         float x;
+        Spoiler spoiler;
         bool saved;
     };
     const Case cases[] = {
-        {"Journey, left half", 1, true, 200, true},
-        {"Journey, right half", 1, true, 600, true},
-        {"Flood", 0, true, 200, false},
-        {"no cupid_save screen", 1, false, 200, false},
+        {"Journey, left half", 1, true, 200, kNone, true},
+        {"Journey, right half", 1, true, 600, kNone, true},
+        {"Flood", 0, true, 200, kNone, false},
+        {"no cupid_save screen", 1, false, 200, kNone, false},
+        {"save used before", 1, true, 200, kUsed, false},
+        {"a Cupid on the level", 1, true, 200, kCupidThere, false},
+        {"tutorial", 1, true, 200, kTutorial, false},
+        {"field not scrolling", 1, true, 200, kStill, false},
+        {"no plate has room", 1, true, 200, kNoRoom, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -298,13 +305,35 @@ TEST_F(JewelTest, CupidSaveOncePerProfile)
         ASSERT_NE(level, nullptr);
         MovePointer(700.0f, 300.0f);
         Ticks(5);
+        AnimObject* extra = nullptr;
+        switch (c.spoiler) {
+        case kUsed:
+            Profile().mCupidSaveUsed = 1;
+            break;
+        case kCupidThere:
+        case kTutorial:
+            extra = AnimObject::TakeFromPool();
+            extra->mKind = c.spoiler == kCupidThere ? kKindCupid : kKindTutorial;
+            extra->AddStage(100000.0f, 0, 0, 1, nullptr);
+            level->AddChild(extra);
+            break;
+        case kStill:
+            Middle()->GoToStage("still");
+            break;
+        case kNoRoom:
+            FirstSlot()->mFilled = 1;
+            break;
+        case kNone:
+            break;
+        }
         Launch(5, c.x, 570.0f, 0.0f, 2.0f);
         Tick();
         const std::vector<std::string> names = ScreenNames();
         const bool opened = std::find(names.begin(), names.end(), "cupid_save") != names.end();
         EXPECT_EQ(opened, c.saved);
         EXPECT_EQ(Plays("audio\\splash.ogg"), c.saved ? 0 : 1);
-        EXPECT_EQ(Profile().mCupidSaveUsed, 1);
+        // Any fall outside the tutorial uses the save up.
+        EXPECT_EQ(Profile().mCupidSaveUsed, c.spoiler == kTutorial ? 0 : 1);
         if (!opened)
             continue;
         AnimObject* screen = nullptr;
