@@ -10,6 +10,7 @@
 #include "game/play/GameObjectFactory.h"
 #include "game/play/LevelRules.h"
 #include "game/play/Plate.h"
+#include "game/play/Shooter.h"
 #include "game/play/PlayState.h"
 #include "game/play/Slot.h"
 #include "support/PlayFixture.h"
@@ -44,7 +45,7 @@ protected:
         const std::string xml =
             "<object type=\"level\" name=\"played\" " + levelAttributes + ">\n" + Looping("idle") +
             "<object type=\"plain\" name=\"water\" z_order=\"5\">\n" + Looping("wave") + "</object>\n" +
-            "<object type=\"plain\" name=\"shooter\" z_order=\"3\">\n" + Looping("ready") + Looping("reloading") +
+            "<object type=\"shooter\" name=\"shooter\" z_order=\"3\">\n" + Looping("ready") + Looping("reloading") +
             "</object>\n" + "<object type=\"plain\" name=\"background\">\n" + Looping("idle") +
             "<object type=\"plain\" name=\"tiles\">\n" + middleStages +
             "<object type=\"plain\" name=\"plate_container\">\n" + Looping("idle") +
@@ -149,9 +150,10 @@ TEST_F(LevelRulesTest, LossFollowsTheTableOfModesAndTries)
         Tuning().mMaxDifficulty = 5.0f;
         Profile().mDifficulty = 1.0f;
         SetMode(c.mode);
-        Profile().mTries[kJourney] = c.tries;
         Level* level = OpenPlayed();
         ASSERT_NE(level, nullptr);
+        // After the level is built: a new shooter gives its mode 2 tries.
+        Profile().mTries[kJourney] = c.tries;
 
         LevelRules::Defeat(*level);
 
@@ -164,6 +166,9 @@ TEST_F(LevelRulesTest, LossFollowsTheTableOfModesAndTries)
         EXPECT_EQ(MiddleStage(), defeated ? "defeat" : "scrolling");
         EXPECT_EQ(Plays("audio\\rise.ogg"), defeated ? 1 : 0);
         EXPECT_EQ(level->mSinkSoundTimer, c.mode == kSurvival ? 1 : 0);
+        // The shooter's sink sequence runs with every loss, tries left or not.
+        ASSERT_NE(dynamic_cast<Shooter*>(shooter), nullptr);
+        EXPECT_EQ(static_cast<Shooter*>(shooter)->mSinkCount, 1);
 
         TextObject* again = TextSaying(*level, "CLICK TO PLAY AGAIN");
         EXPECT_EQ(again != nullptr, c.playAgain);
@@ -193,8 +198,8 @@ TEST_F(LevelRulesTest, LossFollowsTheTableOfModesAndTries)
 TEST_F(LevelRulesTest, ANewLossReplacesTheEarlierPopup)
 {
     SetMode(kJourney);
-    Profile().mTries[kJourney] = 3;
     Level* level = OpenPlayed();
+    Profile().mTries[kJourney] = 3;
     LevelRules::Defeat(*level);
     Tick();
     LevelRules::Defeat(*level);
@@ -335,8 +340,8 @@ TEST_F(LevelRulesTest, JourneyLossNeedsEveryCondition)
         SCOPED_TRACE(c.broken);
         NewPlayGame();
         SetMode(kJourney);
-        Profile().mTries[kJourney] = 2;
         Level* level = OpenPlayed();
+        Profile().mTries[kJourney] = 2;
         const std::string broken = c.broken;
         AddPlate(3, broken == "no room" ? 3 : 2);
         AddPlate(2, 2);
