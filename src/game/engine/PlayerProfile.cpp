@@ -126,4 +126,15 @@ void PlayerProfile::Sanitize()
         mMode = 0;
     if (!std::isfinite(mDifficulty))
         mDifficulty = 0.0f;
+    // Progress and streak index the trick table and pick level numbers
+    // (1000 and up are trick numbers); a value out of range starts over.
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        const int32_t limit = mode == kModeTrickshot ? kTrickRows * kTrickColumns - 1 : kMaxProgress;
+        if (mProgress[mode] < 0 || mProgress[mode] > limit)
+            mProgress[mode] = 0;
+        if (mTries[mode] < -1 || mTries[mode] > kMaxProgress)
+            mTries[mode] = kDefaultTries;
+    }
+    if (mTrickStreak < 0 || mTrickStreak > kTrickRows * kTrickColumns)
+        mTrickStreak = 0;
 }

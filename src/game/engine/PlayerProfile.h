@@ -14,6 +14,9 @@ public:
     static constexpr int kTrickRows = 8;
     static constexpr int kTrickColumns = 13;
     static constexpr int kDefaultTries = 3;
+    // The highest progress of a level mode, and the mode whose progress is a trick index.
+    static constexpr int32_t kMaxProgress = 999;
+    static constexpr int kModeTrickshot = 3;
 
     // A free slot: its name is empty.
     bool IsUsed() const { return mName[0] != 0; }
@@ -26,8 +29,10 @@ public:
 
     void Read(const uint8_t* bytes);
     void Write(uint8_t* bytes) const;
-    // Makes a record read from a file safe to use: a mode outside 0..3 becomes
-    // 0, the name ends in a NUL, a difficulty that is not a number becomes 0.
+    // Makes a record read from a file safe to use: the name ends in a NUL, and
+    // a value that would index out of range or is not a number becomes a new
+    // player's (mode 0..3, progress 0..999 or a trick index, tries -1..999,
+    // streak 0..104, a finite difficulty).
     void Sanitize();
 
     char mName[kNameSize] = {};

@@ -1,7 +1,10 @@
 #include "game/play/PlayHooks.h"
 
 #include "game/play/GameObjectFactory.h"
+#include "game/play/HonorRolls.h"
 #include "game/play/LevelRules.h"
+#include "game/play/Progress.h"
+#include "game/play/TextKeys.h"
 #include "game/play/TuningParameters.h"
 
 AnimObject* PlayHooks::CreateGameObject(const char* type)
@@ -22,4 +25,24 @@ void PlayHooks::LevelTickBeforeMusic(Level& level)
 void PlayHooks::LevelTickAfterMusic(Level& level)
 {
     LevelRules::TickAfterMusic(level);
+}
+
+std::string PlayHooks::ResolveTextKey(const char* key)
+{
+    return ::ResolveTextKey(key);
+}
+
+void PlayHooks::SetNextLevelNumber(int number)
+{
+    mModes.nextLevelNumber = uint32_t(number);
+}
+
+void PlayHooks::ResetTrickshotProgress()
+{
+    ::ResetTrickshotProgress();
+}
+
+void PlayHooks::ResetHonorRolls(PlayerProfiles& profiles)
+{
+    ::ResetHonorRolls(profiles);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "game/engine/GameHooks.h"
+#include "game/play/GameModes.h"
 
 class PlayHooks : public GameHooks {
 public:
@@ -10,4 +11,11 @@ public:
     void ReadTuning(const ObjectXmlElement& element) override;
     void LevelTickBeforeMusic(Level& level) override;
     void LevelTickAfterMusic(Level& level) override;
+    std::string ResolveTextKey(const char* key) override;
+    void SetNextLevelNumber(int number) override;
+    void ResetTrickshotProgress() override;
+    void ResetHonorRolls(PlayerProfiles& profiles) override;
+
+    // The modes' values of this game.
+    ModeState mModes;
 };

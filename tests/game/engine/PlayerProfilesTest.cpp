@@ -76,6 +76,11 @@ TEST_F(PlayerProfilesTest, ReadsEveryFieldAtItsOffsetAndWritesTheSameBytesBack)
         Put32(bytes, ProfileAt(i) + 0x60, uint32_t(i % 4));
         Put32(bytes, ProfileAt(i) + 0x68, 0x40000000u); // 2.0f
         bytes[ProfileAt(i) + 63] = 0;
+        for (int m = 0; m < 4; ++m) {
+            Put32(bytes, ProfileAt(i) + 0x40 + 4 * size_t(m), uint32_t(i + m));
+            Put32(bytes, ProfileAt(i) + 0x1098 + 4 * size_t(m), uint32_t(m - 1));
+        }
+        Put32(bytes, ProfileAt(i) + 0x1260, uint32_t(i));
     }
     for (int roll = 0; roll < 5; ++roll) {
         for (int entry = 0; entry < 10; ++entry) {
@@ -187,6 +192,43 @@ TEST_F(PlayerProfilesTest, ADamagedFileIsMadeSafeWithoutLosingTheRestOfIt)
                 EXPECT_EQ(std::string(entry.mText), std::string(63, 'x'));
             }
         }
+    }
+}
+
+// Progress, tries and the streak serve as indexes and counts: a value out of
+// range becomes what a new player has, the values at the edges stay.
+TEST_F(PlayerProfilesTest, OutOfRangeProgressTriesAndStreakStartOver)
+{
+    struct Case {
+        size_t offset;
+        uint32_t value;
+        int32_t want;
+    };
+    const Case cases[] = {
+        {0x40, 999, 999},               // Flood progress: the last level number
+        {0x40, 1000, 0},                // a trick number is no Flood progress
+        {0x44, uint32_t(-1), 0},        // Journey
+        {0x48, 0x7fffffffu, 0},         // Survival
+        {0x4c, 103, 103},               // Trickshot: the last trick index
+        {0x4c, 104, 0},
+        {0x1098, uint32_t(-1), -1},     // Flood tries: -1 is "no try left"
+        {0x1098, uint32_t(-2), 3},
+        {0x109c, 999, 999},
+        {0x10a4, 1000, 3},
+        {0x1260, 104, 104},             // streak: at most every trick
+        {0x1260, 105, 0},
+        {0x1260, uint32_t(-1), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "offset 0x" << std::hex << c.offset << " value " << std::dec << c.value);
+        std::vector<uint8_t> bytes(kFileSize, 0);
+        Put32(bytes, ProfileAt(6) + c.offset, c.value);
+        ASSERT_TRUE(Profiles().Read(bytes.data(), bytes.size()));
+        std::vector<uint8_t> record(kRecord);
+        Profiles().mProfiles[6].Write(record.data());
+        int32_t read = 0;
+        std::memcpy(&read, record.data() + c.offset, 4);
+        EXPECT_EQ(read, c.want);
     }
 }
 
