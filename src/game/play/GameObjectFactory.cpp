@@ -4,9 +4,14 @@
 #include "game/play/APlate.h"
 #include "game/play/BlockPlate.h"
 #include "game/play/BonusBasket.h"
+#include "game/play/Cloud.h"
+#include "game/play/EndlessBonus.h"
 #include "game/play/EndlessPanel.h"
 #include "game/play/Firework.h"
 #include "game/play/KeyPlate.h"
+#include "game/play/LevelLocker.h"
+#include "game/play/LevelScroller.h"
+#include "game/play/LevelSelect.h"
 #include "game/play/MPlate.h"
 #include "game/play/Panel.h"
 #include "game/play/Pigeon.h"
@@ -57,10 +62,15 @@ const GameObjectRow kRows[] = {
     {"endless_panel", Make<EndlessPanel>},
     {"progress_bar", Make<ProgressBar>},
     {"pigeon", Make<Pigeon>},
+    {"cloud", Make<Cloud>},
     {"firework", Make<Firework>},
     {"shooter", Make<Shooter>},
     {"shooter_cursor", Make<ShooterCursor>},
+    {"level_select", Make<LevelSelect>},
+    {"level_scroller", Make<LevelScroller>},
     {"bonus_basket", Make<BonusBasket>},
+    {"endless_bonus", Make<EndlessBonus>},
+    {"level_locker", Make<LevelLocker>},
 };
 
 } // namespace
