@@ -4,6 +4,7 @@
 #include "game/engine/TextObject.h"
 #include "game/play/Quotes.h"
 #include "ModeFixture.h"
+#include "support/CommittedDataFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,26 @@ TEST_F(QuoteTest, FilesGiveQuotesOfConsecutiveLinesUpToTheirEnd)
     mFolder.Write("levels/open.xml", "<quotes>\n<quote line1=\"A\"/>\n<quote line1=\"B\"/>\n");
     EXPECT_EQ(ReadQuoteFile("levels\\open.xml").size(), 2u);
     EXPECT_TRUE(ReadQuoteFile("levels\\missing.xml").empty());
+}
+
+// The game's own quote files hold a quote for every third building of its
+// nine-building lists, and each of their lines breaks into rows of whole words.
+TEST(CommittedQuotesTest, EveryPlaceOfTheModesHasAQuote)
+{
+    for (const char* file : {"levels/journey_quotes.xml", "levels/flood_quotes.xml"}) {
+        SCOPED_TRACE(file);
+        const std::vector<Quote> quotes = ReadQuoteFile((LumoTest::CommittedDataFolder() + file).c_str());
+        EXPECT_GE(quotes.size(), 4u);
+        for (const Quote& quote : quotes) {
+            ASSERT_FALSE(quote.lines.empty());
+            for (const std::string& line : quote.lines) {
+                for (const std::string& row : SplitQuoteLine(line)) {
+                    EXPECT_FALSE(row.empty()) << line;
+                    EXPECT_NE(row.front(), ' ') << line;
+                }
+            }
+        }
+    }
 }
 
 class ShownQuoteTest : public ModeFixture {

@@ -1,0 +1,103 @@
+// The committed data played from the main menu with the gameplay's hooks: a
+// new player's menu dims the modes not open yet, the Journey button goes
+// through the loading screen to Journey's first level, and a closed mode's
+// button opens nothing.
+#include "game/engine/GameDataLoader.h"
+#include "game/engine/GameState.h"
+#include "game/engine/Level.h"
+#include "game/engine/LiveObjects.h"
+#include "game/engine/ObjectKind.h"
+#include "game/engine/ObjectLoader.h"
+#include "game/engine/TextObject.h"
+#include "game/play/PlayHooks.h"
+#include "support/CommittedDataFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class ModeRunTest : public LumoTest::CommittedDataFixture {
+protected:
+    void SetUp() override
+    {
+        CommittedDataFixture::SetUp();
+        MakeGame();
+        mGame->mHooks = &mPlay;
+        mGame->mRandom.SeedRandom(20261211);
+        mGame->mProfiles.CreateDefaults();
+        mGame->mProfiles.Current().SetName("Mira");
+        LoadGameData("config.xml");
+        InsertLevelByName("main_menu");
+        Ticks(150);
+    }
+    void TearDown() override
+    {
+        mGame.reset();
+        CommittedDataFixture::TearDown();
+    }
+
+    void Ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            UpdateLiveObjects(*mGame);
+    }
+
+    void Click(int x, int y)
+    {
+        mHost.mouseX = x;
+        mHost.mouseY = y;
+        mGame->mInput.MouseDown(1);
+        mGame->mInput.MouseUp(1);
+        Ticks(2);
+    }
+
+    std::vector<std::string> ScreenNames() const
+    {
+        std::vector<std::string> names;
+        for (AnimObject* screen = mGame->mLiveObjects.Head(); screen != nullptr; screen = screen->mNext)
+            names.push_back(screen->mName);
+        return names;
+    }
+
+    TextObject* Caption(const char* locker) const
+    {
+        AnimObject* plaque = mGame->mLiveObjects.Head()->FindChildByName(locker);
+        return plaque != nullptr ? dynamic_cast<TextObject*>(plaque->FindChildOfKind(kKindTextObject)) : nullptr;
+    }
+
+    PlayHooks mPlay;
+};
+
+TEST_F(ModeRunTest, ANewPlayersJourneyButtonLeadsThroughLoadingToTheFirstLevel)
+{
+    ASSERT_EQ(ScreenNames(), (std::vector<std::string>{"main_menu"}));
+    for (const char* closed : {"mode_flood", "mode_trickshot", "mode_survival"}) {
+        SCOPED_TRACE(closed);
+        TextObject* caption = Caption(closed);
+        ASSERT_NE(caption, nullptr);
+        EXPECT_FLOAT_EQ(caption->mLocal[kAttrAlpha], 0.5f);
+    }
+    ASSERT_NE(Caption("mode_journey"), nullptr);
+    EXPECT_FLOAT_EQ(Caption("mode_journey")->mLocal[kAttrAlpha], 1.0f);
+
+    // A closed mode's button does nothing.
+    Click(400, 250);
+    EXPECT_EQ(ScreenNames(), (std::vector<std::string>{"main_menu"}));
+    EXPECT_EQ(mGame->mProfiles.Current().mMode, 0);
+
+    Click(400, 172);
+    EXPECT_EQ(mGame->mProfiles.Current().mMode, 1);
+    ASSERT_FALSE(ScreenNames().empty());
+    EXPECT_EQ(ScreenNames().back(), "loading");
+    Ticks(600);
+    ASSERT_FALSE(ScreenNames().empty());
+    const auto* level = dynamic_cast<const Level*>(mGame->Topmost());
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(level->mLevelNumber, 1u);
+    EXPECT_NE(std::string(level->mName), "loading");
+}
+
+} // namespace
