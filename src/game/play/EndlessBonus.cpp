@@ -112,3 +112,9 @@ void EndlessBonus::OnCustomAction(const char*)
     marker->SetStageAttribute(kAttrAlpha, 1.0f, 0.0f);
     marker->GoToStage("fading_out");
 }
+
+// Written back, so that a saved screen keeps its bonus.
+void EndlessBonus::WriteTypeAttributes(std::string& out)
+{
+    WriteXmlStringAttribute(out, "type", "endless_bonus");
+}

@@ -10,6 +10,7 @@ class EndlessBonus : public AnimObject {
 public:
     // Builds the minute texts and its own paying stages after those the screen file gave it.
     void InitAfterLoad() override;
+    void WriteTypeAttributes(std::string& out) override;
     int Update() override;
     // One minute paid: the next unlit minute marker glows and fades.
     void OnCustomAction(const char* parameter) override;

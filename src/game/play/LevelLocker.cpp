@@ -109,3 +109,9 @@ void LevelLocker::InitAfterLoad()
     if (AnimObject* first = tooltip->mChildren.Head())
         first->mLocal[kAttrAlpha] = 2.0f;
 }
+
+// Written back, so that a saved screen keeps its lockers.
+void LevelLocker::WriteTypeAttributes(std::string& out)
+{
+    WriteXmlStringAttribute(out, "type", "level_locker");
+}

@@ -10,6 +10,7 @@ class TextObject;
 class LevelLocker : public AnimObject {
 public:
     void InitAfterLoad() override;
+    void WriteTypeAttributes(std::string& out) override;
 
 private:
     // The two locks either side of the caption.

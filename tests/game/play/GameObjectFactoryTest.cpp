@@ -4,9 +4,14 @@
 #include "game/engine/Level.h"
 #include "game/engine/ObjectLoader.h"
 #include "game/play/BonusBasket.h"
+#include "game/play/Cloud.h"
+#include "game/play/EndlessBonus.h"
 #include "game/play/EndlessPanel.h"
 #include "game/play/Firework.h"
 #include "game/play/GameObjectFactory.h"
+#include "game/play/LevelLocker.h"
+#include "game/play/LevelScroller.h"
+#include "game/play/LevelSelect.h"
 #include "game/play/Panel.h"
 #include "game/play/Pigeon.h"
 #include "game/play/Plate.h"
@@ -52,6 +57,7 @@ TEST_F(GameObjectFactoryPlayTest, EachKeyMakesItsClassAndKind)
         {"spinner_plate", 17}, {"step_plate", 17},     {"square_plate", 17}, {"m_plate", 17},  {"slot", 19},
         {"panel", 21},       {"endless_panel", 22},    {"progress_bar", 20},
         {"pigeon", 23},      {"firework", 0},          {"shooter", 16},  {"shooter_cursor", 35}, {"bonus_basket", 0},
+        {"cloud", 34},       {"level_select", 30},     {"level_scroller", 0}, {"endless_bonus", 0}, {"level_locker", 0},
     };
     std::set<std::string> listed;
     for (const Case& c : cases) {
@@ -76,6 +82,11 @@ TEST_F(GameObjectFactoryPlayTest, EachKeyMakesItsClassAndKind)
         {"shooter", typeid(Shooter)},
         {"shooter_cursor", typeid(ShooterCursor)},
         {"bonus_basket", typeid(BonusBasket)},
+        {"cloud", typeid(Cloud)},
+        {"level_select", typeid(LevelSelect)},
+        {"level_scroller", typeid(LevelScroller)},
+        {"endless_bonus", typeid(EndlessBonus)},
+        {"level_locker", typeid(LevelLocker)},
     };
     for (const auto& [key, type] : classes) {
         std::unique_ptr<AnimObject> object(CreateGameObject(key));

@@ -1,6 +1,6 @@
 // The committed data played from the main menu with the gameplay's hooks: a
 // new player's menu dims the modes not open yet, the Journey button goes
-// through the loading screen to Journey's first level, and a closed mode's
+// through the loading screen to the tutorial, and a closed mode's
 // button opens nothing.
 #include "game/engine/GameDataLoader.h"
 #include "game/engine/GameState.h"
@@ -71,7 +71,7 @@ protected:
     PlayHooks mPlay;
 };
 
-TEST_F(ModeRunTest, ANewPlayersJourneyButtonLeadsThroughLoadingToTheFirstLevel)
+TEST_F(ModeRunTest, ANewPlayersJourneyButtonLeadsThroughLoadingToTheTutorial)
 {
     ASSERT_EQ(ScreenNames(), (std::vector<std::string>{"main_menu"}));
     for (const char* closed : {"mode_flood", "mode_trickshot", "mode_survival"}) {
@@ -92,12 +92,10 @@ TEST_F(ModeRunTest, ANewPlayersJourneyButtonLeadsThroughLoadingToTheFirstLevel)
     EXPECT_EQ(mGame->mProfiles.Current().mMode, 1);
     ASSERT_FALSE(ScreenNames().empty());
     EXPECT_EQ(ScreenNames().back(), "loading");
+    // A new player's first building is the tutorial.
     Ticks(600);
-    ASSERT_FALSE(ScreenNames().empty());
-    const auto* level = dynamic_cast<const Level*>(mGame->Topmost());
-    ASSERT_NE(level, nullptr);
-    EXPECT_EQ(level->mLevelNumber, 1u);
-    EXPECT_NE(std::string(level->mName), "loading");
+    EXPECT_EQ(ScreenNames(), (std::vector<std::string>{"tutorial2"}));
+    EXPECT_EQ(mPlay.mModes.nextLevelNumber, 0u);
 }
 
 } // namespace
