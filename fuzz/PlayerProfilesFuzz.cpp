@@ -63,6 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(profile.mMode >= 0 && profile.mMode < PlayerProfile::kModeCount);
         Check(std::memchr(profile.mName, 0, sizeof(profile.mName)) != nullptr);
         Check(std::isfinite(profile.mDifficulty));
+        // Values that index tables or choose level numbers stay in range.
+        for (int mode = 0; mode < PlayerProfile::kModeCount; ++mode) {
+            Check(profile.mProgress[mode] >= 0 && profile.mProgress[mode] <= PlayerProfile::kMaxProgress);
+            Check(profile.mTries[mode] >= -1 && profile.mTries[mode] <= PlayerProfile::kMaxProgress);
+        }
+        Check(profile.mProgress[PlayerProfile::kModeTrickshot] < PlayerProfile::kTrickRows * PlayerProfile::kTrickColumns);
+        Check(profile.mTrickStreak >= 0 && profile.mTrickStreak <= PlayerProfile::kTrickRows * PlayerProfile::kTrickColumns);
     }
     for (const auto& roll : profiles.mRolls) {
         for (const HonorRollEntry& entry : roll) {

@@ -21,12 +21,19 @@ constexpr float kRowSpacing = 26.0f;
 
 std::vector<Quote> ReadQuoteFile(const char* path)
 {
-    std::vector<Quote> quotes;
     size_t size = 0;
     std::unique_ptr<char[]> text = ReadWholeFile(path, size);
     if (!text)
+        return std::vector<Quote>();
+    return ParseQuotes(text.get(), path);
+}
+
+std::vector<Quote> ParseQuotes(const char* text, const char* fileName)
+{
+    std::vector<Quote> quotes;
+    if (text == nullptr)
         return quotes;
-    ObjectXmlReader reader(text.get(), path);
+    ObjectXmlReader reader(text, fileName != nullptr ? fileName : "");
     ObjectXmlElement element;
     // The reader ends with the text, so a file without "/quotes" still ends.
     while (reader.Next(element) && !element.IsTag("/quotes")) {
@@ -76,8 +83,9 @@ std::vector<std::string> SplitQuoteLine(const std::string& line)
     while (pos < length) {
         size_t end = std::min(pos + kRowLength, length);
         size_t next = end + 1; // past the break's blank or "^"
+        // A "^" just past a full row breaks there too, rather than opening the next row.
         const size_t caret = line.find('^', pos);
-        if (caret != std::string::npos && caret < end) {
+        if (caret != std::string::npos && (caret < end || (caret == end && end < length))) {
             end = caret;
             next = caret + 1;
         } else if (end < length) {

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-// The quotes of one file: every "quote" tag up to "/quotes" (or the end of
+// The quotes of one text: every "quote" tag up to "/quotes" (or the end of
 // the text) with its "line1", "line2", ... attributes up to the first missing
-// number. A missing file gives none.
+// number. The text ends with a NUL; the name is for messages.
+std::vector<Quote> ParseQuotes(const char* text, const char* fileName);
+// The same from a file; a missing file gives none.
 std::vector<Quote> ReadQuoteFile(const char* path);
 // Reads both lists into the modes' state (Journey first).
 void LoadQuotes();

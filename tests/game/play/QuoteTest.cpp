@@ -44,11 +44,14 @@ TEST(QuoteLineTest, RowsBreakAtACaretOrTheLastBlankThatFits)
     caretAt10[10] = '^';
     std::string blankAt50 = Letters(70);
     blankAt50[50] = ' ';
+    std::string caretAt50 = Letters(70);
+    caretAt50[50] = '^';
     const Case cases[] = {
         {"50 fit in one row", Letters(50), {50}},
         {"60 with a blank at 45", blankAt45, {45, 14}},
         {"a caret breaks even when the rest fits", caretAt10, {10, 19}},
         {"a blank just past the row", blankAt50, {50, 19}},
+        {"a caret just past the row", caretAt50, {50, 19}},
         {"120 without a blank", Letters(120), {50, 50, 20}},
         {"empty", "", {}},
     };
