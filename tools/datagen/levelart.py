@@ -15,13 +15,15 @@ import svg
 LEVEL_HORIZON = 500
 
 
-def level_sky():
-    defs = scene.sky_defs(600, LEVEL_HORIZON)
-    body = scene.sky(800, 600, (610, 420), LEVEL_HORIZON)
+def level_sky(h=590):
+    # 590 high, not a screen's height: the playfield repeats the level's first picture taller
+    # than 590 (its facade) up the building, and the sky must not be taken for it.
+    defs = scene.sky_defs(h, LEVEL_HORIZON)
+    body = scene.sky(800, h, (610, 420), LEVEL_HORIZON)
     body += scene.far_skyline(800, LEVEL_HORIZON, seed=21, height=1.3)
     body += scene.far_skyline(800, LEVEL_HORIZON + 2, seed=22, colour=P.mix(P.LAVENDER, P.INK, 0.25), opacity=0.55, height=0.9)
-    body += scene.water(800, 600, LEVEL_HORIZON, 610, seed=23)
-    return svg.doc(800, 600, body, defs)
+    body += scene.water(800, h, LEVEL_HORIZON, 610, seed=23)
+    return svg.doc(800, h, body, defs)
 
 
 def side_houses():

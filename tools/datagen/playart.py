@@ -399,15 +399,17 @@ def facade(seed, wall, trim, w=560, h=640):
     return svg.doc(w, h, body, defs)
 
 
-def sky_variant(sun, horizon, seed, tint):
-    defs = scene.sky_defs(600, horizon)
-    body = scene.sky(800, 600, sun, horizon)
+def sky_variant(sun, horizon, seed, tint, h=590):
+    """A level sky, 590 high like sky01 (see levelart.level_sky); Survival's is a screen high:
+    there the background shows the level's first picture taller than 590."""
+    defs = scene.sky_defs(h, horizon)
+    body = scene.sky(800, h, sun, horizon)
     body += scene.far_skyline(800, horizon, seed=seed, height=1.2)
     body += scene.far_skyline(800, horizon + 2, seed=seed + 1, colour=P.mix(P.LAVENDER, P.INK, 0.25), opacity=0.55, height=0.9)
-    body += scene.water(800, 600, horizon, sun[0], seed=seed + 2)
+    body += scene.water(800, h, horizon, sun[0], seed=seed + 2)
     if tint:
-        body += '<rect width="800" height="600" fill="%s" fill-opacity="%g"/>' % tint
-    return svg.doc(800, 600, body, defs)
+        body += '<rect width="800" height="%d" fill="%s" fill-opacity="%g"/>' % ((h,) + tint)
+    return svg.doc(800, h, body, defs)
 
 
 def far_city(seed, lit):
@@ -502,6 +504,7 @@ def generate(out):
         yield rel
     for rel, text in (("gfx/level/sky02.jpg", sky_variant((220, 330), 500, 141, ("#6A4FB0", 0.12))),
                       ("gfx/level/sky03.jpg", sky_variant((400, 420), 500, 151, ("#0B1A3A", 0.35))),
+                      ("gfx/level/sky04.jpg", sky_variant((560, 360), 500, 161, ("#6A4FB0", 0.06), h=600)),
                       ("gfx/levelselect/map_back.jpg", map_back())):
         render.svg_to_jpeg(text, out(rel))
         yield rel

@@ -197,7 +197,7 @@ def build(index):
         X.St("play", 1000, True, x=400, y=300)], [
         X.O("shooter_cursor", "cursor", [X.St(None, 1000, True)], image="gfx\\level\\aim.png", z_order=20),
         X.O(None, "facade", [X.still(0, 0)], image="gfx\\level\\" + scene[2], z_order=-8),
-        X.O(None, "sky", [X.still(0, 0)], image="gfx\\level\\" + scene[0], z_order=-10),
+        X.O(None, "sky", [X.still(0, -5)], image="gfx\\level\\" + scene[0], z_order=-10),
         X.O(None, "houses", [X.still(0, 95)], image="gfx\\level\\" + scene[1], z_order=-9),
         X.O("layer", "background", [X.still(0, 0)], [tiles]),
         shooter, water,

@@ -221,6 +221,22 @@ TEST_F(DataSetRecordsTest, PlayedLevelsKeepWhatTheGameplayReliesOn)
         Stage* victory = StageNamed(tiles, "victory");
         ASSERT_NE(victory, nullptr);
         EXPECT_GE(victory->mLength * 4.0f, 5000.0f);
+        // The playfield repeats the level's first picture taller than 590 up the
+        // building: that must be the facade, not the sky.
+        for (AnimObject* child = level->mChildren.Head(); child != nullptr; child = child->mNext) {
+            if (child->mKind == kKindDefault && child->mImage != nullptr && child->mImage->mFrameHeight > 590.0f) {
+                EXPECT_STREQ(child->mName, "facade");
+                break;
+            }
+        }
+        // A plain picture straight in the plate container gives it an extent, and
+        // the container then holds a sinking playfield still by parallax.
+        AnimObject* inner = Find(level, "plate_container");
+        ASSERT_NE(inner, nullptr);
+        if (StageNamed(tiles, "scrolling") != nullptr) {
+            for (AnimObject* child = inner->mChildren.Head(); child != nullptr; child = child->mNext)
+                EXPECT_FALSE(child->mKind == kKindDefault && child->mImage != nullptr) << child->mName;
+        }
         std::vector<AnimObject*> plates;
         CollectKind(level, kKindPlate, plates);
         EXPECT_FALSE(plates.empty());
