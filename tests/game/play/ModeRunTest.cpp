@@ -98,4 +98,34 @@ TEST_F(ModeRunTest, ANewPlayersJourneyButtonLeadsThroughLoadingToTheTutorial)
     EXPECT_EQ(mPlay.mModes.nextLevelNumber, 0u);
 }
 
+// The committed map after Journey's third building: the marker stands at the
+// fourth, the quote for the place shows, and the map's play button, built
+// after the map, leaves the fourth building as the one to play (and replay).
+TEST_F(ModeRunTest, TheMapAfterTheThirdBuildingPointsAtTheFourth)
+{
+    PlayerProfile& player = mGame->mProfiles.Current();
+    player.mMode = 1;
+    player.mProgress[1] = 3;
+    player.mLevelSelect = 1;
+    InsertLevelByName("level_select");
+    Ticks(2);
+    ASSERT_EQ(ScreenNames(), (std::vector<std::string>{"level_select"}));
+    AnimObject* screen = mGame->Topmost();
+    AnimObject* strip = screen->FindChildByName("strip");
+    ASSERT_NE(strip, nullptr);
+    AnimObject* mapLayer = strip->FindChildByName("map");
+    ASSERT_NE(mapLayer, nullptr);
+    EXPECT_NE(mapLayer->FindChildByName("marker"), nullptr);
+    EXPECT_EQ(mPlay.mModes.nextLevelNumber, 4u);
+    EXPECT_EQ(mPlay.ResolveTextKey("THIS_LEVEL"), "4");
+    int quoteRows = 0;
+    for (AnimObject* child = screen->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (auto* text = dynamic_cast<TextObject*>(child))
+            quoteRows += text->GetFont() != nullptr && std::string(text->GetFontName()) == "gfx\\font2.png" ? 1 : 0;
+    }
+    EXPECT_GE(quoteRows, 1);
+    for (const std::string& message : mMessages)
+        EXPECT_EQ(message.find("cannot be"), std::string::npos) << message;
+}
+
 } // namespace
