@@ -37,6 +37,11 @@ TEST_F(ShooterTest, ClickThrowsTheReadyTreasureStraightUp)
     EXPECT_EQ(GetShooter()->mShots, 1);
     EXPECT_EQ(level->mShots, 1);
     EXPECT_EQ(Plays("audio\\throw.ogg"), 1);
+    // At rest on its line the shooter recoils: a dying bounce on y of 100 ticks.
+    const Filter* recoil = GetShooter()->CurrentStage()->FindFilter(kEasingDecaySined, kAttrY);
+    ASSERT_NE(recoil, nullptr);
+    EXPECT_EQ(recoil->mAmplitude, 10.0f);
+    EXPECT_EQ(recoil->mOwnLength, 100.0f);
     // It left from the ready place: 15 px above its own half height (30 / 2).
     const float x0 = piece->mLocal[kAttrX];
     const float y0 = piece->mLocal[kAttrY];
@@ -58,12 +63,16 @@ TEST_F(ShooterTest, PowerShotFliesFaster)
     MovePointer(400.0f, 300.0f);
     ASSERT_TRUE(TickUntilReady());
     GetShooter()->mPowerShots = 2;
-    ClickAt(400.0f);
+    // On wings, held on its line by the mouse there.
+    GetShooter()->mWingsTimer = 100;
+    ClickAt(400.0f, 550.0f);
     Tick();
     ASSERT_EQ(Flying().size(), 1u);
     Jewel* piece = Flying()[0];
     EXPECT_EQ(piece->mPower, 1);
     EXPECT_EQ(GetShooter()->mPowerShots, 1);
+    // Flying on wings it does not recoil.
+    EXPECT_EQ(GetShooter()->CurrentStage()->FindFilter(kEasingDecaySined, kAttrY), nullptr);
     EXPECT_EQ(Plays("audio\\fastshot.ogg"), 1);
     const float y0 = piece->mLocal[kAttrY];
     Ticks(10);
