@@ -8,7 +8,13 @@
 #include "game/engine/StateDigest.h"
 #include "game/play/LevelRules.h"
 #include "game/play/PlayState.h"
+#include "game/engine/GameDataLoader.h"
+#include "game/engine/LiveObjects.h"
+#include "game/engine/ObjectLoader.h"
+#include "game/play/PlayHooks.h"
+#include "support/CommittedDataFixture.h"
 #include "support/PlayFixture.h"
+#include "support/SimulatedClock.h"
 
 #include <gtest/gtest.h>
 
@@ -167,6 +173,78 @@ TEST_F(PlayDeterminismTest, DigestNoticesEachThingItCovers)
         change.apply(*fresh);
         EXPECT_NE(Digest(), base) << change.what;
     }
+}
+
+// The committed game's first Flood building, played by a scripted player
+// who moves along the bottom and throws every so often.
+class CommittedPlayTest : public LumoTest::CommittedDataFixture {
+protected:
+    void TearDown() override
+    {
+        mGame.reset();
+        Play().Reset();
+        CommittedDataFixture::TearDown();
+    }
+
+    struct Run {
+        std::vector<uint64_t> digests;
+        int32_t score = 0;
+        std::vector<std::string> screens;
+    };
+
+    Run PlayFirstBuilding(uint32_t seed, int ticks)
+    {
+        MakeGame();
+        Play().Reset();
+        mGame->mHooks = &mPlay;
+        mGame->mRandom.SeedRandom(seed);
+        mGame->mProfiles.CreateDefaults();
+        mGame->mProfiles.Current().SetName("Ines");
+        mGame->mProfiles.Current().mMode = kFlood;
+        LoadGameData("config.xml");
+        mGame->mLiveObjects.RemoveAll(); // the main menu: straight to the building
+        InsertLevelByNumber(1);
+        Run run;
+        run.digests.reserve(size_t(ticks));
+        for (int tick = 0; tick < ticks; ++tick) {
+            if (tick % 40 == 0) {
+                mHost.mouseX = 100 + (tick * 37) % 600;
+                mHost.mouseY = 520;
+                mGame->mInput.MouseUp(-1);
+                if (tick % 200 == 0) {
+                    mGame->mInput.MouseDown(1);
+                    mGame->mInput.MouseUp(1);
+                }
+            }
+            mClock.Advance(4);
+            UpdateLiveObjects(*mGame);
+            run.digests.push_back(StateDigest(*mGame));
+        }
+        run.score = mGame->mProfiles.Current().mScore;
+        for (AnimObject* screen = mGame->mLiveObjects.Head(); screen != nullptr; screen = screen->mNext)
+            run.screens.push_back(screen->mName);
+        return run;
+    }
+
+    SimulatedClock mClock;
+    PlayHooks mPlay;
+};
+
+TEST_F(CommittedPlayTest, FirstBuildingPlaysTheSameTwiceFromOneSeed)
+{
+    const int ticks = 6000;
+    const Run first = PlayFirstBuilding(31, ticks);
+    ASSERT_FALSE(first.screens.empty());
+    const Run second = PlayFirstBuilding(31, ticks);
+    ASSERT_EQ(first.digests.size(), second.digests.size());
+    for (size_t i = 0; i < first.digests.size(); ++i)
+        ASSERT_EQ(first.digests[i], second.digests[i]) << "tick " << i;
+    EXPECT_EQ(first.score, second.score);
+    EXPECT_EQ(first.screens, second.screens);
+    std::printf("first building after %d ticks: score %d, screens", ticks, int(first.score));
+    for (const std::string& screen : first.screens)
+        std::printf(" %s", screen.c_str());
+    std::printf(", digest %016llx\n", static_cast<unsigned long long>(first.digests.back()));
 }
 
 } // namespace
