@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ std::string Screen(const char* name, const char* buttonKey, const std::string& i
                       "<stage name=\"idle\" ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n" +
                       inside;
     if (buttonKey != nullptr) {
-        xml += std::string("<object name=\"button\">\n<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+        xml += std::string("<object type=\"generic\" name=\"button\">\n<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
                            "<event type=\"click\" action=\"insert_level\" parm1=\"") +
                buttonKey + "\" alt_key=\"return\">\n</object>\n";
     }
@@ -61,7 +62,7 @@ protected:
                   Popup("relaxed_summary",
                         "<object type=\"text\" name=\"bonus\" string=\"TOTAL_BONUS\" font=\"gfx\\font1.png\">\n"
                         "<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n</object>\n"
-                        "<object name=\"button\">\n<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+                        "<object type=\"generic\" name=\"button\">\n<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
                         "<event type=\"click\" action=\"insert_level\" parm1=\"NEXT_LEVEL\" alt_key=\"return\">\n"
                         "</object>\n"));
         // The map comes before its button, whose key then names the next building.
@@ -81,6 +82,17 @@ protected:
         }
         AddRecord(mGame->mRelaxedLevels, 6, "win_sequence", "",
                   Screen("win_sequence", nullptr, "", " thumbnail=\"gfx\\thumb.png\""));
+        // Three tricks, their summary (the next trick is chosen at the press) and the end.
+        AddRecord(screens, 0, "trickymode_summary", "",
+                  Popup("trickymode_summary",
+                        "<object type=\"generic\" name=\"button\">\n<stage ms=\"1000\" loop_start=\"1\" loop_end=\"1\">\n"
+                        "<event type=\"click\" action=\"insert_level\" parm1=\"NEXT_LEVEL\" alt_key=\"return\">\n"
+                        "</object>\n"));
+        AddRecord(screens, 0, "win_sequence", "", Screen("win_sequence", nullptr));
+        for (int i = 0; i < 3; ++i) {
+            const std::string name = "trick_" + std::to_string(i);
+            AddRecord(mGame->mTrickLevels, i, name.c_str(), "", Screen(name.c_str(), nullptr));
+        }
     }
 
     void PressReturn()
@@ -179,6 +191,42 @@ TEST_F(ModeFlowTest, JourneyFromTheMenuToTheHonourRoll)
         entered = entered || (std::string(entry.mName) == "Mira" && entry.mScore == 660000 &&
                               std::string(entry.mText) == "JOURNEY");
     EXPECT_TRUE(entered);
+}
+
+// Every trick played once, in the order the tricks are drawn, then the win
+// sequence; the choice of the next trick waits for the summary's button.
+TEST_F(ModeFlowTest, TrickshotPlaysEveryTrickOnceAndEndsInTheWinSequence)
+{
+    SetMode(3, 0);
+    mGame->mRandom.SeedRandom(4242);
+    InsertLevelByName("main_menu");
+    Ticks(5);
+    PressReturn();
+    EXPECT_EQ(Screens(), (std::vector<std::string>{"loading"}));
+    Ticks(30);
+    std::vector<std::string> played;
+    for (int trick = 0; trick < 3; ++trick) {
+        SCOPED_TRACE(trick);
+        ASSERT_NE(Topmost(), nullptr);
+        const std::string name = Topmost()->mName;
+        ASSERT_EQ(name.rfind("trick_", 0), 0u) << name;
+        played.push_back(name);
+        // Won as the victory check wins a trick: its entry is done, the streak grows.
+        const int index = int(Topmost()->mLevelNumber);
+        EXPECT_EQ(Player().mProgress[3], index);
+        Player().mTrickDone[index / 13][index % 13] = 1;
+        ++Player().mTrickStreak;
+        InsertLevelByName(Key("TRICKSHOT_WIN").c_str());
+        Ticks(3);
+        EXPECT_EQ(Screens(), (std::vector<std::string>{name, "trickymode_summary"}));
+        PressReturn();
+    }
+    EXPECT_EQ(played[0], "trick_0");
+    std::vector<std::string> sorted = played;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string>{"trick_0", "trick_1", "trick_2"}));
+    EXPECT_EQ(Screens(), (std::vector<std::string>{"win_sequence"}));
+    EXPECT_EQ(Key("TRICKS_IN_A_ROW"), "3 in a row!");
 }
 
 } // namespace
