@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr float kTicksPerMinute = 15000.0f;
+constexpr uint32_t kTicksPerMinute = 15000;
 
 // The Survival clock: the bottom screen's clock panel, in ticks.
 uint32_t SurvivedTicks()
@@ -33,7 +33,7 @@ void EndlessBonus::InitAfterLoad()
 {
     AnimObject::InitAfterLoad();
     const uint32_t ticks = SurvivedTicks();
-    const uint32_t minutes = uint32_t(float(ticks) / kTicksPerMinute);
+    const uint32_t minutes = ticks / kTicksPerMinute;
     const std::string time = FormatMinutesSeconds(ticks);
     for (uint32_t k = 0; k <= minutes; ++k) {
         char number[24];
