@@ -6,6 +6,7 @@
 #include "framework/rasterizer/TriangleRasterizer.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/BassSoundLayer.h"
+#include "game/engine/Editor.h"
 #include "game/engine/GameFile.h"
 #include "game/engine/GameState.h"
 #include "game/engine/LiveObjects.h"
@@ -256,6 +257,17 @@ int GameApp::GetLoadingState()
 {
     GameState* game = GameState::TryCurrent();
     return game != nullptr ? game->GetLoadingState() : -2;
+}
+
+bool GameApp::DebugKeyDown(int key)
+{
+    if (key == kEditorKey) {
+        GameState* game = GameState::TryCurrent();
+        if (game != nullptr && game->GetLoadingState() >= 101)
+            Editor::Start();
+        return true;
+    }
+    return Lumo::LumoAppBase::DebugKeyDown(key);
 }
 
 void GameApp::PumpWindowEvents()

@@ -21,6 +21,7 @@ public:
     static constexpr int kDefaultMusicVolume = 50;
     static constexpr int kDefaultSoundVolume = 55;
     static constexpr const char* kVersion = "1.0";
+    static constexpr int kEditorKey = 'E';
 
     // Touches no device: what depends on the desktop is read in PropertiesHook.
     GameApp();
@@ -38,6 +39,9 @@ public:
     void LostFocus() override;
     void Redraw(const Lumo::TRect<int>* clipRect) override;
     void UpdateFrames() override;
+    // With the debug keys on (Ctrl+Alt+D), E opens the level editor on the
+    // topmost screen.
+    bool DebugKeyDown(int key) override;
 
     // ---- What the Platform layer asks
     bool IsWindowed() override { return windowed; }

@@ -1,10 +1,12 @@
 #include "game/engine/Level.h"
 
+#include "game/engine/EditorMenu.h"
 #include "game/engine/EngineUtilities.h"
 #include "game/engine/GameHooks.h"
 #include "game/engine/GameState.h"
 #include "game/engine/ImageCache.h"
 #include "game/engine/ImageRecord.h"
+#include "game/engine/InputBox.h"
 #include "game/engine/ObjectKind.h"
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/ObjectXmlElement.h"
@@ -235,6 +237,24 @@ void Level::OnFirstUpdate()
         if (mMusicEntry != nullptr)
             mMusicChannel = sound.GetSampleChannel(mMusicEntry);
     }
+}
+
+void Level::EditorMenuItems(EditorMenu& menu)
+{
+    menu.AddItem("Change Win Message", "win_message");
+    menu.AddItem("Change Lose Message", "lose_message");
+}
+
+void Level::EditorCommand(const char* command)
+{
+    if (command == nullptr || Game().mEditor == nullptr)
+        return;
+    // The prompt joins the open editor and edits the text in place.
+    if (std::strcmp(command, "win_message") == 0)
+        new InputBox("Win Message", InputBox::kText, mWinMessage, sizeof(mWinMessage), 0, 0, nullptr, 0, 0, nullptr);
+    else if (std::strcmp(command, "lose_message") == 0)
+        new InputBox("Lose Message", InputBox::kText, mLoseMessage, sizeof(mLoseMessage), 0, 0, nullptr, 0, 0,
+                     nullptr);
 }
 
 int Level::Update()

@@ -23,6 +23,9 @@ public:
 
     void ReadXmlAttributes(const ObjectXmlElement& element) override;
     void WriteTypeAttributes(std::string& out) override;
+    // The editor's rows for the win and lose messages, and their prompts.
+    void EditorMenuItems(EditorMenu& menu) override;
+    void EditorCommand(const char* command) override;
     int Update() override;
     void Draw() override;
     void DrawSelf() override;

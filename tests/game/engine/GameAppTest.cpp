@@ -3,7 +3,9 @@
 // the orderly end of a run that is still loading.
 #include "game/engine/GameApp.h"
 
+#include "game/engine/Level.h"
 #include "game/engine/MainWidget.h"
+#include "game/engine/ObjectKind.h"
 #include "game/engine/PartnerProperties.h"
 #include "support/GameDataFixture.h"
 #include "support/ScopedDisplayHost.h"
@@ -178,6 +180,30 @@ TEST_F(GameAppTest, ShutdownDuringTheSplashesEmptiesTheGame)
     EXPECT_TRUE(mGame->mLiveObjects.IsEmpty());
     EXPECT_EQ(mGame->mImageCache.GetCount(), 0);
     EXPECT_FALSE(app.GetMainWidget()->HasLoadingThread());
+}
+
+TEST_F(GameAppTest, DebugKeyEOpensTheEditorOnTheTopmostLevelOnceLoaded)
+{
+    GameApp app;
+    auto* level = new Level();
+    level->AddStage(1000.0f, 1, 1, 1, "idle");
+    mGame->mLiveObjects.Append(level);
+
+    mGame->SetLoadingState(50);
+    EXPECT_TRUE(app.DebugKeyDown('E')) << "the key is the game's even while it loads";
+    EXPECT_EQ(mGame->mEditor, nullptr) << "nothing to edit while loading";
+
+    mGame->SetLoadingState(101);
+    EXPECT_TRUE(app.DebugKeyDown('E'));
+    AnimObject* editor = mGame->mEditor;
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->mParent, level);
+    EXPECT_EQ(editor->mKind, kKindEditor);
+    EXPECT_EQ(level->mEditorMode, 1);
+    EXPECT_TRUE(app.DebugKeyDown('E'));
+    EXPECT_EQ(level->CountChildrenOfKind(kKindEditor), 1) << "one editor at a time";
+    mGame->mLiveObjects.RemoveAll();
+    EXPECT_EQ(mGame->mEditor, nullptr);
 }
 
 } // namespace
