@@ -194,6 +194,11 @@ protected:
 
     Run PlayFirstBuilding(uint32_t seed, int ticks)
     {
+        // Everything the game reads starts over: the clock and the pointer too.
+        mClock.reset();
+        mClock = std::make_unique<SimulatedClock>();
+        mHost.mouseX = 0;
+        mHost.mouseY = 0;
         MakeGame();
         Play().Reset();
         mGame->mHooks = &mPlay;
@@ -207,7 +212,13 @@ protected:
         Run run;
         run.digests.reserve(size_t(ticks));
         for (int tick = 0; tick < ticks; ++tick) {
-            if (tick % 40 == 0) {
+            if (tick == 300) {
+                // The first Flood building explains the mode once: its button.
+                mHost.mouseX = 400;
+                mHost.mouseY = 450;
+                mGame->mInput.MouseDown(1);
+                mGame->mInput.MouseUp(1);
+            } else if (tick % 40 == 0 && tick > 400) {
                 mHost.mouseX = 100 + (tick * 37) % 600;
                 mHost.mouseY = 520;
                 mGame->mInput.MouseUp(-1);
@@ -216,7 +227,7 @@ protected:
                     mGame->mInput.MouseUp(1);
                 }
             }
-            mClock.Advance(4);
+            mClock->Advance(4);
             UpdateLiveObjects(*mGame);
             run.digests.push_back(StateDigest(*mGame));
         }
@@ -226,7 +237,7 @@ protected:
         return run;
     }
 
-    SimulatedClock mClock;
+    std::unique_ptr<SimulatedClock> mClock;
     PlayHooks mPlay;
 };
 
