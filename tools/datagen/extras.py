@@ -117,6 +117,9 @@ def padlock():
     body += '<path d="M11 20 V14 a9 9 0 0 1 18 0 V20" fill="none" stroke="%s" stroke-width="3.5"/>' % P.STONE_LIGHT
     body += svg.rounded(4, 19, 32, 24, 5, "url(#b)", P.INK, 2.5)
     body += '<circle cx="20" cy="28" r="3.5" fill="%s"/><path d="M18.5 30 h3 l1 7 h-5 Z" fill="%s"/>' % (P.INK, P.INK)
+    # The menu puts a lock 16 px beyond each end of a mode's caption: drawn 28 px wide, it
+    # stays clear of the letters.
+    body = '<g transform="translate(20 23) scale(0.7) translate(-20 -23)">%s</g>' % body
     return svg.doc(40, 46, body, defs)
 
 
