@@ -246,6 +246,7 @@ void GameApp::Redraw(const Lumo::TRect<int>* clipRect)
 void GameApp::UpdateFrames()
 {
     Lumo::LumoApp::UpdateFrames();
+    OpenEditorWhenDue();
     if (mExitAfterMs != 0 && !mCloseSent && Plat::GetClock().TickCount() - mStartTick >= mExitAfterMs) {
         // Closed as a player would close the window, so the exit runs in order.
         mCloseSent = true;
@@ -257,6 +258,26 @@ int GameApp::GetLoadingState()
 {
     GameState* game = GameState::TryCurrent();
     return game != nullptr ? game->GetLoadingState() : -2;
+}
+
+void GameApp::ParseCommandParam(const std::string& name, const std::string& value)
+{
+    if (name == "-editor") {
+        mEditorAtStart = true;
+        return;
+    }
+    Lumo::LumoApp::ParseCommandParam(name, value);
+}
+
+void GameApp::OpenEditorWhenDue()
+{
+    if (!mEditorAtStart)
+        return;
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->GetLoadingState() < 101 || !game->mTicked)
+        return;
+    mEditorAtStart = false;
+    Editor::Start();
 }
 
 bool GameApp::DebugKeyDown(int key)

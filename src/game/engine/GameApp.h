@@ -42,6 +42,12 @@ public:
     // With the debug keys on (Ctrl+Alt+D), E opens the level editor on the
     // topmost screen.
     bool DebugKeyDown(int key) override;
+    // "-editor": the level editor opens on the first screen once the game
+    // has loaded (see OpenEditorWhenDue).
+    void ParseCommandParam(const std::string& name, const std::string& value) override;
+    // Opens the editor asked for on the command line once a screen has ticked.
+    void OpenEditorWhenDue();
+    bool mEditorAtStart = false;
 
     // ---- What the Platform layer asks
     bool IsWindowed() override { return windowed; }

@@ -182,7 +182,7 @@ TEST_F(GameAppTest, ShutdownDuringTheSplashesEmptiesTheGame)
     EXPECT_FALSE(app.GetMainWidget()->HasLoadingThread());
 }
 
-TEST_F(GameAppTest, DebugKeyEOpensTheEditorOnTheTopmostLevelOnceLoaded)
+TEST_F(GameAppTest, DebugKeyEAndTheCommandLineOpenTheEditorOnceLoaded)
 {
     GameApp app;
     auto* level = new Level();
@@ -203,6 +203,23 @@ TEST_F(GameAppTest, DebugKeyEOpensTheEditorOnTheTopmostLevelOnceLoaded)
     EXPECT_TRUE(app.DebugKeyDown('E'));
     EXPECT_EQ(level->CountChildrenOfKind(kKindEditor), 1) << "one editor at a time";
     mGame->mLiveObjects.RemoveAll();
+    EXPECT_EQ(mGame->mEditor, nullptr);
+
+    // "-editor" on the command line: the first screen that has ticked once
+    // the game has loaded, once.
+    app.ParseCommandParam("-editor", "");
+    auto* menu = new Level();
+    menu->AddStage(1000.0f, 1, 1, 1, "idle");
+    mGame->mLiveObjects.Append(menu);
+    mGame->mTicked = false;
+    app.OpenEditorWhenDue();
+    EXPECT_EQ(mGame->mEditor, nullptr) << "no tick has run yet";
+    mGame->mTicked = true;
+    app.OpenEditorWhenDue();
+    ASSERT_NE(mGame->mEditor, nullptr);
+    EXPECT_EQ(mGame->mEditor->mParent, menu);
+    mGame->mLiveObjects.RemoveAll();
+    app.OpenEditorWhenDue();
     EXPECT_EQ(mGame->mEditor, nullptr);
 }
 
