@@ -1,0 +1,114 @@
+from x import O, St, ev, text, cursor, still
+from plates import plate
+
+SCENES = {
+    1: ("sky01.jpg", "houses01.png", "facade01.png"),
+    2: ("sky02.jpg", "houses02.png", "facade02.png"),
+    3: ("sky03.jpg", "houses01.png", "facade03.png"),
+}
+
+
+def scenery(scene):
+    sky, city, facade = SCENES[scene]
+    # The facade is the level's first plain child taller than the screen: the playfield
+    # repeats it upwards behind the plates.
+    return [
+        O(None, "facade", [still(0, 0)], image="gfx\\level\\" + facade, z_order=-8),
+        O(None, "sky", [still(0, -5)], image="gfx\\level\\" + sky, z_order=-10),
+        O(None, "houses", [still(0, 95)], image="gfx\\level\\" + city, z_order=-9),
+    ]
+
+
+def shooter():
+    beam = O(None, "beam", [St(None, 1000, True, visible=0)], image="gfx\\level\\beam.png", blit_style=1, z_order=-1)
+    fish = O(None, "fish", [
+        St("swim", 1000, True, visible=0, x=-60, y=40),
+        St("jump", 1100, visible=1, x=(-70, 60), y=40, rotation=(-40, 60)).filt("sined", "y", -70, 0.5),
+        St("gone", 1000, True, visible=0, x=60, y=40),
+    ], image="gfx\\level\\fish.png", z_order=-2)
+    return O("shooter", "shooter", [St("ready", 1000, True, y=222)], [beam, fish], image="gfx\\level\\shooter.png", z_order=6)
+
+
+def water():
+    st = St(None, 4000, True, x=0, y=245).filt("sined", "x", 14, 1).filt("sined", "y", 2, 2)
+    return O(None, "water", [st], image="gfx\\level\\water.png", z_order=5, tiles_left=1, tiles_right=1)
+
+
+def pause_button():
+    st = St(None, 1000, True, x=-318, y=0, x_scale=0.5, y_scale=0.5).filt("hot_spot", "frame_number")
+    st.e.append(ev("click", "insert_level", "pause_menu", alt="escape"))
+    return O(None, "menu_button", [st], [text("MENU", "gfx\\font1_small.png", 0, -2, 1.1, -3)],
+             image="gfx\\menu\\button_small.png", z_order=9.5)
+
+
+def hud(relaxed_image=False):
+    panel = O("panel", "panel", [St(None, 1000, True, x=0, y=276)], [pause_button()], image="gfx\\level\\panel.png", z_order=9)
+    bar = O("progress_bar", "progress", [St(None, 1000, True, x=0, y=276)], z_order=9)
+    return [panel, bar]
+
+
+def tiles_layer(children, still_level=False, summary="LEVEL_SUMMARY", extra_stages=()):
+    stages = []
+    if still_level:
+        stages.append(St("still", 1000, True))
+    else:
+        stages.append(St("scrolling", 1000, True))
+    stages += list(extra_stages)
+    stages += [
+        St("victory", 5400).ev("end", "insert_level", summary),
+        St("victory_done", 1000, True),
+        St("defeat", 4000).filt("squared", "all", 1),
+        St("defeated", 1000, True),
+    ]
+    inner = O("layer", "plate_container", [still(0, 0)], children)
+    return O("layer", "background", [still(0, 0)], [O("layer", "tiles", stages, [inner])])
+
+
+def level(name, title, thumbnail, scene, rows, still_level=False, music=None, extra=(), summary="LEVEL_SUMMARY",
+          top=-330, gap=180, inner_extra=()):
+    """rows: list of lists of plate objects (already positioned in x; y set here), bottom row first."""
+    children = []
+    for i, row in enumerate(rows):
+        y = top - gap * i
+        if not still_level:
+            children.append(O("scroll_point", "row%d_top" % (i + 1), [still(0, y - 60)]))
+        for p in row:
+            p.stages[0].a = [(t, (s + y if t == "y" else s), (e + y if t == "y" else e)) for t, s, e in p.stages[0].a]
+            children.append(p)
+    children += list(inner_extra)
+    head = dict(title=title, thumbnail=thumbnail)
+    if music:
+        head.update(music)
+    root = O("level", name, [
+        St("arrive", 20, x=400, y=300).ev("start", "kill_all_previous"),
+        St("play", 1000, True, x=400, y=300),
+    ], **head)
+    root.children = ([O("shooter_cursor", "cursor", [St(None, 1000, True)], image="gfx\\level\\aim.png", z_order=20)] +
+                     scenery(scene) + [tiles_layer(children, still_level, summary)] + list(extra) +
+                     [shooter(), water()] + hud())
+    return root
+
+
+import os
+AUDIO = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "audio")
+
+
+def songs(main, intro=True, win=True):
+    """Song attributes of a played level, only for songs that are in the data."""
+    if not os.path.exists(os.path.join(AUDIO, main)):
+        return None
+    d = {}
+    if intro and os.path.exists(os.path.join(AUDIO, "intro_sting.xm")):
+        d["intro_music"] = "audio\\intro_sting.xm"
+        d["intro_time"] = 4400
+        d["main_music"] = "audio\\" + main
+    else:
+        d["main_music"] = "audio\\" + main
+        d["intro_time"] = 4004
+    if win and os.path.exists(os.path.join(AUDIO, "victory_fanfare.xm")):
+        d["win_music"] = "audio\\victory_fanfare.xm"
+    return d
+
+
+def P(kind, x=0, **kw):
+    return plate(kind, x, 0, **kw)

@@ -1,0 +1,164 @@
+"""Types the hand-made level and screen files of data/ (run by hand, not by tools/make-data):
+
+    python3 data-src/levels/make_levels.py data
+"""
+import os
+import sys
+
+from x import O, St, ev, text, cursor, still, write
+from plates import plate, SURVIVAL_FILES, KINDS
+from levels import level, P, scenery, shooter, water, hud, tiles_layer, songs
+
+D = sys.argv[1]
+
+
+def lp(rel):
+    return os.path.join(D, rel)
+
+
+# ---- plate files for the Survival generator ---------------------------------
+for name in SURVIVAL_FILES:
+    write(lp("objects/%s_plate.xml" % name), plate(name, 0, 0))
+
+
+def pigeon(x, y, left=False):
+    nm = "pigeon_left" if left else "pigeon_right"
+    return O("pigeon", nm, [
+        St("perch", 1000, True, x=x, y=y),
+        St("pre_fly_away", 600, x=x, y=y),
+        St("fly_away", 1500, x=(x, x + (-300 if left else 300)), y=(y, y - 300)).filt("squared", "all", 1),
+    ], image="gfx\\level\\pigeon.png", flight_image="gfx\\level\\pigeon_fly.png", flip_x=1 if left else None, z_order=1.5)
+
+
+def birds(*pigeons):
+    return O("layer", "birds", [still(0, 0)], list(pigeons))
+
+
+def bumper(kind, x, y, rot=0, name=None):
+    img = {"rect_bumper": "bumper_rect", "round_bumper": "bumper_round", "tri_bumper": "bumper_tri"}[kind]
+    st = St(None, 1000, True, x=x, y=y)
+    if rot:
+        st.at("rotation", rot)
+    return O(kind, name or img, [st], image="gfx\\level\\%s.png" % img, z_order=1.2)
+
+
+def turret(x, y, rot=0, barrel=0):
+    muzzle = O(None, "muzzle", [St(None, 1000, True, x=0, y=-32)], image="gfx\\level\\turret_muzzle.png")
+    b = O(None, "barrel", [St(None, 1000, True, x=0, y=0, rotation=barrel)], [muzzle], image="gfx\\level\\turret_barrel.png")
+    st = St(None, 1000, True, x=x, y=y)
+    if rot:
+        st.at("rotation", rot)
+    return O("turret", "turret", [st], [b], image="gfx\\level\\turret.png", z_order=1.3)
+
+
+def warp(x, y, name="warp"):
+    st = St(None, 2000, True, x=x, y=y, rotation=(0, -360))
+    return O("warp", name, [st], image="gfx\\level\\warp.png", z_order=1.2)
+
+
+def basket(x, y):
+    opening = O(None, "opening", [still(0, -34)], image="gfx\\level\\basket_opening.png", z_order=1.41)
+    return O("bonus_basket", "basket", [
+        St("waiting", 1000, True, x=x, y=y),
+        St("rotating", 2500, x=x, y=y).filt("sined", "rotation", 8, 1).ev("end", "custom"),
+        St("emptied", 600, x=x, y=y).ev("end", "go_to_stage", "waiting"),
+    ], [opening], image="gfx\\level\\basket.png", z_order=1.4)
+
+
+# ---- Flood and Journey -------------------------------------------------------
+TITLES = {
+    "flood": ["THE OLD HARBOUR", "SALT STEPS", "LANTERN ROW", "BELL TOWER", "THE GOLDEN BASKET", "PIGEON SQUARE",
+              "GLASSMAKERS' QUAY", "THE STILL CANAL", "PALACE OF TIDES"],
+    "journey": ["FIRST LIGHT", "THE FERRY LANDING", "ROPE WALK", "SHELL GARDEN", "THE GOLDEN BASKET", "WIND MARKET",
+                "ARSENAL GATE", "THE STILL CANAL", "HOUSE OF MIRRORS"],
+}
+
+
+def building(n, mode):
+    """Rows, bottom first, for building n (1..9); later buildings are taller and mix more kinds."""
+    R = []
+    if n == 1:
+        R = [[P("round")], [P("stick", -170, n=2, r=80), P("round", 200)], [P("round", -200), P("triangle", 200)]]
+    elif n == 2:
+        R = [[P("round", -180), P("round", 180)], [P("stick")], [P("triangle", -200), P("mini_round", 0), P("triangle", 200)],
+             [P("round")]]
+    elif n == 3:
+        R = [[P("a")], [P("round", -200), P("spinner", 180)], [P("triangle", -220), P("triangle", 220)], [P("stick")],
+             [P("semicircle")]]
+    elif n == 4:
+        R = [[P("semicircle", -190), P("round", 190)], [P("spinner", -200), P("mini_round", 0), P("spinner", 200)],
+             [P("a")], [P("x", -190), P("x", 200)], [P("round", -180), P("step", 190)], [P("stick")]]
+    elif n == 6:
+        R = [[P("square")], [P("round", -200), P("triangle", 200)], [P("x")], [P("stick", -180, n=2, r=80), P("semicircle", 200)],
+             [P("step", -190), P("step", 190)], [P("round")]]
+    elif n == 7:
+        R = [[P("t", -190), P("round", 190)], [P("key")], [P("square", -190), P("a", 200, n=3)], [P("step", -200), P("t", 200)],
+             [P("m")], [P("round", -200), P("mini_round", 0), P("round", 200)]]
+    elif n == 9:
+        R = [[P("m")], [P("tosser", -200), P("round", 200)], [P("x", -190), P("square", 190)], [P("t")],
+             [P("semicircle", -190), P("a", 200, n=3)], [P("key", -220), P("stick", 120, n=2, r=80)], [P("spinner")],
+             [P("round", -200), P("triangle", 200)]]
+    return R
+
+
+def bonus_level(mode, n, title, thumb, scene):
+    rows = [[P("round", -200), P("round", 200)], [P("stick")], [P("mini_round", -220), P("mini_round", 220)], [P("round")]]
+    # In a layer of its own: a plain picture straight in the plate container would give it an
+    # extent, and the container would then hold the playfield still by parallax.
+    holder = O("layer", "basket_holder", [still(0, 0)], [basket(0, -420)])
+    return level("bonus", title, thumb, scene, rows, inner_extra=[holder], music=SONG[mode])
+
+
+def trick_level_in_list(title, thumb, scene):
+    # One throw up the middle fills the top slot; the treasure tumbles down the stair of slots.
+    chain = [("block", 0, -250), ("block", -130, -170), ("block", -260, -90), ("block", -150, 0)]
+    lv = level("trickshot", title, thumb, scene, [], still_level=True, summary="TRICKSHOT_WIN",
+               music=SONG["flood" if "flood" in thumb else "journey"])
+    inner = lv.children[4].children[0].children[0]
+    inner.children = [plate(k, x, y, name="step%d" % i, slots=[(0, 0, 8)]) for i, (k, x, y) in enumerate(chain)]
+    return lv
+
+
+SONG = {"flood": songs("tide_song.xm"), "journey": songs("lagoon_song.xm")}
+
+
+def write_lists():
+    for mode, scenes in (("flood", (1, 2, 3)), ("journey", (2, 1, 3))):
+        thumb = "gfx\\levelselect\\%s_map.png" % mode
+        for n in range(1, 10):
+            title = TITLES[mode][n - 1]
+            scene = scenes[(n - 1) % 3]
+            if n == 5:
+                lv = bonus_level(mode, n, title, thumb, scene)
+            elif n == 8:
+                lv = trick_level_in_list(title, thumb, scene)
+            else:
+                lv = level("%s_%02d" % (mode, n), title, thumb, scene, building(n, mode), music=SONG[mode])
+                if n in (6, 9):
+                    inner = lv.children[4].children[0].children[0]
+                    inner.children.insert(0, birds(*([pigeon(-30, -442), pigeon(40, -442, True)] if n == 6 else [pigeon(-70, -418), pigeon(80, -418, True)])))
+                # Obstacles of a sinking building sit in a layer of their own: until every obstacle
+                # has its own kind, a plain picture straight in the plate container would hold the
+                # playfield still (the container would take an extent and move it by parallax).
+                if n == 7:
+                    inner = lv.children[4].children[0].children[0]
+                    inner.children.append(O("layer", "obstacles", [still(0, 0)], [
+                        bumper("rect_bumper", -90, -560), bumper("rect_bumper", 90, -560), bumper("tri_bumper", 0, -750)]))
+                if n == 9:
+                    inner = lv.children[4].children[0].children[0]
+                    inner.children.append(O("layer", "obstacles", [still(0, 0)], [
+                        turret(330, -250, barrel=-30), bumper("round_bumper", -330, -600), bumper("round_bumper", 330, -900)]))
+            write(lp("levels/%s/level%02d.xml" % (mode, n)), lv)
+        # The map's goal: never opened by the next-level key, it only gives the last thumbnail.
+        fin = O("level", "win_sequence_" + mode, [
+            St("arrive", 20, x=400, y=300).ev("start", "kill_all_previous"),
+            St("play", 1000, True, x=400, y=300)],
+            [cursor(), O(None, "sky", [still(0, -5)], image="gfx\\level\\sky03.jpg", z_order=-10),
+             O("firework", "firework1", [still(0, 0)], z_order=6), O("firework", "firework2", [still(0, 0)], z_order=6),
+             text("THE CITY IS SAVED!", "gfx\\font1.png", 0, -40, 0.8, -4)],
+            title="THE CITY IS SAVED", thumbnail="gfx\\levelselect\\finale.png",
+            **(songs("finale.xm", intro=False, win=False) or {}))
+        write(lp("levels/%s/win_sequence.xml" % mode), fin)
+
+
+write_lists()
