@@ -9,6 +9,7 @@
 #include "game/play/EndlessPanel.h"
 #include "game/play/Firework.h"
 #include "game/play/KeyPlate.h"
+#include "game/play/Layer.h"
 #include "game/play/LevelLocker.h"
 #include "game/play/LevelScroller.h"
 #include "game/play/LevelSelect.h"
@@ -17,9 +18,11 @@
 #include "game/play/Pigeon.h"
 #include "game/play/ProgressBar.h"
 #include "game/play/RoundPlate.h"
+#include "game/play/ScrollPoint.h"
 #include "game/play/SemicirclePlate.h"
 #include "game/play/Shooter.h"
 #include "game/play/ShooterCursor.h"
+#include "game/play/ShooterPath.h"
 #include "game/play/Slot.h"
 #include "game/play/SpinnerPlate.h"
 #include "game/play/SquarePlate.h"
@@ -66,11 +69,15 @@ const GameObjectRow kRows[] = {
     {"firework", Make<Firework>},
     {"shooter", Make<Shooter>},
     {"shooter_cursor", Make<ShooterCursor>},
+    {"shooter_path", Make<ShooterPath>},
+    {"scroll_point", Make<ScrollPoint>},
     {"level_select", Make<LevelSelect>},
     {"level_scroller", Make<LevelScroller>},
     {"bonus_basket", Make<BonusBasket>},
     {"endless_bonus", Make<EndlessBonus>},
     {"level_locker", Make<LevelLocker>},
+    // The engine hands its layers to the game.
+    {"layer", Make<Layer>},
 };
 
 } // namespace

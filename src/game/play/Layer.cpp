@@ -1,0 +1,516 @@
+#include "game/play/Layer.h"
+
+#include "game/engine/EasingKind.h"
+#include "game/engine/EngineUtilities.h"
+#include "game/engine/Filter.h"
+#include "game/engine/GameRandom.h"
+#include "game/engine/GameState.h"
+#include "game/engine/ImageRecord.h"
+#include "game/engine/ObjectKind.h"
+#include "game/engine/ObjectLoader.h"
+#include "game/engine/ObjectXmlElement.h"
+#include "game/engine/Stage.h"
+#include "game/engine/StripFont.h"
+#include "game/engine/TextObject.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr float kScreenWidth = GameState::kScreenWidth;
+constexpr float kScreenHeight = GameState::kScreenHeight;
+
+constexpr int kModeFlood = 0;
+constexpr int kModeJourney = 1;
+constexpr int kModeSurvival = 2;
+constexpr int kModeTrickshot = 3;
+
+// Survival rows: a row is symmetric about the centre and may reach this far.
+constexpr float kRowHalfWidth = 380.0f;
+constexpr float kRowLastCentre = 282.0f;
+constexpr float kRowGap = 10.0f;
+
+// Survival wall: eight tiles of 80 px from -280 to 280.
+constexpr int kWallEdge = 280;
+constexpr int kWallStep = 80;
+const char* const kBrickImage = "gfx\\background01\\brick_brown01.jpg";
+const char* const kWallSideImage = "gfx\\background01\\wall_side01.png";
+const char* const kGrateImage = "gfx\\background01\\grate_square.png";
+const char* const kIvyImage = "gfx\\background01\\ivy01.png";
+
+// Plate files by the drawn index; beyond the table the stick plate.
+const char* const kPlateNames[] = {"stick", "round",      "triangle",   "x",       "block", "semicircle",
+                                   "spinner", "a",        "tosser",     "spinner", "mini_round", "mini_stick",
+                                   "m",     "square",     "a",          "step",    "t"};
+constexpr uint32_t kPlateNameCount = sizeof(kPlateNames) / sizeof(kPlateNames[0]);
+
+bool StageIs(const AnimObject& object, const char* name)
+{
+    const Stage* stage = object.CurrentStage();
+    return stage != nullptr && std::strcmp(stage->mName, name) == 0;
+}
+
+bool StageContains(const AnimObject& object, const char* text)
+{
+    const Stage* stage = object.CurrentStage();
+    return stage != nullptr && std::strstr(stage->mName, text) != nullptr;
+}
+
+bool NameIs(const AnimObject& object, const char* name) { return std::strcmp(object.mName, name) == 0; }
+
+int CurrentMode()
+{
+    return Game().mHooks != nullptr ? Game().mHooks->GetProfileMode() : 0;
+}
+
+float Difficulty() { return Game().mProfiles.Current().mDifficulty; }
+
+// Direct children of the container (the current inner layer when null) of
+// that kind with the largest world y; only y above -99995 counts and the
+// first wins a tie.
+AnimObject* HighestOfKind(int kind, AnimObject* container)
+{
+    if (container == nullptr)
+        container = Game().mInnerLayer;
+    if (container == nullptr)
+        return nullptr;
+    AnimObject* best = nullptr;
+    float bestY = -99995.0f;
+    for (AnimObject* child = container->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kind && child->mWorld[kAttrY] > bestY) {
+            best = child;
+            bestY = child->mWorld[kAttrY];
+        }
+    }
+    return best;
+}
+
+// The same with the smallest world y, below 99995.
+AnimObject* LowestOfKind(int kind, AnimObject* container)
+{
+    if (container == nullptr)
+        container = Game().mInnerLayer;
+    if (container == nullptr)
+        return nullptr;
+    AnimObject* best = nullptr;
+    float bestY = 99995.0f;
+    for (AnimObject* child = container->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kind && child->mWorld[kAttrY] < bestY) {
+            best = child;
+            bestY = child->mWorld[kAttrY];
+        }
+    }
+    return best;
+}
+
+// The amplitude recurrence of the scroll: the velocity eases towards the
+// speed, a hundredth at a time.
+float EaseAmplitude(float amplitude, float speed)
+{
+    return static_cast<float>((amplitude * 99.0f + static_cast<double>(speed) * 0.6) / 100.0);
+}
+
+// The playfield's sinking filter on its current stage, made when missing.
+// Sets `added` when it was made now.
+Filter* SinkFilter(Stage& stage, bool& added)
+{
+    added = false;
+    if (Filter* filter = stage.FindFilter(kEasingVelocity, kAttrY))
+        return filter;
+    added = true;
+    return stage.AddFilter(Game().mFilterPool, kEasingVelocity, kAttrY, 0.01f, 0.0009f, 0.983f, 0);
+}
+
+// An endless 1000 ms stage holding the object at (x, y).
+bool AddStillStage(AnimObject& object, float x, float y)
+{
+    if (object.AddStage(1000.0f, 1, 1, 1, nullptr) == nullptr)
+        return false;
+    object.SetStageAttribute(kAttrX, x, x);
+    object.SetStageAttribute(kAttrY, y, y);
+    return true;
+}
+
+// A pooled decoration of the playfield at (x, y), or null when a pool refuses.
+AnimObject* AddDecoration(AnimObject& parent, const char* image, float x, float y, float z)
+{
+    AnimObject* object = AnimObject::TakeFromPool();
+    if (object == nullptr)
+        return nullptr;
+    if (!AddStillStage(*object, 0.0f, 0.0f)) {
+        AnimObject::DisposeRecord(object);
+        return nullptr;
+    }
+    object->SetImage(image, 0.0f, 0.0f, 1, 0.0f);
+    object->mZOrder = z;
+    if (parent.AddChild(object) == nullptr)
+        return nullptr;
+    object->MoveBy(x, y);
+    return object;
+}
+
+} // namespace
+
+LayerRunState& LayerRun()
+{
+    static LayerRunState state;
+    return state;
+}
+
+LayerTuning& LayerTuningValues()
+{
+    static LayerTuning tuning;
+    return tuning;
+}
+
+Layer::Layer()
+{
+    mKind = kKindLayer;
+}
+
+void Layer::ReadXmlAttributes(const ObjectXmlElement& element)
+{
+    mMerged = element.GetAttributeInt("merged");
+    AnimObject::ReadXmlAttributes(element);
+    if (NameIs(*this, "background") || (NameIs(*this, "tiles") && CurrentMode() != kModeSurvival))
+        mMerged = 1;
+}
+
+void Layer::WriteTypeAttributes(std::string& out)
+{
+    WriteXmlStringAttribute(out, "type", "layer");
+    WriteXmlIntAttribute(out, "merged", mMerged);
+    AnimObject::WriteTypeAttributes(out);
+}
+
+void Layer::InitAfterLoad()
+{
+    AnimObject::InitAfterLoad();
+    if (std::strstr(mName, "plate_container") != nullptr && mParent != nullptr) {
+        const AnimObject* last = mParent->mChildren.Tail();
+        if (last != nullptr)
+            SetZOrder(last->mZOrder + 1.0f);
+    }
+}
+
+int Layer::Update()
+{
+    GameState& game = Game();
+    UpdateExtent();
+    const bool editor = game.EditorOpen();
+    if (editor)
+        LayerRun().editorWasUsed = 1;
+    if (mMerged != 0 && LayerRun().editorWasUsed == 0 && game.mTutorial == nullptr)
+        BuildTiledBackground();
+
+    const int mode = CurrentMode();
+    const bool playfield = NameIs(*this, "tiles") && !editor;
+    if (playfield && mode == kModeFlood && StageIs(*this, "scrolling")) {
+        PlayerProfile& profile = game.mProfiles.Current();
+        if (profile.mExplainFloodShown == 0) {
+            profile.mExplainFloodShown = 1;
+            InsertLevelByName("explain_flood");
+        }
+        if (GetRoot() == game.Topmost())
+            ScrollTowardsPoint();
+    } else if (playfield && mode == kModeTrickshot && StageIs(*this, "still")) {
+        ScrollTowardsPoint();
+    }
+    if (playfield && mode == kModeJourney && StageIs(*this, "scrolling"))
+        ScrollTowardsPoint();
+    else if (playfield && mode == kModeSurvival)
+        ScrollEndless();
+
+    return AnimObject::Update();
+}
+
+void Layer::Draw()
+{
+    AnimObject::Draw();
+}
+
+void Layer::UpdateExtent()
+{
+    if (mExtent == 0.0f || mMerged != 0) {
+        mExtentBottom = -999999.0f;
+        mExtentTop = 999999.0f;
+        for (const AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
+            if (child->mKind != kKindDefault || child->mImage == nullptr)
+                continue;
+            const float half = (child->mSource[3] - child->mSource[1]) / 2.0f;
+            const float y = child->mLocal[kAttrY];
+            mExtentBottom = std::max(mExtentBottom, y + half);
+            mExtentTop = std::min(mExtentTop, y - half);
+        }
+        mExtent = mExtentBottom - mExtentTop;
+    }
+
+    // Parallax: a layer inside another moves its parent by the ratio of the
+    // two extents.
+    auto* parent = dynamic_cast<Layer*>(mParent);
+    if (CurrentMode() != kModeSurvival && mExtent > 0.0f && parent != nullptr && parent->mExtent != 0.0f &&
+        !NameIs(*this, "tiles")) {
+        const float ratio = parent->mExtent / mExtent;
+        const float old = parent->mLocal[kAttrY];
+        parent->mLocal[kAttrY] = mLocal[kAttrY] * ratio;
+        mLocal[kAttrY] = mLocal[kAttrY] - (parent->mLocal[kAttrY] - old) * ratio;
+    }
+}
+
+void Layer::ScrollTowardsPoint()
+{
+    GameState& game = Game();
+    AnimObject* point = HighestOfKind(kKindScrollPoint, nullptr);
+    if (point == nullptr || mCurrentStage == nullptr)
+        return;
+    Stage& stage = *mCurrentStage;
+    const bool journey = CurrentMode() == kModeJourney;
+    const bool scrolling = StageContains(*this, "scrolling");
+    bool added = false;
+    Filter* filter = SinkFilter(stage, added);
+    if (added) {
+        if (filter != nullptr && journey && scrolling)
+            filter->mAmplitude = 0.0f;
+    } else {
+        const LayerTuning& tuning = LayerTuningValues();
+        const float pointY = point->mWorld[kAttrY];
+        const float d = std::fabs(tuning.scrollingSlowPoint - pointY) / (kScreenHeight / 4.0f);
+        float speed = d <= 1.0f ? d + tuning.baseScrollSpeed + Difficulty() : std::min(d * d, 10.0f);
+        if (journey)
+            speed = std::min(speed * 3.0f, 6.0f);
+        if (pointY > tuning.scrollingSlowPoint) {
+            if (!scrolling)
+                stage.mMask &= ~(1u << kAttrY);
+            else
+                speed = std::min(speed, 0.24f);
+            if (journey && scrolling) {
+                speed = 0.0f;
+                filter->mAmplitude = 0.0f;
+            }
+        }
+        filter->mPeriod = 0.0f;
+        filter->mAmplitude = EaseAmplitude(filter->mAmplitude, speed);
+    }
+    (void)game;
+    if (mLocal[kAttrY] < 0.0f)
+        mLocal[kAttrY] = 0.0f;
+}
+
+void Layer::ScrollEndless()
+{
+    AnimObject* plate = HighestOfKind(kKindPlate, nullptr);
+    CullFarObjects();
+    GenerateEndlessSection();
+
+    if (static_cast<int64_t>(mFrameCounter) % 4000 == 0)
+        mEndlessExtraSpeed += 0.00001f;
+
+    if (!StageIs(*this, "scrolling") || plate == nullptr || mCurrentStage == nullptr)
+        return;
+    bool added = false;
+    Filter* filter = SinkFilter(*mCurrentStage, added);
+    if (added || filter == nullptr)
+        return;
+    const LayerTuning& tuning = LayerTuningValues();
+    const float target = tuning.scrollingSlowPoint - 60.0f;
+    const float plateY = plate->mWorld[kAttrY];
+    const float d = std::fabs(target - plateY) / (kScreenHeight / 4.0f);
+    float speed = d <= 1.0f ? d + tuning.baseScrollSpeed * 5.0f : std::min(d * d, 10.0f);
+    if (plateY > target && StageContains(*this, "scrolling"))
+        speed = std::min(speed, 0.44f);
+    filter->mPeriod = 0.0f;
+    filter->mAmplitude = EaseAmplitude(filter->mAmplitude, speed) + mEndlessExtraSpeed;
+    if (mLocal[kAttrY] < 0.0f)
+        mLocal[kAttrY] = 0.0f;
+}
+
+void Layer::GenerateEndlessSection()
+{
+    AddPlateRows();
+    BuildBackgroundWall();
+    AddSurvivalMarkers();
+}
+
+void Layer::CullFarObjects()
+{
+    const float limit = 3.0f * kScreenHeight;
+    for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind != kKindLayer && child->mWorld[kAttrY] > limit)
+            child->mRemove = 1;
+    }
+    AnimObject* inner = Game().mInnerLayer;
+    if (inner == nullptr)
+        return;
+    for (AnimObject* child = inner->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind != kKindLayer && child->mFrameCounter > 100.0f && child->mWorld[kAttrY] > limit)
+            child->mRemove = 1;
+    }
+}
+
+std::string Layer::RandomPlateFile()
+{
+    const int n = static_cast<int>(std::max(2.0f, mFrameCounter / 7500.0f));
+    uint32_t i = 0;
+    if (n != 0)
+        i = RandomIntRange(0, static_cast<uint32_t>(n));
+    const char* name = i < kPlateNameCount ? kPlateNames[i] : kPlateNames[0];
+    return std::string("objects\\") + name + "_plate.xml";
+}
+
+void Layer::AddPlateRows()
+{
+    AnimObject* inner = Game().mInnerLayer;
+    if (inner == nullptr)
+        return;
+    AnimObject* lowest = LowestOfKind(kKindPlate, inner);
+    float rowY = -400.0f;
+    if (lowest != nullptr) {
+        if (!(lowest->mWorld[kAttrY] > -kScreenHeight / 2.0f))
+            return;
+        rowY = lowest->mLocal[kAttrY];
+    }
+    LayerRunState& run = LayerRun();
+    run.rowParity = 1 - run.rowParity;
+    const float lowestHalfHeight =
+        lowest != nullptr && lowest->mImage != nullptr ? lowest->mImage->mFrameHeight / 2.0f : 0.0f;
+
+    float x = 0.0f;
+    for (;;) {
+        const std::string file = RandomPlateFile();
+        AnimObject* plate = LoadObjectFromFile(file.c_str(), inner);
+        // A file that builds nothing with a picture has no size to place: the row ends.
+        if (plate == nullptr || plate->mImage == nullptr) {
+            if (plate != nullptr)
+                plate->mRemove = 1;
+            return;
+        }
+        const float width = plate->mImage->mFrameWidth;
+        float y = rowY - 20.0f;
+        if (lowest != nullptr)
+            y -= lowestHalfHeight + plate->mImage->mFrameHeight / 2.0f;
+        if (x != 0.0f || run.rowParity == 1)
+            x += width / 2.0f + kRowGap;
+        if (width / 2.0f + x > kRowHalfWidth || x > kRowLastCentre) {
+            plate->mRemove = 1;
+            return;
+        }
+        plate->MoveBy(x, y);
+        if (x != 0.0f) {
+            if (AnimObject* twin = LoadObjectFromFile(file.c_str(), inner))
+                twin->MoveBy(-x, y);
+        }
+        x += width / 2.0f + kRowGap;
+    }
+}
+
+void Layer::BuildBackgroundWall()
+{
+    AnimObject* lowest = LowestOfKind(kKindDefault, this);
+    if (lowest == nullptr)
+        return;
+    const float worldY = lowest->mWorld[kAttrY];
+    if (!(worldY > -kScreenHeight / 2.0f && worldY < 0.0f))
+        return;
+    const float rowY = lowest->mLocal[kAttrY] - 80.0f;
+    LayerRunState& run = LayerRun();
+    run.wallCountdown -= 1;
+    for (int x = -kWallEdge; x <= kWallEdge; x += kWallStep) {
+        const bool side = x == -kWallEdge || x == kWallEdge;
+        AnimObject* tile = AddDecoration(*this, side ? kWallSideImage : kBrickImage, static_cast<float>(x), rowY, 0.0f);
+        if (tile == nullptr)
+            return;
+        tile->mFlipX = x == kWallEdge ? 1 : 0;
+        tile->mBilinear = 0;
+        if (tile->mImage != nullptr) {
+            tile->mSource[2] = tile->mImage->mWidth + 1.0f;
+            tile->mSource[3] = tile->mImage->mHeight + 1.0f;
+        }
+        if (run.wallCountdown >= 1 || side)
+            continue;
+        if (RandomIntRange(2, 4) != 2)
+            continue;
+        run.wallCountdown = 3;
+        if (RandomIntRange(0, 1) == 0) {
+            tile->mRemove = 1;
+            AddDecoration(*this, kGrateImage, static_cast<float>(x), rowY, 1.0f);
+        } else {
+            AddDecoration(*this, kIvyImage, static_cast<float>(x), rowY, 1.0f);
+            AddDecoration(*this, kIvyImage, static_cast<float>(-x), rowY, 1.0f);
+        }
+    }
+}
+
+void Layer::AddSurvivalMarkers()
+{
+    GameState& game = Game();
+    AnimObject* level = game.mLevel;
+    if (level == nullptr)
+        return;
+    const int64_t ms = static_cast<int64_t>(level->mFrameCounter) * 4;
+    const int64_t minutes = ms / 60000;
+    if (ms % 60000 != 0 || ms <= 50000 || !StageContains(*this, "scroll"))
+        return;
+
+    char text[64];
+    std::snprintf(text, sizeof text, "gfx\\survival_marker_%d.png", static_cast<int>(((minutes - 1) / 10) % 6));
+    AnimObject* marker = AnimObject::TakeFromPool();
+    if (marker == nullptr)
+        return;
+    std::snprintf(marker->mName, sizeof marker->mName, "%s", "endless_marker");
+    marker->mZOrder = 9.0f;
+    marker->SetImage(text, 0.0f, 0.0f, 1, 0.0f);
+    const float frameHeight = marker->mImage != nullptr ? marker->mImage->mFrameHeight : 0.0f;
+    const float y = static_cast<float>((minutes - 1) % 10) * (frameHeight + 8.0f) - 260.0f;
+    bool complete = marker->AddStage(130.0f, 0, 0, 1, nullptr) != nullptr;
+    if (complete) {
+        marker->SetStageAttribute(kAttrXScale, 0.0f, 1.0f);
+        marker->SetStageAttribute(kAttrYScale, 0.0f, 1.0f);
+        marker->SetStageAttribute(kAttrX, 385.0f, 385.0f);
+        marker->SetStageAttribute(kAttrY, y, y);
+        marker->AddFilter(kEasingSined, kAttrXScale, 0.5f, 0.5f, 0.0f);
+        marker->AddFilter(kEasingSined, kAttrYScale, 0.5f, 0.5f, 0.0f);
+        marker->AddEventByName("end", "make_sparkles", "14", nullptr, nullptr, nullptr, nullptr);
+        marker->AddEventByName("start", "play_sound", "audio\\minute.ogg", nullptr, nullptr, nullptr, nullptr);
+        complete = AddStillStage(*marker, 385.0f, y);
+    }
+    if (!complete) {
+        AnimObject::DisposeRecord(marker);
+        return;
+    }
+    level->AddChild(marker);
+
+    auto* label = new (std::nothrow) TextObject;
+    if (label == nullptr)
+        return;
+    std::snprintf(text, sizeof text, "%d MINUTE%s", static_cast<int>(minutes), minutes >= 2 ? "S" : " ");
+    label->SetText(text, "gfx\\font1_small.png", -1.0f, 0, StripFont::kJustifyRight);
+    const float labelY = y + 2.0f;
+    const struct {
+        float ms;
+        float scaleStart, scaleEnd, alphaStart, alphaEnd;
+    } kLabelStages[] = {{100.0f, 0.1f, 0.8f, 0.0f, 1.0f}, {1000.0f, 0.8f, 0.8f, 1.0f, 1.0f},
+                        {100.0f, 0.8f, 0.1f, 1.0f, 0.0f}};
+    for (const auto& s : kLabelStages) {
+        if (label->AddStage(s.ms, 0, 0, 1, nullptr) == nullptr)
+            break;
+        label->SetStageAttribute(kAttrX, 360.0f, 360.0f);
+        label->SetStageAttribute(kAttrY, labelY, labelY);
+        label->SetStageAttribute(kAttrXScale, s.scaleStart, s.scaleEnd);
+        label->SetStageAttribute(kAttrYScale, s.scaleStart, s.scaleEnd);
+        label->SetStageAttribute(kAttrAlpha, s.alphaStart, s.alphaEnd);
+        if (&s == &kLabelStages[0])
+            label->AddFilter(kEasingSquared, kAttrAll, 1.0f, 0.0f, 0.0f);
+    }
+    if (level->AddChild(label) == nullptr)
+        delete label;
+}
+
+void Layer::BuildTiledBackground()
+{
+    // Baking comes with the strip renderer; until then the children draw themselves.
+    mMerged = 0;
+}

@@ -1,0 +1,70 @@
+// One of the three nested layers of a played level: the background (outer),
+// the playfield (middle, named "tiles") and the plate container (inner). The
+// playfield's current stage is the state of play; it sinks the building
+// through a velocity filter on y that it re-tunes every tick, and in Survival
+// it grows the endless building above the screen and drops what sank far
+// below. A merged layer bakes its plain children into tall strips once.
+#pragma once
+
+#include "game/engine/AnimObject.h"
+
+#include <cstdint>
+#include <string>
+
+class Layer : public AnimObject {
+public:
+    // Height of a baked strip's visible part, and of its image.
+    static constexpr int kStripHeight = 1022;
+    static constexpr int kStripImageHeight = 1024;
+
+    Layer();
+
+    void ReadXmlAttributes(const ObjectXmlElement& element) override;
+    void WriteTypeAttributes(std::string& out) override;
+    void InitAfterLoad() override;
+    int Update() override;
+    void Draw() override;
+
+    // The playfield's scroll towards the lowest-lying scroll point.
+    void ScrollTowardsPoint();
+    // Survival: grow, cull and sink the endless building.
+    void ScrollEndless();
+    // New plate rows, then the wall, then the minute markers.
+    void GenerateEndlessSection();
+    void AddPlateRows();
+    void BuildBackgroundWall();
+    void AddSurvivalMarkers();
+    void CullFarObjects();
+    // The plate file of the next Survival plate; the choice widens with time.
+    std::string RandomPlateFile();
+    // Bakes the plain children into strips; once, by a merged layer.
+    void BuildTiledBackground();
+    // Vertical extent of the plain children, and the parallax of a layer
+    // inside another.
+    void UpdateExtent();
+
+    float mExtent = 0.0f;
+    float mHorizontalExtent = 0.0f; // the level-select map's width of thumbnails
+    float mExtentBottom = -999999.0f;
+    float mExtentTop = 999999.0f;
+    int32_t mMerged = 0;
+    float mEndlessExtraSpeed = 0.0f;
+};
+
+// The Survival building's values shared by every layer of the run: the row
+// parity, the wall decoration countdown and whether the editor was ever used
+// (that stops the baking of merged layers).
+struct LayerRunState {
+    int rowParity = 0;
+    int wallCountdown = 3;
+    int editorWasUsed = 0;
+};
+LayerRunState& LayerRun();
+
+// Stand-in for the tuning values the scroll reads, until the shared tuning
+// record is available to the layers.
+struct LayerTuning {
+    float baseScrollSpeed = 0.0f;
+    float scrollingSlowPoint = 0.0f;
+};
+LayerTuning& LayerTuningValues();
