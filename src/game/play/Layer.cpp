@@ -474,7 +474,8 @@ void Layer::AddSurvivalMarkers()
         marker->AddFilter(kEasingSined, kAttrXScale, 0.5f, 0.5f, 0.0f);
         marker->AddFilter(kEasingSined, kAttrYScale, 0.5f, 0.5f, 0.0f);
         marker->AddEventByName("end", "make_sparkles", "14", nullptr, nullptr, nullptr, nullptr);
-        marker->AddEventByName("start", "play_sound", "audio\\minute.ogg", nullptr, nullptr, nullptr, nullptr);
+        // The sound of "play_sound" is its third parameter.
+        marker->AddEventByName("start", "play_sound", nullptr, nullptr, "audio\\minute.ogg", nullptr, nullptr);
         complete = AddStillStage(*marker, 385.0f, y);
     }
     if (!complete) {

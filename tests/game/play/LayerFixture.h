@@ -3,8 +3,10 @@
 // whose picture size the test chooses through its image's frame size.
 #pragma once
 
+#include "game/engine/ImageRecord.h"
 #include "game/engine/ObjectKind.h"
 #include "game/engine/ObjectLoader.h"
+#include "game/engine/ObjectXmlElement.h"
 #include "game/engine/Stage.h"
 #include "game/play/GameObjectFactory.h"
 #include "game/play/Layer.h"
@@ -17,15 +19,28 @@
 
 namespace LumoTest {
 
+// A plate of kind 17 with no rules; its picture takes the frame size of
+// "frame_width" and "frame_height" when given.
+class TestPlate : public AnimObject {
+public:
+    TestPlate() { mKind = kKindPlate; }
+    void ReadXmlAttributes(const ObjectXmlElement& element) override
+    {
+        AnimObject::ReadXmlAttributes(element);
+        // The picture's name is the test's own for that size.
+        if (mImage != nullptr && element.HasAttribute("frame_width")) {
+            mImage->mFrameWidth = element.GetAttributeFloat("frame_width");
+            mImage->mFrameHeight = element.GetAttributeFloat("frame_height");
+        }
+    }
+};
+
 class PlayRecordingHooks : public RecordingHooks {
 public:
     AnimObject* CreateGameObject(const char* type) override
     {
-        if (type != nullptr && std::strcmp(type, "test_plate") == 0) {
-            auto* plate = new AnimObject;
-            plate->mKind = kKindPlate;
-            return plate;
-        }
+        if (type != nullptr && std::strcmp(type, "test_plate") == 0)
+            return new TestPlate;
         return ::CreateGameObject(type);
     }
 };
