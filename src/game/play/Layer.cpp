@@ -1,5 +1,6 @@
 #include "game/play/Layer.h"
 
+#include "framework/graphics/MemoryImage.h"
 #include "game/engine/EasingKind.h"
 #include "game/engine/EngineUtilities.h"
 #include "game/engine/Filter.h"
@@ -9,6 +10,8 @@
 #include "game/engine/ObjectKind.h"
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/ObjectXmlElement.h"
+#include "game/engine/Platform.h"
+#include "game/engine/PlatformImage.h"
 #include "game/engine/Stage.h"
 #include "game/engine/StripFont.h"
 #include "game/engine/TextObject.h"
@@ -153,6 +156,100 @@ AnimObject* AddDecoration(AnimObject& parent, const char* image, float x, float 
     return object;
 }
 
+// Pieces a baked backdrop replaces: plain pictures (of at least that frame
+// height), clouds, and the 8-frame 24-px-high sprites.
+void FlagBackdropPieces(AnimObject& parent, float minFrameHeight)
+{
+    for (AnimObject* child = parent.mChildren.Head(); child != nullptr; child = child->mNext) {
+        const ImageRecord* image = child->mImage;
+        const bool plain = child->mKind == kKindDefault &&
+                           (minFrameHeight <= 0.0f || (image != nullptr && image->mFrameHeight >= minFrameHeight));
+        const bool sprite = image != nullptr && image->mFrameCount == 8 && image->mFrameHeight == 24.0f;
+        if (plain || child->mKind == kKindCloud || sprite)
+            child->mRemove = 1;
+    }
+}
+
+// The parent's first plain child whose picture is taller than the height.
+const AnimObject* FirstPlainTallerThan(const AnimObject& parent, float height)
+{
+    for (const AnimObject* child = parent.mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kKindDefault && child->mImage != nullptr && child->mImage->mFrameHeight > height)
+            return child;
+    }
+    return nullptr;
+}
+
+// A still copy of the picture far behind everything else.
+void AddBackdrop(AnimObject& layer, ImageRecord* picture, float x, float y, bool flipY)
+{
+    AnimObject* copy = AnimObject::TakeFromPool();
+    if (copy == nullptr)
+        return;
+    if (!AddStillStage(*copy, x, y)) {
+        AnimObject::DisposeRecord(copy);
+        return;
+    }
+    copy->SetImageRecord(picture);
+    copy->mFlipY = flipY ? 1 : 0;
+    copy->mZOrder = -1000.0f;
+    copy->mLocal[kAttrX] = x;
+    copy->mLocal[kAttrY] = y;
+    layer.AddChild(copy);
+}
+
+// A strip of the baked layer whose bottom edge is at `bottom`, with a blank
+// picture to draw into; null when a pool or the picture is refused.
+AnimObject* MakeStrip(float bottom, bool accelerated)
+{
+    GameState& game = Game();
+    ImageRecord* record = game.mImageCache.CreateBlank(int(kScreenWidth), Layer::kStripImageHeight);
+    if (record == nullptr)
+        return nullptr;
+    AnimObject* strip = AnimObject::TakeFromPool();
+    const float y = bottom - float(Layer::kStripHeight / 2);
+    if (strip == nullptr || !AddStillStage(*strip, 0.0f, y)) {
+        if (strip != nullptr)
+            AnimObject::DisposeRecord(strip);
+        game.mImageCache.Release(record);
+        return nullptr;
+    }
+    strip->SetImageRecord(record);
+    record->mUseCount -= 1; // the strip is its only holder
+    strip->mSource[0] = 0.0f;
+    strip->mSource[1] = 0.0f;
+    strip->mSource[2] = kScreenWidth;
+    strip->mSource[3] = float(Layer::kStripHeight);
+    strip->mBilinear = 0;
+    strip->mSnap = 0;
+    strip->mLocal[kAttrY] = y;
+    if (!accelerated && record->mImage->GetImage() != nullptr)
+        record->mImage->GetImage()->SetImageMode(false, false);
+    return strip;
+}
+
+// Draws a plain child into the strip whose bottom edge is at `bottom`, where
+// its first stage would show it.
+void BakeInto(AnimObject& child, float levelX, float bottom)
+{
+    const Stage* stage = child.CurrentStage();
+    if (stage == nullptr)
+        return;
+    float saved[kAttributeCount];
+    std::memcpy(saved, child.mWorld, sizeof saved);
+    std::memcpy(child.mWorld, child.mLocal, sizeof child.mWorld);
+    child.mWorld[kAttrX] = stage->mStart[kAttrX] + levelX;
+    child.mWorld[kAttrY] = stage->mStart[kAttrY] - bottom + float(Layer::kStripHeight);
+    for (int code : {int(kAttrXScale), int(kAttrYScale)}) {
+        if (stage->mStart[code] != 0.0f && stage->mStart[code] != 1.0f)
+            child.mWorld[code] = stage->mStart[code];
+    }
+    if (child.mVisible != 0)
+        child.DrawSelf();
+    child.DrawChildren();
+    std::memcpy(child.mWorld, saved, sizeof saved);
+}
+
 } // namespace
 
 LayerRunState& LayerRun()
@@ -170,6 +267,21 @@ LayerTuning& LayerTuningValues()
 Layer::Layer()
 {
     mKind = kKindLayer;
+}
+
+Layer::~Layer()
+{
+    // The strips' pictures live outside the image cache; at shut-down (no
+    // screen left) the strips would no longer give them back.
+    for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (std::find(mStrips.begin(), mStrips.end(), child) == mStrips.end() || child->mImage == nullptr)
+            continue;
+        ImageRecord* record = child->mImage;
+        child->mImage = nullptr;
+        record->mUseCount -= 1;
+        if (record->mUseCount < 1)
+            delete record;
+    }
 }
 
 void Layer::ReadXmlAttributes(const ObjectXmlElement& element)
@@ -239,7 +351,7 @@ void Layer::UpdateExtent()
         mExtentBottom = -999999.0f;
         mExtentTop = 999999.0f;
         for (const AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
-            if (child->mKind != kKindDefault || child->mImage == nullptr)
+            if (child->mKind != kKindDefault || child->mImage == nullptr || child->mRemove != 0)
                 continue;
             const float half = (child->mSource[3] - child->mSource[1]) / 2.0f;
             const float y = child->mLocal[kAttrY];
@@ -512,6 +624,74 @@ void Layer::AddSurvivalMarkers()
 
 void Layer::BuildTiledBackground()
 {
-    // Baking comes with the strip renderer; until then the children draw themselves.
+    GameState& game = Game();
+    const bool accelerated = game.mPlatform != nullptr && game.mPlatform->Is3DAccelerated();
+    if (!accelerated && CurrentMode() == kModeSurvival && std::strstr(mName, "background") != nullptr) {
+        FlagBackdropPieces(*this, 0.0f);
+        // The Survival sky: the level's full-screen picture, once.
+        const AnimObject* tall = mParent != nullptr ? FirstPlainTallerThan(*mParent, kScreenHeight - 10.0f) : nullptr;
+        if (tall != nullptr)
+            AddBackdrop(*this, tall->mImage, 0.0f, 0.0f, false);
+    } else if (!accelerated && std::strstr(mName, "tiles") != nullptr) {
+        if (mParent != nullptr)
+            FlagBackdropPieces(*mParent, 0.0f);
+        AnimObject* grandparent = mParent != nullptr ? mParent->mParent : nullptr;
+        const AnimObject* tall =
+            grandparent != nullptr ? FirstPlainTallerThan(*grandparent, kScreenHeight - 10.0f) : nullptr;
+        const AnimObject* topmost = TopmostChild();
+        const bool levelSelect = game.mProfiles.Current().mLevelSelect != 0;
+        // Without the picture or a top to reach, there is nothing to tile.
+        if (tall != nullptr && (levelSelect || (topmost != nullptr && topmost->CurrentStage() != nullptr))) {
+            const float limit =
+                levelSelect ? -2244.0f : topmost->CurrentStage()->mEnd[kAttrY] - 2.0f * kScreenHeight;
+            ImageRecord* picture = tall->mImage;
+            bool flipped = true;
+            for (float y = 0.0f; y > limit; y -= kScreenHeight - 2.0f) {
+                if (flipped)
+                    AddBackdrop(*this, picture, 1.0f, y + 1.0f, true);
+                else
+                    AddBackdrop(*this, picture, 0.0f, y, false);
+                flipped = !flipped;
+            }
+            FlagBackdropPieces(*grandparent, kScreenHeight + 1.0f);
+        }
+    }
+
+    for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kKindDefault && child->CurrentStage() != nullptr) {
+            child->mLocal[kAttrX] = child->CurrentStage()->mStart[kAttrX];
+            child->mLocal[kAttrY] = child->CurrentStage()->mStart[kAttrY];
+        }
+    }
+    UpdateExtent();
+
+    const Stage* levelStage = game.mLevel != nullptr ? game.mLevel->CurrentStage() : nullptr;
+    const float levelX = levelStage != nullptr ? levelStage->mStart[kAttrX] : 0.0f;
+    ObjectList<AnimObject> strips;
+    for (float step = mExtentBottom; step > mExtentTop; step -= float(kStripHeight)) {
+        AnimObject* strip = MakeStrip(step, accelerated);
+        if (strip == nullptr)
+            break;
+        strips.Append(strip);
+        if (game.mPlatform == nullptr)
+            continue;
+        game.mPlatform->SetRenderTarget(strip->mImage->mImage.get());
+        for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
+            if (child->mKind == kKindDefault && child->mRemove == 0)
+                BakeInto(*child, levelX, step);
+        }
+        game.mPlatform->ClearRenderTarget();
+        strip->mImage->mImage->BitsChanged();
+    }
+
+    for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kKindDefault)
+            child->mRemove = 1;
+    }
+    while (AnimObject* strip = strips.Head()) {
+        strips.Unlink(strip);
+        AddChild(strip);
+        mStrips.push_back(strip);
+    }
     mMerged = 0;
 }

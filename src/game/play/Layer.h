@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class Layer : public AnimObject {
 public:
@@ -18,6 +19,7 @@ public:
     static constexpr int kStripImageHeight = 1024;
 
     Layer();
+    ~Layer() override;
 
     void ReadXmlAttributes(const ObjectXmlElement& element) override;
     void WriteTypeAttributes(std::string& out) override;
@@ -49,6 +51,10 @@ public:
     float mExtentTop = 999999.0f;
     int32_t mMerged = 0;
     float mEndlessExtraSpeed = 0.0f;
+
+private:
+    // The strips baked by this layer, which own their pictures.
+    std::vector<AnimObject*> mStrips;
 };
 
 // The Survival building's values shared by every layer of the run: the row
