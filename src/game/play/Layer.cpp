@@ -15,6 +15,8 @@
 #include "game/engine/Stage.h"
 #include "game/engine/StripFont.h"
 #include "game/engine/TextObject.h"
+#include "game/play/PlayState.h"
+#include "game/play/RuleOperations.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,44 +73,6 @@ int CurrentMode()
 }
 
 float Difficulty() { return Game().mProfiles.Current().mDifficulty; }
-
-// Direct children of the container (the current inner layer when null) of
-// that kind with the largest world y; only y above -99995 counts and the
-// first wins a tie.
-AnimObject* HighestOfKind(int kind, AnimObject* container)
-{
-    if (container == nullptr)
-        container = Game().mInnerLayer;
-    if (container == nullptr)
-        return nullptr;
-    AnimObject* best = nullptr;
-    float bestY = -99995.0f;
-    for (AnimObject* child = container->mChildren.Head(); child != nullptr; child = child->mNext) {
-        if (child->mKind == kind && child->mWorld[kAttrY] > bestY) {
-            best = child;
-            bestY = child->mWorld[kAttrY];
-        }
-    }
-    return best;
-}
-
-// The same with the smallest world y, below 99995.
-AnimObject* LowestOfKind(int kind, AnimObject* container)
-{
-    if (container == nullptr)
-        container = Game().mInnerLayer;
-    if (container == nullptr)
-        return nullptr;
-    AnimObject* best = nullptr;
-    float bestY = 99995.0f;
-    for (AnimObject* child = container->mChildren.Head(); child != nullptr; child = child->mNext) {
-        if (child->mKind == kind && child->mWorld[kAttrY] < bestY) {
-            best = child;
-            bestY = child->mWorld[kAttrY];
-        }
-    }
-    return best;
-}
 
 // The amplitude recurrence of the scroll: the velocity eases towards the
 // speed, a hundredth at a time.
@@ -252,18 +216,6 @@ void BakeInto(AnimObject& child, float levelX, float bottom)
 
 } // namespace
 
-LayerRunState& LayerRun()
-{
-    static LayerRunState state;
-    return state;
-}
-
-LayerTuning& LayerTuningValues()
-{
-    static LayerTuning tuning;
-    return tuning;
-}
-
 Layer::Layer()
 {
     mKind = kKindLayer;
@@ -315,8 +267,8 @@ int Layer::Update()
     UpdateExtent();
     const bool editor = game.EditorOpen();
     if (editor)
-        LayerRun().editorWasUsed = 1;
-    if (mMerged != 0 && LayerRun().editorWasUsed == 0 && game.mTutorial == nullptr)
+        Play().mEditorWasUsed = 1;
+    if (mMerged != 0 && Play().mEditorWasUsed == 0 && game.mTutorial == nullptr)
         BuildTiledBackground();
 
     const int mode = CurrentMode();
@@ -376,7 +328,7 @@ void Layer::UpdateExtent()
 void Layer::ScrollTowardsPoint()
 {
     GameState& game = Game();
-    AnimObject* point = HighestOfKind(kKindScrollPoint, nullptr);
+    AnimObject* point = FindHighestOfKind(kKindScrollPoint, nullptr);
     if (point == nullptr || mCurrentStage == nullptr)
         return;
     Stage& stage = *mCurrentStage;
@@ -388,13 +340,13 @@ void Layer::ScrollTowardsPoint()
         if (filter != nullptr && journey && scrolling)
             filter->mAmplitude = 0.0f;
     } else {
-        const LayerTuning& tuning = LayerTuningValues();
+        const TuningParameters& tuning = Tuning();
         const float pointY = point->mWorld[kAttrY];
-        const float d = std::fabs(tuning.scrollingSlowPoint - pointY) / (kScreenHeight / 4.0f);
-        float speed = d <= 1.0f ? d + tuning.baseScrollSpeed + Difficulty() : std::min(d * d, 10.0f);
+        const float d = std::fabs(tuning.mScrollingSlowPoint - pointY) / (kScreenHeight / 4.0f);
+        float speed = d <= 1.0f ? d + tuning.mBaseScrollSpeed + Difficulty() : std::min(d * d, 10.0f);
         if (journey)
             speed = std::min(speed * 3.0f, 6.0f);
-        if (pointY > tuning.scrollingSlowPoint) {
+        if (pointY > tuning.mScrollingSlowPoint) {
             if (!scrolling)
                 stage.mMask &= ~(1u << kAttrY);
             else
@@ -414,7 +366,7 @@ void Layer::ScrollTowardsPoint()
 
 void Layer::ScrollEndless()
 {
-    AnimObject* plate = HighestOfKind(kKindPlate, nullptr);
+    AnimObject* plate = FindHighestOfKind(kKindPlate, nullptr);
     CullFarObjects();
     GenerateEndlessSection();
 
@@ -427,11 +379,11 @@ void Layer::ScrollEndless()
     Filter* filter = SinkFilter(*mCurrentStage, added);
     if (added || filter == nullptr)
         return;
-    const LayerTuning& tuning = LayerTuningValues();
-    const float target = tuning.scrollingSlowPoint - 60.0f;
+    const TuningParameters& tuning = Tuning();
+    const float target = tuning.mScrollingSlowPoint - 60.0f;
     const float plateY = plate->mWorld[kAttrY];
     const float d = std::fabs(target - plateY) / (kScreenHeight / 4.0f);
-    float speed = d <= 1.0f ? d + tuning.baseScrollSpeed * 5.0f : std::min(d * d, 10.0f);
+    float speed = d <= 1.0f ? d + tuning.mBaseScrollSpeed * 5.0f : std::min(d * d, 10.0f);
     if (plateY > target && StageContains(*this, "scrolling"))
         speed = std::min(speed, 0.44f);
     filter->mPeriod = 0.0f;
@@ -478,15 +430,15 @@ void Layer::AddPlateRows()
     AnimObject* inner = Game().mInnerLayer;
     if (inner == nullptr)
         return;
-    AnimObject* lowest = LowestOfKind(kKindPlate, inner);
+    AnimObject* lowest = FindLowestOfKind(kKindPlate, inner);
     float rowY = -400.0f;
     if (lowest != nullptr) {
         if (!(lowest->mWorld[kAttrY] > -kScreenHeight / 2.0f))
             return;
         rowY = lowest->mLocal[kAttrY];
     }
-    LayerRunState& run = LayerRun();
-    run.rowParity = 1 - run.rowParity;
+    PlayState& run = Play();
+    run.mRowParity = 1 - run.mRowParity;
     const float lowestHalfHeight =
         lowest != nullptr && lowest->mImage != nullptr ? lowest->mImage->mFrameHeight / 2.0f : 0.0f;
 
@@ -504,7 +456,7 @@ void Layer::AddPlateRows()
         float y = rowY - 20.0f;
         if (lowest != nullptr)
             y -= lowestHalfHeight + plate->mImage->mFrameHeight / 2.0f;
-        if (x != 0.0f || run.rowParity == 1)
+        if (x != 0.0f || run.mRowParity == 1)
             x += width / 2.0f + kRowGap;
         if (width / 2.0f + x > kRowHalfWidth || x > kRowLastCentre) {
             plate->mRemove = 1;
@@ -521,15 +473,15 @@ void Layer::AddPlateRows()
 
 void Layer::BuildBackgroundWall()
 {
-    AnimObject* lowest = LowestOfKind(kKindDefault, this);
+    AnimObject* lowest = FindLowestOfKind(kKindDefault, this);
     if (lowest == nullptr)
         return;
     const float worldY = lowest->mWorld[kAttrY];
     if (!(worldY > -kScreenHeight / 2.0f && worldY < 0.0f))
         return;
     const float rowY = lowest->mLocal[kAttrY] - 80.0f;
-    LayerRunState& run = LayerRun();
-    run.wallCountdown -= 1;
+    PlayState& run = Play();
+    run.mWallCountdown -= 1;
     for (int x = -kWallEdge; x <= kWallEdge; x += kWallStep) {
         const bool side = x == -kWallEdge || x == kWallEdge;
         AnimObject* tile = AddDecoration(*this, side ? kWallSideImage : kBrickImage, static_cast<float>(x), rowY, 0.0f);
@@ -541,11 +493,11 @@ void Layer::BuildBackgroundWall()
             tile->mSource[2] = tile->mImage->mWidth + 1.0f;
             tile->mSource[3] = tile->mImage->mHeight + 1.0f;
         }
-        if (run.wallCountdown >= 1 || side)
+        if (run.mWallCountdown >= 1 || side)
             continue;
         if (RandomIntRange(2, 4) != 2)
             continue;
-        run.wallCountdown = 3;
+        run.mWallCountdown = 3;
         if (RandomIntRange(0, 1) == 0) {
             tile->mRemove = 1;
             AddDecoration(*this, kGrateImage, static_cast<float>(x), rowY, 1.0f);

@@ -56,21 +56,3 @@ private:
     // The strips baked by this layer, which own their pictures.
     std::vector<AnimObject*> mStrips;
 };
-
-// The Survival building's values shared by every layer of the run: the row
-// parity, the wall decoration countdown and whether the editor was ever used
-// (that stops the baking of merged layers).
-struct LayerRunState {
-    int rowParity = 0;
-    int wallCountdown = 3;
-    int editorWasUsed = 0;
-};
-LayerRunState& LayerRun();
-
-// Stand-in for the tuning values the scroll reads, until the shared tuning
-// record is available to the layers.
-struct LayerTuning {
-    float baseScrollSpeed = 0.0f;
-    float scrollingSlowPoint = 0.0f;
-};
-LayerTuning& LayerTuningValues();

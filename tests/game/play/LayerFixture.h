@@ -10,6 +10,7 @@
 #include "game/engine/Stage.h"
 #include "game/play/GameObjectFactory.h"
 #include "game/play/Layer.h"
+#include "game/play/PlayState.h"
 #include "support/GameDataFixture.h"
 
 #include <cstring>
@@ -50,17 +51,15 @@ protected:
     LayerFixture()
     {
         mGame->mHooks = &playHooks;
-        LayerRun() = LayerRunState();
-        LayerTuningValues() = LayerTuning();
-        LayerTuningValues().scrollingSlowPoint = 120.0f;
-        LayerTuningValues().baseScrollSpeed = 0.02f;
+        Play().Reset();
+        Tuning().mScrollingSlowPoint = 120.0f;
+        Tuning().mBaseScrollSpeed = 0.02f;
         mGame->mProfiles.Current().mDifficulty = 0.1f;
         mGame->mProfiles.Current().mExplainFloodShown = 1;
     }
     ~LayerFixture() override
     {
-        LayerRun() = LayerRunState();
-        LayerTuningValues() = LayerTuning();
+        Play().Reset();
     }
 
     // Writes a file of the test's data folder (backslashes become folders).

@@ -92,7 +92,8 @@ TEST_F(SurvivalBuildingTest, RowsAlternatePairAndSingleAndWidePlatesEndThem)
     for (const Case& c : cases) {
         NewGame();
         mGame->mHooks = &playHooks;
-        LayerRun() = LayerRunState();
+        Play().mRowParity = 0;
+        Play().mWallCountdown = 3;
         WritePlateFiles(c.width, 100);
         OpenLevel(kSurvival, "still", "", "");
         Ticks(1);
@@ -378,7 +379,8 @@ TEST_F(SurvivalBuildingTest, TwentyMinutesReplayTickForTick)
     for (int run = 0; run < 2; ++run) {
         NewGame();
         mGame->mHooks = &playHooks;
-        LayerRun() = LayerRunState();
+        Play().mRowParity = 0;
+        Play().mWallCountdown = 3;
         WritePlateFiles(200, 300);
         for (const auto& [name, width] : widths) {
             WriteFile(std::string("objects\\") + name + "_plate.xml",
@@ -389,7 +391,8 @@ TEST_F(SurvivalBuildingTest, TwentyMinutesReplayTickForTick)
         SeedRandom(20);
         OpenLevel(kSurvival, "scrolling", "", "");
         uint64_t hash = 14695981039346656037ull;
-        for (int tick = 0; tick < 20 * 15000; ++tick) {
+        // One tick past the twentieth minute, which the level counts at its tick 300000.
+        for (int tick = 0; tick <= 20 * 15000; ++tick) {
             Ticks(1);
             uint64_t frame = 14695981039346656037ull;
             DigestTree(*TestLevel(), frame);
