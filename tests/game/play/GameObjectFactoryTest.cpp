@@ -9,6 +9,7 @@
 #include "game/play/EndlessPanel.h"
 #include "game/play/Firework.h"
 #include "game/play/GameObjectFactory.h"
+#include "game/play/Layer.h"
 #include "game/play/LevelLocker.h"
 #include "game/play/LevelScroller.h"
 #include "game/play/LevelSelect.h"
@@ -16,8 +17,10 @@
 #include "game/play/Pigeon.h"
 #include "game/play/Plate.h"
 #include "game/play/ProgressBar.h"
+#include "game/play/ScrollPoint.h"
 #include "game/play/Shooter.h"
 #include "game/play/ShooterCursor.h"
+#include "game/play/ShooterPath.h"
 #include "game/play/Slot.h"
 #include "support/PlayFixture.h"
 
@@ -58,6 +61,7 @@ TEST_F(GameObjectFactoryPlayTest, EachKeyMakesItsClassAndKind)
         {"panel", 21},       {"endless_panel", 22},    {"progress_bar", 20},
         {"pigeon", 23},      {"firework", 0},          {"shooter", 16},  {"shooter_cursor", 35}, {"bonus_basket", 0},
         {"cloud", 34},       {"level_select", 30},     {"level_scroller", 0}, {"endless_bonus", 0}, {"level_locker", 0},
+        {"shooter_path", 28}, {"scroll_point", 29}, {"layer", 1},
     };
     std::set<std::string> listed;
     for (const Case& c : cases) {
@@ -87,6 +91,9 @@ TEST_F(GameObjectFactoryPlayTest, EachKeyMakesItsClassAndKind)
         {"level_scroller", typeid(LevelScroller)},
         {"endless_bonus", typeid(EndlessBonus)},
         {"level_locker", typeid(LevelLocker)},
+        {"shooter_path", typeid(ShooterPath)},
+        {"scroll_point", typeid(ScrollPoint)},
+        {"layer", typeid(Layer)},
     };
     for (const auto& [key, type] : classes) {
         std::unique_ptr<AnimObject> object(CreateGameObject(key));
