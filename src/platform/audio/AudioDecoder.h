@@ -175,7 +175,10 @@ private:
 // past the song's end; a block looped end to start must keep the song's time,
 // so the pass is cut (or, should the library stop early, padded with silence)
 // to that length. False (with `error` set) when libopenmpt refuses the bytes,
-// the song has no length, or its PCM would exceed kMaxSoundFileBytes.
-bool RenderModulePass(const uint8_t* data, size_t size, uint32_t rate, PcmBlock& out, std::string* error = nullptr);
+// the song has no length, or it is longer than `maxFrames` (by default as
+// many as fit in kMaxSoundFileBytes).
+constexpr size_t kMaxModulePassFrames = size_t(kMaxSoundFileBytes) / 4;
+bool RenderModulePass(const uint8_t* data, size_t size, uint32_t rate, PcmBlock& out, std::string* error = nullptr,
+                      size_t maxFrames = kMaxModulePassFrames);
 
 } // namespace Plat

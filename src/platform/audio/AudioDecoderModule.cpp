@@ -182,7 +182,8 @@ void ModulePlayer::Restart()
     mImpl->ended = false;
 }
 
-bool RenderModulePass(const uint8_t* data, size_t size, uint32_t rate, PcmBlock& out, std::string* error)
+bool RenderModulePass(const uint8_t* data, size_t size, uint32_t rate, PcmBlock& out, std::string* error,
+                      size_t maxFrames)
 {
     out = PcmBlock();
     auto fail = [error](const char* why) {
@@ -198,11 +199,10 @@ bool RenderModulePass(const uint8_t* data, size_t size, uint32_t rate, PcmBlock&
     player->SetRepeatCount(0);
     const double seconds = player->LengthSeconds();
     constexpr uint32_t kFrameBytes = 4; // 16-bit stereo
-    const double maxFrames = double(kMaxSoundFileBytes / kFrameBytes);
     if (!std::isfinite(seconds) || seconds <= 0.0)
         return fail("module has no length");
     const double wanted = std::round(seconds * double(rate));
-    if (wanted < 1.0 || wanted > maxFrames)
+    if (wanted < 1.0 || wanted > double(std::min(maxFrames, kMaxModulePassFrames)))
         return fail("module too long to render whole");
     const size_t frames = size_t(wanted);
 

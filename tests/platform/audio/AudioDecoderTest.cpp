@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -412,6 +413,48 @@ TEST_F(ModulePlayerTest, RepeatsForEverWhenAsked)
     EXPECT_FALSE(player->Ended());
     // The third time round still plays its note.
     EXPECT_GT(PeakOf(out, 128 * kModRowFrames + kModRowFrames, 8 * kModRowFrames), 0.05f);
+}
+
+TEST(ModulePassTest, RendersTheSongsLengthAndRefusesWhatDoesNotFit)
+{
+    // 64 rows of 5292 frames at 44.1 kHz; at 22.05 kHz half as many.
+    const Bytes mod = LumoTest::MakeTestMod();
+    struct Case {
+        uint32_t rate;
+        size_t maxFrames;
+        bool rendered;
+        uint64_t frames;
+    };
+    const Case cases[] = {
+        {44100, Plat::kMaxModulePassFrames, true, 338688},
+        {22050, Plat::kMaxModulePassFrames, true, 169344},
+        {44100, 338688, true, 338688},
+        {44100, 338687, false, 0},
+        {500, Plat::kMaxModulePassFrames, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, at most " << c.maxFrames);
+        Plat::PcmBlock block;
+        std::string error;
+        EXPECT_EQ(Plat::RenderModulePass(mod.data(), mod.size(), c.rate, block, &error, c.maxFrames), c.rendered);
+        EXPECT_EQ(block.Frames(), c.frames);
+        EXPECT_EQ(error.empty(), c.rendered);
+        if (c.rendered) {
+            EXPECT_EQ(block.channels, 2u);
+            EXPECT_EQ(block.rate, c.rate);
+        }
+    }
+    // The note sounds from the first row; order 0 silences it on row 16.
+    Plat::PcmBlock block;
+    ASSERT_TRUE(Plat::RenderModulePass(mod.data(), mod.size(), 44100, block));
+    const int16_t* pcm = reinterpret_cast<const int16_t*>(block.bytes.data());
+    int early = 0, silenced = 0;
+    for (size_t i = 0; i < 2 * kModRowFrames; ++i)
+        early = std::max(early, std::abs(int(pcm[2 * kModRowFrames + i])));
+    for (size_t i = 0; i < 2 * kModRowFrames; ++i)
+        silenced = std::max(silenced, std::abs(int(pcm[2 * 20 * kModRowFrames + i])));
+    EXPECT_GT(early, 3000);
+    EXPECT_EQ(silenced, 0);
 }
 
 TEST(ModulePlayerLoadTest, RefusesWhatIsNotAModule)
