@@ -8,6 +8,7 @@
 #include "support/TgaWriter.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -117,6 +118,7 @@ TEST_F(BakingTest, BakedFrameIsTheLiveOneOneRowLower)
         DumpFrame(merged != 0 ? "baked" : "live");
     }
     EXPECT_EQ(frames[1], frames[0]);
+    std::printf("Baked frame checksum: %016llx\n", static_cast<unsigned long long>(frames[1]));
 }
 
 // With 3-D the strips keep their transparency: the screen shows through
