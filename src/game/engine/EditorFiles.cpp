@@ -213,4 +213,6 @@ void Editor::ReplaceLevel(const char* path)
         if (std::strcmp(node->mObject->mName, "plate_container") == 0)
             mSelectedLayer = node->mObject;
     }
+    // A list lets go of its nodes without freeing them.
+    layers.RemoveAll();
 }
