@@ -7,6 +7,7 @@
 
 #include "framework/app/DemoFormat.h"
 #include "framework/app/LeakTracker.h"
+#include "framework/app/ProductVersion.h"
 #include "framework/display/DDInterface.h"
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
@@ -632,9 +633,9 @@ void LumoAppBase::WriteScrErrorLog(const std::string& text)
 // CreateMusicInterface and CreateSoundManager: LumoAppBaseSound.cpp
 // Volumes, muting, effects and image loading: LumoAppBaseMedia.cpp
 
-std::string LumoAppBase::GetProductVersion(const std::string& /*path*/)
+std::string LumoAppBase::GetProductVersion(const std::string& path)
 {
-    return std::string();
+    return ReadProductVersion(path);
 }
 
 bool LumoAppBase::GetFullScreenClientSize(int& width, int& height)
