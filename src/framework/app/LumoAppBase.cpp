@@ -32,10 +32,12 @@
 #include "platform/system/SingleInstance.h"
 #include "platform/window/WindowSystem.h"
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+#include <set>
 #include <system_error>
 
 namespace Lumo {
@@ -818,6 +820,18 @@ NativeDisplay* LumoAppBase::GetNativeDisplay()
     return &mDefaultDisplay;
 }
 
+namespace {
+
+// Shared entries whose first caller is still loading their image. Another
+// caller of the same pair waits here, outside the display lock, so that the
+// loader (which takes that lock to register its images) is never held up and
+// nobody reads the image while it is being stored.
+std::mutex gSharedLoadMutex;
+std::condition_variable gSharedLoadDone;
+std::set<const SharedImage*> gSharedLoading;
+
+} // namespace
+
 SharedImageRef LumoAppBase::GetSharedImage(const std::string& fileName, const std::string& variant, bool* isNew)
 {
     const std::pair<std::string, std::string> key(StringToUpper(fileName), StringToUpper(variant));
@@ -830,11 +844,23 @@ SharedImageRef LumoAppBase::GetSharedImage(const std::string& fileName, const st
         record = &result.first->second;
         inserted = result.second;
         ref = record;
+        if (inserted) {
+            // Marked before the lock is left, so every later caller sees it.
+            std::lock_guard<std::mutex> loading(gSharedLoadMutex);
+            gSharedLoading.insert(record);
+        }
     }
     // Loading runs outside the lock; the reference taken above keeps the
     // entry from being cleaned meanwhile.
     if (inserted) {
-        record->mImage = LoadSharedImage(fileName);
+        Image* image = LoadSharedImage(fileName);
+        std::lock_guard<std::mutex> loading(gSharedLoadMutex);
+        record->mImage = image;
+        gSharedLoading.erase(record);
+        gSharedLoadDone.notify_all();
+    } else {
+        std::unique_lock<std::mutex> loading(gSharedLoadMutex);
+        gSharedLoadDone.wait(loading, [record] { return gSharedLoading.count(record) == 0; });
     }
     if (isNew != nullptr) {
         *isNew = inserted;

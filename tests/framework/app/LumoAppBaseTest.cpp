@@ -10,6 +10,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
 #include <thread>
 
 using Lumo::Image;
@@ -227,4 +230,75 @@ TEST(LumoAppBaseTest, PropertyTablesReplaceEarlierValues)
     EXPECT_EQ(app.doubleTable.at("Speed"), 2.25);
     app.stringVectorTable["List"] = {u"a", u"b"};
     EXPECT_EQ(app.stringVectorTable.at("List").size(), 2U);
+}
+
+namespace {
+
+// Loads "slow.png" only when the test lets it, so a second caller can be
+// caught while the first is still loading.
+class SlowLoadApp : public TestApp {
+public:
+    std::mutex gate;
+    std::condition_variable opened;
+    bool open = false;
+    std::atomic<bool> loading{false};
+    std::atomic<int> loads{0};
+
+protected:
+    Image* LoadSharedImage(const std::string& fileName) override
+    {
+        ++loads;
+        if (fileName == "slow.png") {
+            loading = true;
+            std::unique_lock<std::mutex> lock(gate);
+            opened.wait(lock, [this] { return open; });
+        }
+        // Registering the image takes the display lock: a loader running
+        // under that lock would already be stuck here.
+        return new MemoryImage(this);
+    }
+};
+
+} // namespace
+
+TEST(LumoAppBaseTest, ASecondCallerWaitsForTheLoadOutsideTheDisplayLock)
+{
+    SlowLoadApp app;
+    Lumo::DDInterface* display = app.AddDisplay();
+    SharedImageRef first;
+    std::thread loader([&] { first = app.GetSharedImage("slow.png", ""); });
+    while (!app.loading) {
+        std::this_thread::yield();
+    }
+
+    std::atomic<bool> secondDone(false);
+    Image* secondImage = nullptr;
+    bool secondNew = true;
+    std::thread second([&] {
+        SharedImageRef ref = app.GetSharedImage("SLOW.PNG", "", &secondNew);
+        secondImage = ref;
+        secondDone = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(secondDone.load()) << "returned before the image was there";
+
+    // Meanwhile the display lock is free: other images come and go, other
+    // pairs load.
+    ASSERT_TRUE(display->mCritSect.TryEnter());
+    display->mCritSect.Leave();
+    SharedImageRef other = app.GetSharedImage("other.png", "");
+    EXPECT_NE(static_cast<Image*>(other), nullptr);
+
+    {
+        std::lock_guard<std::mutex> lock(app.gate);
+        app.open = true;
+    }
+    app.opened.notify_all();
+    loader.join();
+    second.join();
+    ASSERT_NE(static_cast<Image*>(first), nullptr);
+    EXPECT_EQ(secondImage, static_cast<Image*>(first));
+    EXPECT_FALSE(secondNew);
+    EXPECT_EQ(app.loads.load(), 2); // slow.png once, other.png once
+    EXPECT_EQ(first.mSharedImage->mRefCount, 1);
 }
