@@ -707,7 +707,8 @@ bool LumoAppBase::OpenDemoFile(std::string& error)
     }
     std::string fileVersion(reinterpret_cast<const char*>(versionBytes), versionLength);
     fileVersion = fileVersion.substr(0, fileVersion.find('\0'));
-    if (fileVersion != productVersion) {
+    // An unstamped build on either side plays any demo.
+    if (!fileVersion.empty() && !productVersion.empty() && fileVersion != productVersion) {
         error = "This demo file appears to be for '" + fileVersion + "'";
         return false;
     }
