@@ -11,6 +11,7 @@
 #include "game/engine/ObjectXmlReader.h"
 #include "game/engine/Stage.h"
 #include "game/play/GameModes.h"
+#include "game/play/Layer.h"
 #include "game/play/Quotes.h"
 
 #include <algorithm>
@@ -71,12 +72,17 @@ LevelSelect::LevelSelect()
 
 float LevelSelect::TotalWidth() const
 {
+    if (const auto* layer = dynamic_cast<const Layer*>(mParent))
+        return layer->mHorizontalExtent;
     return mTotalWidth;
 }
 
 void LevelSelect::AddToTotalWidth(float width)
 {
-    mTotalWidth += width;
+    if (auto* layer = dynamic_cast<Layer*>(mParent))
+        layer->mHorizontalExtent += width;
+    else
+        mTotalWidth += width;
 }
 
 void LevelSelect::ReadXmlAttributes(const ObjectXmlElement& element)
@@ -90,6 +96,8 @@ void LevelSelect::BuildStrip()
     ModeState& modes = Modes();
     mLaidOut = 0;
     mTotalWidth = 0.0f;
+    if (auto* layer = dynamic_cast<Layer*>(mParent))
+        layer->mHorizontalExtent = 0.0f;
     float x = kFirstThumbnailX;
     int index = 0;
     float previousMarkerX = 0.0f;
@@ -178,7 +186,8 @@ void LevelSelect::LayOut()
     if (outerFirst == nullptr || innerFirst == nullptr)
         return;
 
-    float start = -TotalWidth() / 2.0f;
+    const auto* innerLayer = dynamic_cast<const Layer*>(inner);
+    float start = -(innerLayer != nullptr ? innerLayer->mHorizontalExtent : TotalWidth()) / 2.0f;
     float end = 0.0f;
     AnimObject* marker = mParent != nullptr ? mParent->FindChildByName("marker") : nullptr;
     const Stage* markerStage = marker != nullptr ? marker->CurrentStage() : nullptr;

@@ -14,8 +14,8 @@ public:
     int Update() override;
     void Draw() override;
 
-    // The total width of the thumbnails shown; kept on the parent layer
-    // when it is one, here otherwise.
+    // The total width of the thumbnails shown: the parent layer's
+    // horizontal extent when the parent is a layer, kept here otherwise.
     float TotalWidth() const;
 
     int32_t mLaidOut = 0;

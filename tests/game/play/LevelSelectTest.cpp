@@ -5,6 +5,7 @@
 #include "game/engine/Stage.h"
 #include "game/play/LevelScroller.h"
 #include "game/play/LevelSelect.h"
+#include "game/play/Layer.h"
 #include "ModeFixture.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,9 @@ protected:
         screen->AddStage(1000.0f, 1, 1, 1, nullptr);
         AnimObject* parent = screen;
         for (AnimObject** layer : {&outer, &middle}) {
-            *layer = AddChildOfKind(parent, kKindLayer, "layer");
+            *layer = parent->AddChild(new Layer);
+            ASSERT_NE(*layer, nullptr);
+            CopyToField((*layer)->mName, "layer");
             (*layer)->AddStage(400.0f, 0, 0, 1, nullptr);
             (*layer)->AddStage(1000.0f, 1, 1, 1, nullptr);
             parent = *layer;
@@ -91,6 +94,8 @@ TEST_F(LevelSelectTest, EveryNinthBuildingAndTheWinSequenceGetAThumbnail)
     EXPECT_EQ(ThumbnailXs(), (std::vector<float>{1110.0f, 974.0f, 560.0f, 146.0f}));
     EXPECT_FLOAT_EQ(map->mThumbnailCount, 21.0f);
     EXPECT_FLOAT_EQ(map->TotalWidth(), 4 * kThumbWidth);
+    // The width is the map layer's horizontal extent.
+    EXPECT_FLOAT_EQ(static_cast<Layer*>(middle)->mHorizontalExtent, 4 * kThumbWidth);
     for (AnimObject* child = map->mChildren.Head(); child != nullptr; child = child->mNext)
         EXPECT_FLOAT_EQ(child->CurrentStage()->mStart[kAttrY], -110.0f);
 }
