@@ -62,6 +62,19 @@ void LumoApp::Init()
         noExitPopup = true;
 }
 
+void LumoApp::PropertiesHook()
+{
+    // A missing partner file is no error; a bad one has shown its pop-up and
+    // the start goes on with what was stored.
+    LoadProperties("properties\\partner.xml", false, !isScreenSaver);
+    productName = GetString("ProdName", productName);
+    // "ScreenMode" in the settings, read afterwards, still overrides this.
+    windowed = GetBoolean("DefaultWindowed", windowed);
+    const std::string partnerTitle = GetString("Title", "");
+    if (!partnerTitle.empty())
+        title = partnerTitle + " " + productVersion;
+}
+
 bool LumoApp::IsUpdateCheckDue()
 {
     return IsUpdateCheckDueAt(static_cast<uint32_t>(std::time(nullptr)));

@@ -29,6 +29,9 @@ public:
     void ReadFromRegistry() override;
     // The base settings, then the time of the last update check.
     void WriteToRegistry() override;
+    // The partner's properties file (signed unless in screen-saver mode),
+    // then the product name, window mode and title it may set.
+    void PropertiesHook() override;
     // "-version" shows the build information and ends the program; every
     // other option goes to the base.
     void ParseCommandParam(const std::string& name, const std::string& value) override;
