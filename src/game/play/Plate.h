@@ -77,6 +77,8 @@ public:
     float mSwing = 0.0f;
 
 protected:
+    // True when the kind is one RandomSlotKind may give.
+    static bool KindCanBeDrawn(int kind);
     // Copies the kind's factory key into the type field.
     void SetType(const char* key);
     // The semicircle's and t's swing about the upright (k: the slowness).

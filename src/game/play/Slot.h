@@ -44,6 +44,8 @@ public:
 
     // A kind for a new slot from the tuning and the player's progress.
     static int RandomSlotKind();
+    // The highest kind it may give (3 .. 10).
+    static int HighestRandomKind();
 
     int mSlotKind = 0;
     int mFilled = 0;
@@ -56,4 +58,8 @@ public:
     int mChain = 0;
     int mPlatesCompleted = 0;
     float mTossSpeedX = 0.0f;
+
+private:
+    // The turning ring of lights a fill shows.
+    void AddRing();
 };

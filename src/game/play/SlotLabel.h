@@ -21,5 +21,9 @@ public:
     Slot* mTarget = nullptr;
 
 private:
+    // The points of the copy, shown half way.
+    void AwardHalfway(float worldX, float worldY);
+
     bool mAwarded = false;
+    bool mPlaced = false;
 };

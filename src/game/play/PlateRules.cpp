@@ -1,0 +1,156 @@
+#include "game/play/PlateRules.h"
+
+#include "game/engine/EasingKind.h"
+#include "game/engine/GameState.h"
+#include "game/engine/Level.h"
+#include "game/engine/ObjectKind.h"
+#include "game/engine/SoundLayer.h"
+#include "game/engine/Stage.h"
+#include "game/engine/TextObject.h"
+#include "game/play/Plate.h"
+
+#include <cstring>
+
+namespace PlateRules {
+
+Level* CurrentPlayedLevel()
+{
+    GameState* game = GameState::TryCurrent();
+    return game != nullptr ? dynamic_cast<Level*>(game->mLevel) : nullptr;
+}
+
+int Mode()
+{
+    GameState* game = GameState::TryCurrent();
+    return game != nullptr && game->mHooks != nullptr ? game->mHooks->GetProfileMode() : 0;
+}
+
+bool TutorialRuns()
+{
+    GameState* game = GameState::TryCurrent();
+    return game != nullptr && game->mTutorial != nullptr;
+}
+
+namespace {
+
+const char* MiddleStageName()
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->mMiddleLayer == nullptr || game->mMiddleLayer->CurrentStage() == nullptr)
+        return nullptr;
+    return game->mMiddleLayer->CurrentStage()->mName;
+}
+
+} // namespace
+
+bool MiddleStageIs(const char* name)
+{
+    const char* current = MiddleStageName();
+    return current != nullptr && std::strcmp(current, name) == 0;
+}
+
+bool MiddleStageContains(const char* part)
+{
+    const char* current = MiddleStageName();
+    return current != nullptr && std::strstr(current, part) != nullptr;
+}
+
+bool LevelNameContains(const char* part)
+{
+    GameState* game = GameState::TryCurrent();
+    return game != nullptr && game->mLevel != nullptr && std::strstr(game->mLevel->mName, part) != nullptr;
+}
+
+void PushBuilding(float amplitude, float decay)
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->mMiddleLayer == nullptr)
+        return;
+    Stage* stage = game->mMiddleLayer->CurrentStage();
+    if (stage == nullptr)
+        return;
+    stage->mTicks = 0.0f;
+    stage->AddFilter(game->mFilterPool, kEasingVelocity, kAttrY, amplitude, 0.0f, decay, 1);
+}
+
+void PlaySound(const char* name, int rate)
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->mSound == nullptr)
+        return;
+    if (SampleEntry* entry = game->mSound->GetSample(name, 0, 0))
+        game->mSound->PlaySample(entry, rate);
+}
+
+TextObject* AddLevelText(const char* text, const char* font, float spacing, unsigned stagger, int justification)
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->mLevel == nullptr)
+        return nullptr;
+    auto* object = new TextObject;
+    object->SetText(text, font, spacing, stagger, justification);
+    game->mLevel->AddChild(object);
+    return object;
+}
+
+void LevelPosition(const AnimObject& object, float& x, float& y)
+{
+    GameState* game = GameState::TryCurrent();
+    x = object.mWorld[kAttrX];
+    y = object.mWorld[kAttrY];
+    if (game != nullptr && game->mLevel != nullptr) {
+        x -= game->mLevel->mWorld[kAttrX];
+        y -= game->mLevel->mWorld[kAttrY];
+    }
+}
+
+int CountPlates()
+{
+    GameState* game = GameState::TryCurrent();
+    return game != nullptr && game->mInnerLayer != nullptr ? game->mInnerLayer->CountChildrenOfKind(kKindPlate) : 0;
+}
+
+bool PlatesHaveRoom()
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->mInnerLayer == nullptr)
+        return false;
+    for (AnimObject* child = game->mInnerLayer->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kKindPlate && static_cast<Plate*>(child)->HasRoom())
+            return true;
+    }
+    return false;
+}
+
+void DefeatLevel() {}
+
+void TrickshotMissed() {}
+
+void KillPopupTexts()
+{
+    GameState* game = GameState::TryCurrent();
+    if (game == nullptr || game->mLevel == nullptr)
+        return;
+    for (AnimObject* child = game->mLevel->mChildren.Head(); child != nullptr;) {
+        AnimObject* next = child->mNext;
+        if (std::strcmp(child->mName, "popup_text") == 0)
+            child->mRemove = 1;
+        child = next;
+    }
+}
+
+void ScarePigeons(float, float) {}
+
+bool JourneyTriesLeft()
+{
+    GameState* game = GameState::TryCurrent();
+    return game != nullptr && game->mProfiles.Current().mTries[1] >= 1;
+}
+
+void SelectInEditor(AnimObject&) {}
+
+void ReleasePowerUp(AnimObject&) {}
+
+void SpawnPowerUpAt(AnimObject&) {}
+
+} // namespace PlateRules

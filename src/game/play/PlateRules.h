@@ -1,0 +1,54 @@
+// Small steps the plates, slots and the basket share: the state of play as
+// the middle layer's stage tells it, pushes of the building, sounds at a
+// rate, the level's popups and the hooks of the power-ups.
+#pragma once
+
+class AnimObject;
+class Level;
+class TextObject;
+
+namespace PlateRules {
+
+// The played level (the game state's current level) as a Level, or null.
+Level* CurrentPlayedLevel();
+// The current profile's game mode (0 Flood, 1 Journey, 2 Survival, 3 Trickshot).
+int Mode();
+bool TutorialRuns();
+// Whole-name and substring tests of the middle layer's current stage name;
+// false without a middle layer or stage.
+bool MiddleStageIs(const char* name);
+bool MiddleStageContains(const char* part);
+// True when the current level's name holds the text.
+bool LevelNameContains(const char* part);
+// Restarts the middle layer's stage clock and, with a non-zero amplitude,
+// adds a velocity on y that ends with the stage (a push of the building).
+void PushBuilding(float amplitude, float decay);
+
+// Plays a sample; a rate of 0 plays it at its own rate.
+void PlaySound(const char* name, int rate = 0);
+
+// A text object in the font, added to the level (null when none could be made).
+TextObject* AddLevelText(const char* text, const char* font, float spacing, unsigned stagger, int justification);
+// Where an object lies in the level's own coordinates.
+void LevelPosition(const AnimObject& object, float& x, float& y);
+
+// Plates of the inner layer: how many, and whether any still has room.
+int CountPlates();
+bool PlatesHaveRoom();
+// The level's rules the plates and slots report to.
+void DefeatLevel();
+void TrickshotMissed();
+void KillPopupTexts();
+// Journey tries of the current profile are left.
+bool JourneyTriesLeft();
+// The level editor selects a slot a command added, and notes the change.
+void SelectInEditor(AnimObject& object);
+// Pigeons near a filled slot fly off.
+void ScarePigeons(float x, float y);
+
+// The power-ups come later: a plate's carried power-up is released into the
+// level, and a chain's third slot spawns one. Both do nothing for now.
+void ReleasePowerUp(AnimObject& powerUp);
+void SpawnPowerUpAt(AnimObject& slot);
+
+} // namespace PlateRules
