@@ -340,7 +340,7 @@ int Plate::Update()
         }
         OnComplete();
         if (SlotCount() >= 2 && !PlateRules::TutorialRuns()) {
-            PlateRules::PushBuilding(0.0f, 0.0f);
+            PlateRules::RestartBuildingClock();
             if (PlateRules::Mode() == 0)
                 PlateRules::PushBuilding(Tuning().mPushFilledPlate, 0.79f);
         }

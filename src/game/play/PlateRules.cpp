@@ -61,6 +61,13 @@ bool LevelNameContains(const char* part)
     return game != nullptr && game->mLevel != nullptr && std::strstr(game->mLevel->mName, part) != nullptr;
 }
 
+void RestartBuildingClock()
+{
+    GameState* game = GameState::TryCurrent();
+    if (game != nullptr && game->mMiddleLayer != nullptr && game->mMiddleLayer->CurrentStage() != nullptr)
+        game->mMiddleLayer->CurrentStage()->mTicks = 0.0f;
+}
+
 void PushBuilding(float amplitude, float decay)
 {
     GameState* game = GameState::TryCurrent();
@@ -70,7 +77,9 @@ void PushBuilding(float amplitude, float decay)
     if (stage == nullptr)
         return;
     stage->mTicks = 0.0f;
-    stage->AddFilter(game->mFilterPool, kEasingVelocity, kAttrY, amplitude, 0.0f, decay, 1);
+    // A push of nothing (the tuning's default) would only crowd the stage.
+    if (amplitude != 0.0f)
+        stage->AddFilter(game->mFilterPool, kEasingVelocity, kAttrY, amplitude, 0.0f, decay, 1);
 }
 
 void PlaySound(const char* name, int rate)

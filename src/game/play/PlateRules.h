@@ -20,8 +20,9 @@ bool MiddleStageIs(const char* name);
 bool MiddleStageContains(const char* part);
 // True when the current level's name holds the text.
 bool LevelNameContains(const char* part);
-// Restarts the middle layer's stage clock and, with a non-zero amplitude,
-// adds a velocity on y that ends with the stage (a push of the building).
+// Restarts the middle layer's stage clock; a push also adds a velocity on y
+// that ends with the stage (nothing for a push of 0).
+void RestartBuildingClock();
 void PushBuilding(float amplitude, float decay);
 
 // Plays a sample; a rate of 0 plays it at its own rate.

@@ -251,7 +251,8 @@ int Slot::Update()
                 break;
         }
     }
-    return 1;
+    // A fill may have flagged the slot (the tosser throws all of its out).
+    return mRemove == 0 ? 1 : 0;
 }
 
 void Slot::TestPiece(Jewel& treasure)
@@ -544,6 +545,8 @@ float Slot::FindTossTarget(float speedX, Slot*& target)
     AnimObject* layer = plate != nullptr ? plate->mParent : nullptr;
     if (layer == nullptr)
         return v;
+    // The nearest reachable slot among those with the fewest lobs already
+    // aimed at them, so that treasures tossed together spread out.
     float bestDistance = 0.0f;
     int bestPending = 0;
     for (AnimObject* other = layer->mChildren.Head(); other != nullptr; other = other->mNext) {
@@ -559,13 +562,12 @@ float Slot::FindTossTarget(float speedX, Slot*& target)
             const float dy = slot->mWorld[kAttrY] - mWorld[kAttrY];
             if (std::fabs(dx) >= GameState::kScreenWidth / 2.0f || dy <= 5.0f)
                 continue;
-            if (target != nullptr && slot->mPendingLobs > bestPending)
-                continue;
-            const float distance = std::sqrt(dx * dx + dy * dy);
-            if (target != nullptr && distance >= bestDistance)
-                continue;
             const float lob = (dx >= 0.0f ? 1.0f : -1.0f) * (std::fabs(dx) / std::sqrt(std::fabs(dy))) / 13.0f;
             if (std::fabs(lob) >= 2.5f)
+                continue;
+            const float distance = std::sqrt(dx * dx + dy * dy);
+            if (target != nullptr &&
+                (slot->mPendingLobs > bestPending || (slot->mPendingLobs == bestPending && distance >= bestDistance)))
                 continue;
             target = slot;
             bestDistance = distance;

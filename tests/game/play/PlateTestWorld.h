@@ -31,6 +31,8 @@ protected:
     PlateTestWorld()
     {
         Play().Reset();
+        // No plate is near the water unless a test says so.
+        Tuning().mEarthquakePoint = 10000.0f;
         mGame->mHooks = &playHooks;
         mGame->mRandom.SeedRandom(12345);
         BuildLevel("scrolling");
