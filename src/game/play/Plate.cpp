@@ -49,15 +49,12 @@ Filter* VelocityY(const AnimObject& object)
 
 } // namespace
 
-int Plate::sDangerShown = 0;
-int Plate::sLastSlotKind = 0;
-int Plate::sFirstSlotKind = 0;
 
 Plate::Plate()
 {
     mKind = kKindPlate;
     mZOrder = 1.0f;
-    sDangerShown = 0;
+    Play().mDangerShown = 0;
 }
 
 Plate::~Plate() = default;
@@ -114,7 +111,10 @@ Slot* Plate::MakeSlot(int index)
         // With two kinds an odd ring cannot close: its last slot then only
         // differs from its neighbour.
         bool ringRule = mNumJewels >= 2 && index == mNumJewels - 1;
-        auto passes = [&](int kind) { return kind != sLastSlotKind && !(ringRule && kind == sFirstSlotKind); };
+        const PlayState& play = Play();
+        auto passes = [&](int kind) {
+            return kind != play.mLastSlotKind && !(ringRule && kind == play.mFirstSlotKind);
+        };
         if (ringRule) {
             bool anyPasses = false;
             for (int kind = 3; kind <= 10 && !anyPasses; ++kind)
@@ -133,8 +133,8 @@ Slot* Plate::MakeSlot(int index)
         }
     }
     if (index == 0)
-        sFirstSlotKind = slot->mSlotKind;
-    sLastSlotKind = slot->mSlotKind;
+        Play().mFirstSlotKind = slot->mSlotKind;
+    Play().mLastSlotKind = slot->mSlotKind;
     return slot;
 }
 
@@ -586,9 +586,9 @@ void Plate::Drown()
     }
     if (y > Tuning().mEarthquakePoint)
         ShakeObject(*this, 2.0f, 0.125f);
-    if (sDangerShown == 0) {
+    if (Play().mDangerShown == 0) {
         PlateRules::KillPopupTexts();
-        sDangerShown = 1;
+        Play().mDangerShown = 1;
         if (TextObject* text = PlateRules::AddLevelText("DANGER!", "gfx\\font1.png", 0.0f, 0, 1)) {
             std::snprintf(text->mName, sizeof text->mName, "popup_text");
             for (int i = 0; i < 4; ++i) {

@@ -61,13 +61,6 @@ public:
     // Draws the bumpers level with the lowest one into the plate.
     void SuckBumpers();
 
-    // The "DANGER!" popup shows once until a new plate is built.
-    static int sDangerShown;
-    // The kind of the last slot made anywhere and of the current ring's
-    // first slot, so neighbours across plates differ too.
-    static int sLastSlotKind;
-    static int sFirstSlotKind;
-
     int mNumJewels = 0;
     float mRadius = 0.0f;
     // Plates completed by the completing treasure, this one included.

@@ -7,6 +7,8 @@
 #include "game/engine/SoundLayer.h"
 #include "game/engine/Stage.h"
 #include "game/engine/TextObject.h"
+#include "game/play/LevelRules.h"
+#include "game/play/Pigeon.h"
 #include "game/play/Plate.h"
 
 #include <cstring>
@@ -121,34 +123,39 @@ int CountPlates()
 
 bool PlatesHaveRoom()
 {
-    GameState* game = GameState::TryCurrent();
-    if (game == nullptr || game->mInnerLayer == nullptr)
-        return false;
-    for (AnimObject* child = game->mInnerLayer->mChildren.Head(); child != nullptr; child = child->mNext) {
-        if (child->mKind == kKindPlate && static_cast<Plate*>(child)->HasRoom())
-            return true;
-    }
-    return false;
+    return LevelRules::PlatesHaveRoom();
 }
 
-void DefeatLevel() {}
+void DefeatLevel()
+{
+    if (Level* level = CurrentPlayedLevel())
+        LevelRules::Defeat(*level);
+}
 
-void TrickshotMissed() {}
+void TrickshotMissed()
+{
+    if (Level* level = CurrentPlayedLevel())
+        LevelRules::TrickshotMissed(*level);
+}
 
 void KillPopupTexts()
 {
-    GameState* game = GameState::TryCurrent();
-    if (game == nullptr || game->mLevel == nullptr)
-        return;
-    for (AnimObject* child = game->mLevel->mChildren.Head(); child != nullptr;) {
-        AnimObject* next = child->mNext;
-        if (std::strcmp(child->mName, "popup_text") == 0)
-            child->mRemove = 1;
-        child = next;
-    }
+    if (Level* level = CurrentPlayedLevel())
+        LevelRules::KillPopupTexts(*level);
 }
 
-void ScarePigeons(float, float) {}
+void ScarePigeons(float x, float y)
+{
+    GameState* game = GameState::TryCurrent();
+    AnimObject* layer = game != nullptr && game->mInnerLayer != nullptr ? game->mInnerLayer->FindChildOfKind(kKindLayer)
+                                                                        : nullptr;
+    if (layer == nullptr)
+        return;
+    for (AnimObject* child = layer->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kKindPigeon)
+            static_cast<Pigeon*>(child)->FlyAway(x, y);
+    }
+}
 
 bool JourneyTriesLeft()
 {

@@ -85,19 +85,35 @@ TEST_F(PlateLifeTest, FadingPlateTossesOnceShrunk)
     EXPECT_EQ(CountInner(kKindJewel), 2);
 }
 
-// Below the screen while sinking: in Journey with tries left the level goes
-// on and the sunk plate leaves, once.
-TEST_F(PlateLifeTest, SunkPlateInJourneyWithTriesLeaves)
+// Below the screen while sinking the level is lost once per plate: in
+// Journey with tries left a try goes and the sunk plate leaves, so the level
+// goes on; in Flood the loss is not repeated every tick the plate stays low.
+TEST_F(PlateLifeTest, SunkPlateLosesOnce)
 {
     SetMode(1);
     mGame->mProfiles.Current().mTries[1] = 2;
-    Plate* plate = AddPlate("round_plate", 400.0f, 590.0f, 1, 20.0f);
-    (void)plate;
+    AddPlate("round_plate", 400.0f, 590.0f, 1, 20.0f);
     Ticks(1);
     EXPECT_EQ(CountInner(kKindPlate), 1);
     inner->mLocal[kAttrY] = 20.0f;
-    Ticks(2);
+    Ticks(3);
     EXPECT_EQ(CountInner(kKindPlate), 0);
+    EXPECT_EQ(mGame->mProfiles.Current().mTries[1], 1);
+    EXPECT_TRUE(Shows("2 TRIES LEFT"));
+
+    // Flood: the middle layer here has no "defeat" stage and keeps
+    // "scrolling"; the loss (and its difficulty step) still comes once.
+    inner->mChildren.RemoveAll();
+    inner->mLocal[kAttrY] = 0.0f;
+    SetMode(0);
+    Tuning().mDifficultyChangeOnLoss = 0.5f;
+    Tuning().mMinDifficulty = -100.0f;
+    Tuning().mMaxDifficulty = 100.0f;
+    mGame->mProfiles.Current().mDifficulty = 1.0f;
+    AddPlate("round_plate", 400.0f, 610.0f, 1, 20.0f);
+    Ticks(10);
+    EXPECT_FLOAT_EQ(mGame->mProfiles.Current().mDifficulty, 0.5f);
+    EXPECT_EQ(CountInner(kKindPlate), 1);
 }
 
 // Outside Journey a plate below the danger line bubbles, shakes and shows
@@ -135,11 +151,12 @@ TEST_F(PlateLifeTest, DrowningShowsDangerOnceUntilANewPlate)
 }
 
 // Bubbles rise every max(40, (600 - y) / 4) ticks of the plate's frame
-// counter: every 75 ticks at y 300, every 40 at y 590.
+// counter, truncated: every 75 ticks at y 298 (75.5; the plate's shake moves
+// it by an eighth of a pixel at most), every 40 at y 590.
 TEST_F(PlateLifeTest, BubblePeriodFollowsDepth)
 {
     Tuning().mEarthquakePoint = 0.0f;
-    for (float y : {300.0f, 590.0f}) {
+    for (float y : {298.0f, 590.0f}) {
         level->mChildren.RemoveAll();
         BuildLevel("scrolling");
         Plate* plate = AddPlate("round_plate", 400.0f, y, 1, 20.0f);
@@ -151,7 +168,7 @@ TEST_F(PlateLifeTest, BubblePeriodFollowsDepth)
             if (level->mChildren.Count() > before)
                 bubbleTicks.push_back(int(plate->mFrameCounter) - 1);
         }
-        const std::vector<int> expected = y == 300.0f ? std::vector<int>{0, 75, 150} : std::vector<int>{0, 40, 80, 120};
+        const std::vector<int> expected = y == 298.0f ? std::vector<int>{0, 75, 150} : std::vector<int>{0, 40, 80, 120};
         EXPECT_EQ(bubbleTicks, expected) << y;
     }
 }
