@@ -120,8 +120,9 @@ TEST_F(GameObjectFactoryPlayTest, SavedAndReloadedLevelKeepsEveryClass)
     std::string xml = "<object type=\"level\" name=\"every_kind\">\n" + loop;
     for (int i = 0; i < count; ++i) {
         if (rows[i].create != nullptr)
-            xml += std::string("<object type=\"") + rows[i].key + "\" name=\"" + rows[i].key + "\">\n" + loop +
-                   "</object>\n";
+            // One slot each: a plate without slots would complete at once and leave.
+            xml += std::string("<object type=\"") + rows[i].key + "\" name=\"" + rows[i].key + "\" num_jewels=\"1\">\n" +
+                   loop + "</object>\n";
     }
     xml += "</object>\n";
     Level* level = OpenLevel("levels/every_kind.xml", xml);
