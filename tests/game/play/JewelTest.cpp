@@ -145,7 +145,8 @@ TEST_F(JewelTest, TreasureWithoutFinitePositionLeaves)
 // y = y0 - 0.75 t + 0.01 t^2, t the ticks flown.
 TEST_F(JewelTest, LobFollowsItsCurveUntilTheTargetFills)
 {
-    Open();
+    // The plate stays above the danger line: it does not shake the slot.
+    Open({{"earthquake_point", "1000"}});
     Slot* target = FirstSlot();
     ASSERT_NE(target, nullptr);
     // The slot sits at (100, 100); the lob starts 100 right of it and 100 above.
@@ -170,7 +171,7 @@ TEST_F(JewelTest, LobFollowsItsCurveUntilTheTargetFills)
 // A target level with the lob's start divides by 1, not by 0.
 TEST_F(JewelTest, LevelLobStaysFinite)
 {
-    Open();
+    Open({{"earthquake_point", "1000"}});
     Jewel* piece = Launch(6, 200.0f, 100.0f, 0.0f, 0.0f, false);
     piece->mLobStartX = 200.0f;
     piece->mLobStartY = 100.0f;

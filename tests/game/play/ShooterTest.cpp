@@ -169,9 +169,14 @@ TEST_F(ShooterTest, ShotCountAndPushFollowRoomAndMode)
         ASSERT_TRUE(TickUntilReady());
         ASSERT_EQ(Pieces().size(), 2u);
         if (!c.room) {
+            // Full plates fading out: still in the container, but without room.
             for (AnimObject* plate = Inner()->mChildren.Head(); plate != nullptr; plate = plate->mNext) {
                 if (AnimObject* slot = plate->FindChildOfKind(kKindSlot))
                     dynamic_cast<Slot*>(slot)->mFilled = 1;
+                if (plate->mKind == kKindPlate) {
+                    plate->AddStage(100000.0f, 0, 0, 1, "fade_out");
+                    plate->GoToStage("fade_out");
+                }
             }
         }
         ClickAt(400.0f);
