@@ -1,6 +1,7 @@
 #include "game/play/Plate.h"
 
 #include "game/engine/EasingKind.h"
+#include "game/engine/EditorMenu.h"
 #include "game/engine/EngineUtilities.h"
 #include "game/engine/GameState.h"
 #include "game/engine/ImageRecord.h"
@@ -175,6 +176,18 @@ bool Plate::AllSlotsFilled() const
             return false;
     }
     return true;
+}
+
+void Plate::EditorMenuItems(EditorMenu& menu)
+{
+    menu.AddItem("", "add_slot_1");
+    menu.AddItem("Clear Slots", "clear_children");
+    menu.AddItem("Add Harp Slot", "add_slot_2");
+    menu.AddItem("Add Goblet Slot", "add_slot_3");
+    menu.AddItem("Add Vase Slot", "add_slot_4");
+    menu.AddItem("Add Coin Slot", "add_slot_5");
+    menu.AddItem("Add Key Slot", "add_slot_6");
+    menu.AddItem("Add Heart Slot", "add_slot_7");
 }
 
 void Plate::EditorCommand(const char* command)

@@ -21,6 +21,7 @@ public:
 
     void ReadXmlAttributes(const ObjectXmlElement& element) override;
     void WriteTypeAttributes(std::string& out) override;
+    void EditorMenuItems(EditorMenu& menu) override;
     void EditorCommand(const char* command) override;
     void InitAfterLoad() override;
     int Update() override;

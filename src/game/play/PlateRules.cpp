@@ -1,6 +1,7 @@
 #include "game/play/PlateRules.h"
 
 #include "game/engine/EasingKind.h"
+#include "game/engine/Editor.h"
 #include "game/engine/GameState.h"
 #include "game/engine/Level.h"
 #include "game/engine/ObjectKind.h"
@@ -163,7 +164,14 @@ bool JourneyTriesLeft()
     return game != nullptr && game->mProfiles.Current().mTries[1] >= 1;
 }
 
-void SelectInEditor(AnimObject&) {}
+void SelectInEditor(AnimObject& object)
+{
+    GameState* game = GameState::TryCurrent();
+    if (auto* editor = game != nullptr ? dynamic_cast<Editor*>(game->mEditor) : nullptr) {
+        editor->Deselect();
+        editor->Select(&object);
+    }
+}
 
 void ReleasePowerUp(AnimObject&) {}
 

@@ -1,6 +1,7 @@
 #include "game/play/Slot.h"
 
 #include "game/engine/EasingKind.h"
+#include "game/engine/EditorMenu.h"
 #include "game/engine/EngineUtilities.h"
 #include "game/engine/GameState.h"
 #include "game/engine/ImageRecord.h"
@@ -211,6 +212,17 @@ void Slot::WriteTypeAttributes(std::string& out)
 {
     WriteXmlFloatAttribute(out, "number", float(mSlotKind));
     WriteXmlStringAttribute(out, "type", "slot");
+}
+
+void Slot::EditorMenuItems(EditorMenu& menu)
+{
+    for (int kind = 0; kind <= 9; ++kind) {
+        char label[16];
+        char command[16];
+        std::snprintf(label, sizeof label, "Make Slot %d", kind);
+        std::snprintf(command, sizeof command, "make_slot_%d", kind);
+        menu.AddItem(label, command);
+    }
 }
 
 void Slot::EditorCommand(const char* command)

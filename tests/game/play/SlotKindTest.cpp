@@ -1,3 +1,4 @@
+#include "game/engine/EditorMenu.h"
 #include "game/engine/ObjectLoader.h"
 #include "game/play/RoundPlate.h"
 #include "game/play/SquarePlate.h"
@@ -158,6 +159,14 @@ TEST_F(SlotKindTest, EditorCommands)
     slots[0]->EditorCommand("make_slot_7");
     EXPECT_FLOAT_EQ(slots[0]->mLocal[kAttrX], -10.0f); // square index 7: (-r, 0)
     EXPECT_FLOAT_EQ(slots[0]->mLocal[kAttrY], 0.0f);
+
+    // The context menus: eight plate rows, ten slot rows.
+    EditorMenu plateMenu;
+    plate->EditorMenuItems(plateMenu);
+    EXPECT_EQ(plateMenu.RowCount(), 8);
+    EditorMenu slotMenu;
+    slots[0]->EditorMenuItems(slotMenu);
+    EXPECT_EQ(slotMenu.RowCount(), 10);
 
     plate->EditorCommand("clear_children");
     EXPECT_TRUE(plate->mChildren.IsEmpty());
