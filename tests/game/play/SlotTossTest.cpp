@@ -18,6 +18,13 @@ protected:
         slot->RefreshWorld();
         return slot;
     }
+    // A slot at (x, y) on a plate that also has an empty slot of kind 9, so
+    // that filling it does not complete (and remove) the plate.
+    Slot* LastingSlotAt(float x, float y, int kind)
+    {
+        Plate* plate = AddPlate("x_plate", x + 100.0f, y + 100.0f, 2, 50.0f, {kind, 9});
+        return Slots(*plate)[0];
+    }
     std::vector<SlotLabel*> Labels() const
     {
         std::vector<SlotLabel*> labels;
@@ -97,9 +104,9 @@ TEST_F(SlotTossTest, TossOutMakesATumblingTreasureOnlyWithATarget)
 TEST_F(SlotTossTest, CascadeSendsLabelsInTurn)
 {
     Slot* first = SlotAt(300.0f, 200.0f, 5);
-    Slot* t1 = SlotAt(340.0f, 260.0f, 5);
-    Slot* t2 = SlotAt(500.0f, 260.0f, 5);
-    Slot* t3 = SlotAt(200.0f, 100.0f, 5);
+    Slot* t1 = LastingSlotAt(340.0f, 260.0f, 5);
+    Slot* t2 = LastingSlotAt(500.0f, 260.0f, 5);
+    Slot* t3 = LastingSlotAt(200.0f, 100.0f, 5);
     SlotAt(250.0f, 260.0f, 6);
     SlotAt(260.0f, 700.0f, 5); // below the screen
     Jewel* combo = AddTreasure(5, 300.0f, 202.0f, 0.0f, -1.0f);
