@@ -9,7 +9,6 @@
 #include "game/engine/ObjectKind.h"
 #include "game/engine/ObjectXmlElement.h"
 #include "game/engine/ParticleEmitter.h"
-#include "game/engine/ParticleTemplate.h"
 #include "game/engine/ScreenAccess.h"
 #include "game/engine/Stage.h"
 #include "game/engine/TextObject.h"
@@ -312,19 +311,7 @@ void Plate::OnComplete()
             emitter->mMaxX = 100.0f;
             emitter->mMinY = -25.0f;
             emitter->mMaxY = 25.0f;
-            for (int i = 0; i < 2; ++i) {
-                ParticleTemplate* particle = emitter->AddParticleTemplate();
-                if (particle == nullptr)
-                    break;
-                particle->SetImage("gfx\\sparkle.png");
-                particle->mMinDuration = 200.0f;
-                particle->mMaxDuration = 400.0f;
-                particle->mMinStartAlpha = particle->mMaxStartAlpha = 1.0f;
-                particle->mMinEndAlpha = particle->mMaxEndAlpha = 1.0f;
-                particle->mMinStartScale = particle->mMaxStartScale = i == 0 ? 0.0f : 1.0f;
-                particle->mMinEndScale = particle->mMaxEndScale = i == 0 ? 1.0f : 0.0f;
-                particle->mDecay = 1.0f;
-            }
+            PlateRules::AddSparklePair(*emitter, 1.0f);
             game.mLevel->AddChild(emitter);
         }
         PlateRules::PlaySound("audio\\plate_combo.ogg");

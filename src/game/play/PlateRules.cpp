@@ -4,6 +4,8 @@
 #include "game/engine/Editor.h"
 #include "game/engine/GameState.h"
 #include "game/engine/Level.h"
+#include "game/engine/ParticleEmitter.h"
+#include "game/engine/ParticleTemplate.h"
 #include "game/engine/ObjectKind.h"
 #include "game/engine/SoundLayer.h"
 #include "game/engine/Stage.h"
@@ -83,6 +85,23 @@ void PushBuilding(float amplitude, float decay)
     // A push of nothing (the tuning's default) would only crowd the stage.
     if (amplitude != 0.0f)
         stage->AddFilter(game->mFilterPool, kEasingVelocity, kAttrY, amplitude, 0.0f, decay, 1);
+}
+
+void AddSparklePair(ParticleEmitter& emitter, float endAlpha)
+{
+    for (int i = 0; i < 2; ++i) {
+        ParticleTemplate* particle = emitter.AddParticleTemplate();
+        if (particle == nullptr)
+            break;
+        particle->SetImage("gfx\\sparkle.png");
+        particle->mMinDuration = 200.0f;
+        particle->mMaxDuration = 400.0f;
+        particle->mMinStartAlpha = particle->mMaxStartAlpha = 1.0f;
+        particle->mMinEndAlpha = particle->mMaxEndAlpha = endAlpha;
+        particle->mMinStartScale = particle->mMaxStartScale = i == 0 ? 0.0f : 1.0f;
+        particle->mMinEndScale = particle->mMaxEndScale = i == 0 ? 1.0f : 0.0f;
+        particle->mDecay = 1.0f;
+    }
 }
 
 void PlaySound(const char* name, int rate)

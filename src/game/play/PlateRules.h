@@ -5,6 +5,7 @@
 
 class AnimObject;
 class Level;
+class ParticleEmitter;
 class TextObject;
 
 namespace PlateRules {
@@ -27,6 +28,9 @@ void PushBuilding(float amplitude, float decay);
 
 // Plays a sample; a rate of 0 plays it at its own rate.
 void PlaySound(const char* name, int rate = 0);
+
+// Two sparkle templates, one growing and one shrinking, for a fill's burst.
+void AddSparklePair(ParticleEmitter& emitter, float endAlpha);
 
 // A text object in the font, added to the level (null when none could be made).
 TextObject* AddLevelText(const char* text, const char* font, float spacing, unsigned stagger, int justification);
