@@ -37,7 +37,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
-#include <set>
 #include <system_error>
 
 namespace Lumo {
@@ -823,13 +822,12 @@ NativeDisplay* LumoAppBase::GetNativeDisplay()
 
 namespace {
 
-// Shared entries whose first caller is still loading their image. Another
-// caller of the same pair waits here, outside the display lock, so that the
+// Guards SharedImage::mLoading. Another caller of an entry whose first caller
+// is still loading its image waits here, outside the display lock, so that the
 // loader (which takes that lock to register its images) is never held up and
 // nobody reads the image while it is being stored.
 std::mutex gSharedLoadMutex;
 std::condition_variable gSharedLoadDone;
-std::set<const SharedImage*> gSharedLoading;
 
 } // namespace
 
@@ -848,7 +846,7 @@ SharedImageRef LumoAppBase::GetSharedImage(const std::string& fileName, const st
         if (inserted) {
             // Marked before the lock is left, so every later caller sees it.
             std::lock_guard<std::mutex> loading(gSharedLoadMutex);
-            gSharedLoading.insert(record);
+            record->mLoading = true;
         }
     }
     // Loading runs outside the lock; the reference taken above keeps the
@@ -857,11 +855,11 @@ SharedImageRef LumoAppBase::GetSharedImage(const std::string& fileName, const st
         Image* image = LoadSharedImage(fileName);
         std::lock_guard<std::mutex> loading(gSharedLoadMutex);
         record->mImage = image;
-        gSharedLoading.erase(record);
+        record->mLoading = false;
         gSharedLoadDone.notify_all();
     } else {
         std::unique_lock<std::mutex> loading(gSharedLoadMutex);
-        gSharedLoadDone.wait(loading, [record] { return gSharedLoading.count(record) == 0; });
+        gSharedLoadDone.wait(loading, [record] { return !record->mLoading; });
     }
     if (isNew != nullptr) {
         *isNew = inserted;

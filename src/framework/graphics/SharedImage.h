@@ -10,6 +10,9 @@ class SharedImage {
 public:
     Image* mImage = nullptr;
     int mRefCount = 0;
+    // Set while the first caller of GetSharedImage is still loading mImage;
+    // read and written under the application's shared-load mutex.
+    bool mLoading = false;
 };
 
 } // namespace Lumo
