@@ -4,6 +4,7 @@
 
 #include "platform/files/FileSystem.h"
 #include "support/TempFolder.h"
+#include "support/WorkingFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,18 +21,6 @@ public:
         return true;
     }
     std::string checked;
-};
-
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const std::string& folder) : mOld(Plat::GetFileSystem().CurrentFolder())
-    {
-        Plat::GetFileSystem().SetCurrentFolder(folder);
-    }
-    ~WorkingFolder() { Plat::GetFileSystem().SetCurrentFolder(mOld); }
-
-private:
-    std::string mOld;
 };
 
 TEST(ProductPropertiesTest, PartnerFileSetsNameWindowModeAndTitle)

@@ -2,6 +2,7 @@
 #include "platform/files/FileSystem.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/TempFolder.h"
+#include "support/WorkingFolder.h"
 #include "support/TestApp.h"
 
 #include <gtest/gtest.h>
@@ -38,19 +39,6 @@ struct Tables {
     std::map<std::string, int> integers;
     std::map<std::string, double> doubles;
     std::map<std::string, std::vector<std::u16string>> lists;
-};
-
-// The temporary folder as the working folder, for relative names with '\\'.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const std::string& folder) : mOld(Plat::GetFileSystem().CurrentFolder())
-    {
-        Plat::GetFileSystem().SetCurrentFolder(folder);
-    }
-    ~WorkingFolder() { Plat::GetFileSystem().SetCurrentFolder(mOld); }
-
-private:
-    std::string mOld;
 };
 
 const char* const kPartnerFile = "properties\\partner.xml";
