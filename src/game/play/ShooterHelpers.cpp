@@ -6,9 +6,9 @@
 #include "game/engine/ImageRecord.h"
 #include "game/engine/Level.h"
 #include "game/engine/ObjectKind.h"
-#include "game/engine/SoundLayer.h"
 #include "game/engine/Stage.h"
 #include "game/play/Plate.h"
+#include "game/play/RuleOperations.h"
 #include "game/play/Slot.h"
 
 #include <cmath>
@@ -55,10 +55,9 @@ bool NameContains(const AnimObject* object, const char* text)
     return object != nullptr && std::strstr(object->mName, text) != nullptr;
 }
 
-void PlaySound(const char* name, int rate)
+void PlaySound(const char* name)
 {
-    SoundLayer& sound = *Game().mSound;
-    sound.PlaySample(sound.GetSample(name, 0, 0), rate);
+    PlayGameSound(name);
 }
 
 Filter* AddCurrentStageFilter(AnimObject* object, int type, int attribute, float amplitude, float period,
