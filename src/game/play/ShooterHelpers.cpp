@@ -81,14 +81,7 @@ void PushMiddleLayer(float amplitude, float decay)
 AnimObject* LowestPlate()
 {
     AnimObject* inner = Game().mInnerLayer;
-    if (inner == nullptr)
-        return nullptr;
-    AnimObject* lowest = nullptr;
-    for (AnimObject* child = inner->mChildren.Head(); child != nullptr; child = child->mNext) {
-        if (child->mKind == kKindPlate && (lowest == nullptr || child->mWorld[kAttrY] > lowest->mWorld[kAttrY]))
-            lowest = child;
-    }
-    return lowest;
+    return inner != nullptr ? FindHighestOfKind(kKindPlate, inner) : nullptr;
 }
 
 AnimObject* LowestSlot(const AnimObject& plate)

@@ -8,7 +8,6 @@
 #include "game/play/Jewel.h"
 #include "game/play/PlayState.h"
 #include "game/play/ShooterHelpers.h"
-#include "game/play/PlayState.h"
 #include "game/play/RuleOperations.h"
 
 #include <cstring>
@@ -152,13 +151,8 @@ void Shooter::UpdateRise()
     float line = 0.0f;
     if (CurrentMode() == kJourney && !StageContains(game.mMiddleLayer, "still")) {
         // The lowest scroll point: the one with the largest y.
-        const AnimObject* point = nullptr;
-        if (game.mInnerLayer != nullptr) {
-            for (AnimObject* child = game.mInnerLayer->mChildren.Head(); child != nullptr; child = child->mNext) {
-                if (child->mKind == kKindScrollPoint && (point == nullptr || child->mWorld[kAttrY] > point->mWorld[kAttrY]))
-                    point = child;
-            }
-        }
+        const AnimObject* point =
+            game.mInnerLayer != nullptr ? FindHighestOfKind(kKindScrollPoint, game.mInnerLayer) : nullptr;
         if (point != nullptr)
             line = point->mWorld[kAttrY] - Tuning().mScrollingSlowPoint;
     }
