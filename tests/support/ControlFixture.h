@@ -7,6 +7,7 @@
 #include "game/engine/LevelRecord.h"
 #include "game/engine/ObjectLoader.h"
 #include "support/GameDataFixture.h"
+#include "support/GlyphStripHost.h"
 
 #include <cstring>
 #include <map>
@@ -19,38 +20,14 @@ namespace LumoTest {
 constexpr const char* kControlFontCharacters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789`~!@#.,-=;'/?<>_|";
 
-class ControlHost : public SmallPictureHost {
+class ControlHost : public GlyphStripHost {
 public:
-    Lumo::MemoryImage* GetImage(const std::string& path) override
-    {
-        if (path == "gfx\\font.png" || path == "gfx\\sysfont.png")
-            return FontStrip();
-        const auto size = sizes.find(path);
-        if (size == sizes.end())
-            return SmallPictureHost::GetImage(path);
-        std::vector<uint32_t> pixels(size_t(size->second.first * size->second.second), 0xFF808080u);
-        auto* image = new Lumo::MemoryImage();
-        image->SetBits(pixels.data(), size->second.first, size->second.second, true);
-        return image;
-    }
+    ControlHost() : GlyphStripHost(kControlFontCharacters) {}
 
-    // Pictures served at a chosen size (width, height), mid grey.
-    std::map<std::string, std::pair<int, int>> sizes;
-
-private:
-    static Lumo::MemoryImage* FontStrip()
+protected:
+    bool IsFontPicture(const std::string& path) const override
     {
-        const int count = int(std::strlen(kControlFontCharacters));
-        const int width = count * 5;
-        const int height = 11; // one band of 10 rows and a clear row
-        std::vector<uint32_t> pixels(size_t(width * height), 0u);
-        for (int c = 0; c < count; ++c)
-            for (int y = 0; y < 10; ++y)
-                for (int x = 0; x < 4; ++x)
-                    pixels[size_t(y * width + c * 5 + x)] = 0xFFFFFFFFu;
-        auto* image = new Lumo::MemoryImage();
-        image->SetBits(pixels.data(), width, height, true);
-        return image;
+        return path == "gfx\\font.png" || path == "gfx\\sysfont.png";
     }
 };
 

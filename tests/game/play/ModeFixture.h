@@ -9,6 +9,7 @@
 #include "game/engine/ObjectKind.h"
 #include "game/play/PlayHooks.h"
 #include "support/GameDataFixture.h"
+#include "support/GlyphStripHost.h"
 
 #include <cstring>
 #include <map>
@@ -23,38 +24,12 @@ constexpr const char* kModeFontCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghi
 
 // Any "gfx\\font..." picture is a strip of such glyphs; other pictures are
 // served at a chosen size (else as one small picture).
-class ModeHost : public SmallPictureHost {
+class ModeHost : public GlyphStripHost {
 public:
-    Lumo::MemoryImage* GetImage(const std::string& path) override
-    {
-        if (path.rfind("gfx\\font", 0) == 0)
-            return FontStrip();
-        const auto size = sizes.find(path);
-        if (size == sizes.end())
-            return SmallPictureHost::GetImage(path);
-        std::vector<uint32_t> pixels(size_t(size->second.first * size->second.second), 0xFF808080u);
-        auto* image = new Lumo::MemoryImage();
-        image->SetBits(pixels.data(), size->second.first, size->second.second, true);
-        return image;
-    }
+    ModeHost() : GlyphStripHost(kModeFontCharacters) {}
 
-    std::map<std::string, std::pair<int, int>> sizes;
-
-private:
-    static Lumo::MemoryImage* FontStrip()
-    {
-        const int count = int(std::strlen(kModeFontCharacters));
-        const int width = count * 5;
-        const int height = 11;
-        std::vector<uint32_t> pixels(size_t(width * height), 0u);
-        for (int c = 0; c < count; ++c)
-            for (int y = 0; y < 10; ++y)
-                for (int x = 0; x < 4; ++x)
-                    pixels[size_t(y * width + c * 5 + x)] = 0xFFFFFFFFu;
-        auto* image = new Lumo::MemoryImage();
-        image->SetBits(pixels.data(), width, height, true);
-        return image;
-    }
+protected:
+    bool IsFontPicture(const std::string& path) const override { return path.rfind("gfx\\font", 0) == 0; }
 };
 
 class ModeFixture : public GameDataFixture {
