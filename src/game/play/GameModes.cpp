@@ -5,8 +5,6 @@
 #include "game/engine/ObjectKind.h"
 #include "game/play/PlayHooks.h"
 
-#include <cstdint>
-#include <limits>
 
 ModeState& Modes()
 {
@@ -55,14 +53,4 @@ AnimObject* InnerLayerOf(AnimObject* screen)
     for (int depth = 0; depth < 3 && layer != nullptr; ++depth)
         layer = layer->FindChildOfKind(kKindLayer);
     return layer;
-}
-
-int32_t AddScoreSaturated(int32_t score, int64_t add)
-{
-    const int64_t sum = int64_t(score) + add;
-    if (sum > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (sum < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return int32_t(sum);
 }

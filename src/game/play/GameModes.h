@@ -55,7 +55,3 @@ const ObjectList<LevelRecord>& ModeLevelList(int mode);
 Level* BottomLevel();
 // The innermost of the three nested layers of a screen, or null.
 AnimObject* InnerLayerOf(AnimObject* screen);
-
-// Adds to a score without wrapping: the sum is taken in 64 bits and held
-// within the int32 range.
-int32_t AddScoreSaturated(int32_t score, int64_t add);

@@ -4,6 +4,7 @@
 #include "game/engine/GameState.h"
 #include "game/engine/Level.h"
 #include "game/engine/ObjectKind.h"
+#include "game/engine/ProfileBytes.h"
 #include "game/play/GameModes.h"
 #include "game/play/Progress.h"
 
@@ -208,7 +209,7 @@ std::string ResolveTextKey(const char* key)
         return Format("%lld", static_cast<long long>(TimeBonus(stats)));
     if (is("TOTAL_BONUS")) {
         const int64_t total = TriesBonus(mode, tries) + TimeBonus(stats) + AccuracyBonus(stats) + CombosBonus(stats);
-        profile.mScore = AddScoreSaturated(profile.mScore, total);
+        profile.mScore = AddSaturated(profile.mScore, total);
         profile.mBankedScore[mode] = profile.mScore;
         return Format("%lld", static_cast<long long>(total));
     }
@@ -241,7 +242,7 @@ std::string ResolveTextKey(const char* key)
         if (!TrickSolved())
             return "BONUS: 0";
         const int64_t bonus = mode == kTrickshot ? int64_t(profile.mTrickStreak) * 1000 : 10000;
-        profile.mScore = AddScoreSaturated(profile.mScore, bonus);
+        profile.mScore = AddSaturated(profile.mScore, bonus);
         profile.mBankedScore[mode] = profile.mScore;
         return Format("BONUS: %lld", static_cast<long long>(bonus));
     }
