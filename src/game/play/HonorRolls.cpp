@@ -41,6 +41,4 @@ void ResetHonorRolls(PlayerProfiles& profiles)
     FillRoll(profiles.mRolls[kJourney], kLevelScores, kLevelTicks);
     FillRoll(profiles.mRolls[kTrickshot], kTrickScores, kLevelTicks);
     FillRoll(profiles.mRolls[kSurvival], kSurvivalScores, kSurvivalTicks);
-    for (PlayerProfile& profile : profiles.mProfiles)
-        profile.ResetToDefault();
 }

@@ -3,6 +3,6 @@
 
 class PlayerProfiles;
 
-// Fills the four mode rolls with the built-in entries and gives every
-// profile a new player's record (3 tries in each mode). The fifth roll is left as it is.
+// Fills the four mode rolls with the built-in entries. The fifth roll is left
+// as it is; the profiles are reset by PlayerProfiles::CreateDefaults, the only caller.
 void ResetHonorRolls(PlayerProfiles& profiles);
