@@ -101,7 +101,6 @@ void LevelSelect::BuildStrip()
     float x = kFirstThumbnailX;
     int index = 0;
     float previousMarkerX = 0.0f;
-    int count = 0;
     const int progress = CurrentProgress();
 
     for (const LevelRecord* record = ModeLevelList(CurrentMode()).Head(); record != nullptr;
@@ -109,7 +108,6 @@ void LevelSelect::BuildStrip()
         const std::string thumbnail = ThumbnailOf(*record);
         if (thumbnail.empty())
             continue;
-        ++count;
         const bool winSequence = std::strstr(record->mName, "win_seq") != nullptr;
         const float width = PictureWidth(thumbnail.c_str());
         if (index % kBuildingsPerThumbnail == 1 || winSequence) {
@@ -158,7 +156,7 @@ void LevelSelect::BuildStrip()
         if (width > 0.0f)
             x += width / float(kBuildingsPerThumbnail) - 4.0f;
     }
-    mThumbnailCount = float(count);
+    mThumbnailCount = float(index);
     ShowLevelQuote();
 }
 
