@@ -116,10 +116,14 @@ bool HasTutorial(AnimObject* screen)
     return screen != nullptr && screen->FindChildOfKind(kKindTutorial) != nullptr;
 }
 
-// The entry number written after a roll key's prefix: 0 .. 9, else -1.
-int RollEntryNumber(const char* key, size_t prefixLength)
+// The entry number written after the roll key's prefix: 0 .. 9; -1 when the
+// key does not hold the prefix or no entry number follows it.
+int RollEntryNumber(const char* key, const char* prefix)
 {
-    const char* digits = key + prefixLength;
+    const char* at = std::strstr(key, prefix);
+    if (at == nullptr)
+        return -1;
+    const char* digits = at + std::strlen(prefix);
     if (*digits < '0' || *digits > '9')
         return -1;
     long number = 0;
@@ -223,18 +227,12 @@ std::string ResolveTextKey(const char* key)
     if (const char* at = std::strstr(key, "CURRENT_USER_NAME"))
         return std::string(key, size_t(at - key)) + profile.mName;
     const HonorRollEntry* roll = game.mProfiles.mRolls[mode];
-    if (std::strstr(key, "HIGH_SCORE_NAME_") != nullptr) {
-        const int n = RollEntryNumber(key, std::strlen("HIGH_SCORE_NAME_"));
-        return n < 0 ? std::string(key) : Format("%d. %s", n + 1, roll[n].mName);
-    }
-    if (std::strstr(key, "HIGH_SCORE_TIME_") != nullptr) {
-        const int n = RollEntryNumber(key, std::strlen("HIGH_SCORE_TIME_"));
-        return n < 0 ? std::string(key) : std::string(roll[n].mText);
-    }
-    if (std::strstr(key, "HIGH_SCORE_SCORE_") != nullptr) {
-        const int n = RollEntryNumber(key, std::strlen("HIGH_SCORE_SCORE_"));
-        return n < 0 ? std::string(key) : Format("%d", roll[n].mScore);
-    }
+    if (const int n = RollEntryNumber(key, "HIGH_SCORE_NAME_"); n >= 0)
+        return Format("%d. %s", n + 1, roll[n].mName);
+    if (const int n = RollEntryNumber(key, "HIGH_SCORE_TIME_"); n >= 0)
+        return roll[n].mText;
+    if (const int n = RollEntryNumber(key, "HIGH_SCORE_SCORE_"); n >= 0)
+        return Format("%d", roll[n].mScore);
 
     if (is("TRICKSHOT_RESULT"))
         return TrickSolved() ? "GREAT SHOT!" : "MAYBE NEXT TIME";
