@@ -82,6 +82,29 @@ TEST_F(QuoteTest, FilesGiveQuotesOfConsecutiveLinesUpToTheirEnd)
     EXPECT_TRUE(ReadQuoteFile("levels\\missing.xml").empty());
 }
 
+// A quote file cut short or spoilt anywhere still reads: no more quotes than
+// the whole file holds, and no read past the text's end.
+TEST(QuoteParseTest, TruncatedOrCorruptTextReadsWithoutOverrun)
+{
+    const std::string whole = "<quotes>\n<quote line1=\"ONE two\" line2=\"THREE\"/>\n"
+                              "<quote line1=\"A\"/>\n</quotes>\n";
+    ASSERT_EQ(ParseQuotes(whole.c_str(), "q.xml").size(), 2u);
+    for (size_t length = 0; length <= whole.size(); ++length) {
+        // A buffer of exactly the prefix and its NUL, so an overrun leaves it.
+        std::vector<char> text(whole.begin(), whole.begin() + std::ptrdiff_t(length));
+        text.push_back('\0');
+        EXPECT_LE(ParseQuotes(text.data(), "q.xml").size(), 2u) << length;
+    }
+    for (const char* corrupt : {"<quote line1=\"open", "<quote line1=", "<quote line1", "<quote", "<", "<<<>>>",
+                                "<quote line1=\"a\" line2=\"", "<quote =\"x\"/>", "<quote line1=x/>", "\"\"\"<"}) {
+        const std::string copy = corrupt;
+        std::vector<char> text(copy.begin(), copy.end());
+        text.push_back('\0');
+        EXPECT_LE(ParseQuotes(text.data(), "bad.xml").size(), 1u) << corrupt;
+    }
+    EXPECT_TRUE(ParseQuotes(nullptr, "none.xml").empty());
+}
+
 // The game's own quote files hold a quote for every third building of its
 // nine-building lists, and each of their lines breaks into rows of whole words.
 TEST(CommittedQuotesTest, EveryPlaceOfTheModesHasAQuote)
