@@ -19,6 +19,7 @@
 #include "game/play/PlayState.h"
 #include "game/play/RuleOperations.h"
 #include "game/play/Shooter.h"
+#include "game/play/ShooterHelpers.h"
 #include "game/play/SlotLabel.h"
 
 #include <cmath>
@@ -32,28 +33,13 @@ namespace {
 // hang the game (the generator has fixed points).
 constexpr int kMaxDraws = 1000;
 
-// Width and height of an object's image frame (0 without an image).
-float FrameWidth(const AnimObject& object)
-{
-    return object.mImage != nullptr ? object.mImage->mFrameWidth : 0.0f;
-}
-
-float FrameHeight(const AnimObject& object)
-{
-    return object.mImage != nullptr ? object.mImage->mFrameHeight : 0.0f;
-}
-
-// The drawn rectangle of an object: its source scaled, centred on its world place.
-bool RectOverlaps(const AnimObject& object, float x, float y, float w, float h)
-{
-    const float ow = (object.mSource[2] - object.mSource[0]) * object.mLocal[kAttrXScale];
-    const float oh = (object.mSource[3] - object.mSource[1]) * object.mLocal[kAttrYScale];
-    return BoxesOverlap(object.mWorld[kAttrX], object.mWorld[kAttrY], ow, oh, x, y, w, h);
-}
+using ShooterRules::FrameHeight;
+using ShooterRules::FrameWidth;
+using ShooterRules::ImageRectOverlaps;
 
 bool OnScreen(const AnimObject& object)
 {
-    return RectOverlaps(object, GameState::kScreenWidth / 2.0f, GameState::kScreenHeight / 2.0f,
+    return ImageRectOverlaps(object, GameState::kScreenWidth / 2.0f, GameState::kScreenHeight / 2.0f,
                         GameState::kScreenWidth, GameState::kScreenHeight);
 }
 
@@ -280,7 +266,7 @@ void Slot::TestPiece(Jewel& treasure)
         treasure.mTreasureKind <= 99) {
         const AnimObject* shooter = game.mShooter;
         const bool onShooter = shooter != nullptr &&
-                               RectOverlaps(treasure, shooter->mWorld[kAttrX], shooter->mWorld[kAttrY],
+                               ImageRectOverlaps(treasure, shooter->mWorld[kAttrX], shooter->mWorld[kAttrY],
                                             (shooter->mSource[2] - shooter->mSource[0]) * shooter->mLocal[kAttrXScale],
                                             (shooter->mSource[3] - shooter->mSource[1]) * shooter->mLocal[kAttrYScale]);
         if (CirclesOverlap(treasure, bounceRadius, *this, slotRadius) && !onShooter &&
