@@ -292,11 +292,6 @@ int Layer::Update()
     return AnimObject::Update();
 }
 
-void Layer::Draw()
-{
-    AnimObject::Draw();
-}
-
 void Layer::UpdateExtent()
 {
     if (mExtent == 0.0f || mMerged != 0) {
@@ -327,7 +322,6 @@ void Layer::UpdateExtent()
 
 void Layer::ScrollTowardsPoint()
 {
-    GameState& game = Game();
     AnimObject* point = FindHighestOfKind(kKindScrollPoint, nullptr);
     if (point == nullptr || mCurrentStage == nullptr)
         return;
@@ -359,7 +353,6 @@ void Layer::ScrollTowardsPoint()
         filter->mPeriod = 0.0f;
         filter->mAmplitude = EaseAmplitude(filter->mAmplitude, speed);
     }
-    (void)game;
     if (mLocal[kAttrY] < 0.0f)
         mLocal[kAttrY] = 0.0f;
 }
@@ -418,9 +411,7 @@ void Layer::CullFarObjects()
 std::string Layer::RandomPlateFile()
 {
     const int n = static_cast<int>(std::max(2.0f, mFrameCounter / 7500.0f));
-    uint32_t i = 0;
-    if (n != 0)
-        i = RandomIntRange(0, static_cast<uint32_t>(n));
+    const uint32_t i = RandomIntRange(0, static_cast<uint32_t>(n));
     const char* name = i < kPlateNameCount ? kPlateNames[i] : kPlateNames[0];
     return std::string("objects\\") + name + "_plate.xml";
 }

@@ -25,7 +25,6 @@ public:
     void WriteTypeAttributes(std::string& out) override;
     void InitAfterLoad() override;
     int Update() override;
-    void Draw() override;
 
     // The playfield's scroll towards the lowest-lying scroll point.
     void ScrollTowardsPoint();
