@@ -17,6 +17,7 @@
 #include "game/engine/TextObject.h"
 #include "game/play/PlayState.h"
 #include "game/play/RuleOperations.h"
+#include "game/play/ShooterHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,10 +30,13 @@ namespace {
 constexpr float kScreenWidth = GameState::kScreenWidth;
 constexpr float kScreenHeight = GameState::kScreenHeight;
 
-constexpr int kModeFlood = 0;
-constexpr int kModeJourney = 1;
-constexpr int kModeSurvival = 2;
-constexpr int kModeTrickshot = 3;
+using ShooterRules::StageContains;
+using ShooterRules::StageIs;
+
+constexpr int kModeFlood = ShooterRules::kFlood;
+constexpr int kModeJourney = ShooterRules::kJourney;
+constexpr int kModeSurvival = ShooterRules::kSurvival;
+constexpr int kModeTrickshot = ShooterRules::kTrickshot;
 
 // Survival rows: a row is symmetric about the centre and may reach this far.
 constexpr float kRowHalfWidth = 380.0f;
@@ -52,18 +56,6 @@ const char* const kPlateNames[] = {"stick", "round",      "triangle",   "x",    
                                    "spinner", "a",        "tosser",     "spinner", "mini_round", "mini_stick",
                                    "m",     "square",     "a",          "step",    "t"};
 constexpr uint32_t kPlateNameCount = sizeof(kPlateNames) / sizeof(kPlateNames[0]);
-
-bool StageIs(const AnimObject& object, const char* name)
-{
-    const Stage* stage = object.CurrentStage();
-    return stage != nullptr && std::strcmp(stage->mName, name) == 0;
-}
-
-bool StageContains(const AnimObject& object, const char* text)
-{
-    const Stage* stage = object.CurrentStage();
-    return stage != nullptr && std::strstr(stage->mName, text) != nullptr;
-}
 
 bool NameIs(const AnimObject& object, const char* name) { return std::strcmp(object.mName, name) == 0; }
 
@@ -273,7 +265,7 @@ int Layer::Update()
 
     const int mode = CurrentMode();
     const bool playfield = NameIs(*this, "tiles") && !editor;
-    if (playfield && mode == kModeFlood && StageIs(*this, "scrolling")) {
+    if (playfield && mode == kModeFlood && StageIs(this, "scrolling")) {
         PlayerProfile& profile = game.mProfiles.Current();
         if (profile.mExplainFloodShown == 0) {
             profile.mExplainFloodShown = 1;
@@ -281,10 +273,10 @@ int Layer::Update()
         }
         if (GetRoot() == game.Topmost())
             ScrollTowardsPoint();
-    } else if (playfield && mode == kModeTrickshot && StageIs(*this, "still")) {
+    } else if (playfield && mode == kModeTrickshot && StageIs(this, "still")) {
         ScrollTowardsPoint();
     }
-    if (playfield && mode == kModeJourney && StageIs(*this, "scrolling"))
+    if (playfield && mode == kModeJourney && StageIs(this, "scrolling"))
         ScrollTowardsPoint();
     else if (playfield && mode == kModeSurvival)
         ScrollEndless();
@@ -327,7 +319,7 @@ void Layer::ScrollTowardsPoint()
         return;
     Stage& stage = *mCurrentStage;
     const bool journey = CurrentMode() == kModeJourney;
-    const bool scrolling = StageContains(*this, "scrolling");
+    const bool scrolling = StageContains(this, "scrolling");
     bool added = false;
     Filter* filter = SinkFilter(stage, added);
     if (added) {
@@ -366,7 +358,7 @@ void Layer::ScrollEndless()
     if (static_cast<int64_t>(mFrameCounter) % 4000 == 0)
         mEndlessExtraSpeed += 0.00001f;
 
-    if (!StageIs(*this, "scrolling") || plate == nullptr || mCurrentStage == nullptr)
+    if (!StageIs(this, "scrolling") || plate == nullptr || mCurrentStage == nullptr)
         return;
     bool added = false;
     Filter* filter = SinkFilter(*mCurrentStage, added);
@@ -377,7 +369,7 @@ void Layer::ScrollEndless()
     const float plateY = plate->mWorld[kAttrY];
     const float d = std::fabs(target - plateY) / (kScreenHeight / 4.0f);
     float speed = d <= 1.0f ? d + tuning.mBaseScrollSpeed * 5.0f : std::min(d * d, 10.0f);
-    if (plateY > target && StageContains(*this, "scrolling"))
+    if (plateY > target && StageContains(this, "scrolling"))
         speed = std::min(speed, 0.44f);
     filter->mPeriod = 0.0f;
     filter->mAmplitude = EaseAmplitude(filter->mAmplitude, speed) + mEndlessExtraSpeed;
@@ -507,7 +499,7 @@ void Layer::AddSurvivalMarkers()
         return;
     const int64_t ms = static_cast<int64_t>(level->mFrameCounter) * 4;
     const int64_t minutes = ms / 60000;
-    if (ms % 60000 != 0 || ms <= 50000 || !StageContains(*this, "scroll"))
+    if (ms % 60000 != 0 || ms <= 50000 || !StageContains(this, "scroll"))
         return;
 
     char text[64];

@@ -9,21 +9,15 @@
 #include "game/engine/Stage.h"
 #include "game/play/PlayState.h"
 #include "game/play/RuleOperations.h"
+#include "game/play/ShooterHelpers.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace {
 
-bool StageNamed(const Stage* stage, const char* name)
-{
-    return stage != nullptr && std::strcmp(stage->mName, name) == 0;
-}
-
-bool StageNameContains(const Stage* stage, const char* part)
-{
-    return stage != nullptr && std::strstr(stage->mName, part) != nullptr;
-}
+using ShooterRules::StageContains;
+using ShooterRules::StageIs;
 
 Stage* FindStage(AnimObject& object, const char* name)
 {
@@ -78,7 +72,7 @@ void Pigeon::InitAfterLoad()
 int Pigeon::Update()
 {
     GameState& game = Game();
-    if (!game.EditorOpen() && !mFlightShown && StageNamed(mCurrentStage, "fly_away")) {
+    if (!game.EditorOpen() && !mFlightShown && StageIs(this, "fly_away")) {
         mFlightShown = true;
         if (mFlightImage != nullptr)
             SetImageRecord(mFlightImage);
@@ -86,7 +80,7 @@ int Pigeon::Update()
             mFlipX = 1;
     }
     if (mWorld[kAttrY] > Tuning().mBumperFadePoint && game.mShooter != nullptr && game.mMiddleLayer != nullptr
-        && StageNameContains(game.mMiddleLayer->CurrentStage(), "scroll") && !StageNameContains(mCurrentStage, "fly"))
+        && StageContains(game.mMiddleLayer, "scroll") && !StageContains(this, "fly"))
         FlyAway(mWorld[kAttrX], mWorld[kAttrY]);
     return AnimObject::Update();
 }
@@ -99,7 +93,7 @@ void Pigeon::FlyAway(float x, float y)
     const float reach = 2.0f * kScareRadius;
     if (dx * dx + dy * dy >= reach * reach || game.EditorOpen())
         return;
-    if (StageNamed(mCurrentStage, "fly_away") || StageNamed(mCurrentStage, "pre_fly_away"))
+    if (StageIs(this, "fly_away") || StageIs(this, "pre_fly_away"))
         return;
     Stage* flight = FindStage(*this, "fly_away");
     Stage* wait = FindStage(*this, "pre_fly_away");
