@@ -1,4 +1,5 @@
 #include "platform/system/FileChooser.h"
+#include "platform/system/ProcessControl.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -8,8 +9,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace Plat {
 
@@ -145,26 +144,14 @@ bool FileChooser::Start(const FileChooserRequest& request, const std::string& pr
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
     posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     // The toolkit's chatter stays out of the game's own output.
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // The chooser starts with default signal handling and nothing blocked,
-    // whatever the game set up for itself.
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    const int result = posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    const int result = SpawnProgram(pid, program.c_str(), argv.data(), &actions);
     posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
     close(fds[1]);
     if (result != 0) {
         close(fds[0]);

@@ -1,10 +1,13 @@
 #include "platform/system/ProcessControl.h"
 
 #include <atomic>
+#include <signal.h>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 namespace Plat {
 
@@ -39,6 +42,24 @@ std::string ExecutablePath()
             return std::string();
         buffer.resize(buffer.size() * 2);
     }
+}
+
+int SpawnProgram(pid_t& pid, const char* program, char* const argv[], const posix_spawn_file_actions_t* actions)
+{
+    posix_spawnattr_t attributes;
+    const int init = posix_spawnattr_init(&attributes);
+    if (init != 0)
+        return init;
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    const int result = posix_spawnp(&pid, program, actions, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    return result;
 }
 
 } // namespace Plat

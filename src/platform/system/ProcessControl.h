@@ -5,7 +5,9 @@
 // counterpart here: the program's path is all the Linux side needs of them.
 #pragma once
 
+#include <spawn.h>
 #include <string>
+#include <sys/types.h>
 
 namespace Plat {
 
@@ -23,5 +25,12 @@ ExitHandler SetExitHandler(ExitHandler handler);
 
 // The full path of the running program's file; empty when it cannot be had.
 std::string ExecutablePath();
+
+// Starts the program (looked up on PATH) with the arguments (null-ended)
+// and the file actions (null: none), with default signal handling and
+// nothing blocked, whatever the game set up for itself. The pid is set on
+// success; the result is posix_spawnp's (0 on success).
+int SpawnProgram(pid_t& pid, const char* program, char* const argv[],
+                 const posix_spawn_file_actions_t* actions = nullptr);
 
 } // namespace Plat

@@ -1,14 +1,12 @@
 #include "platform/system/UrlOpener.h"
+#include "platform/system/ProcessControl.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace Plat {
 
@@ -100,21 +98,8 @@ bool OpenUrl(const std::string& url)
     std::string program = "xdg-open";
     char* argv[] = {program.data(), const_cast<char*>(target.c_str()), nullptr};
 
-    // The helper starts with default signal handling and nothing blocked,
-    // whatever the game set up for itself.
-    posix_spawnattr_t attributes;
-    if (posix_spawnattr_init(&attributes) != 0)
-        return false;
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int result = posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv, environ);
-    posix_spawnattr_destroy(&attributes);
+    const int result = SpawnProgram(pid, program.c_str(), argv);
     if (result != 0)
         return false;
     gHelpers.push_back(pid);
