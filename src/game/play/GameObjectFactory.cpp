@@ -16,6 +16,7 @@
 #include "game/play/MPlate.h"
 #include "game/play/Panel.h"
 #include "game/play/Pigeon.h"
+#include "game/play/PowerUp.h"
 #include "game/play/ProgressBar.h"
 #include "game/play/RoundPlate.h"
 #include "game/play/ScrollPoint.h"
@@ -65,6 +66,7 @@ const GameObjectRow kRows[] = {
     {"endless_panel", Make<EndlessPanel>},
     {"progress_bar", Make<ProgressBar>},
     {"pigeon", Make<Pigeon>},
+    {"powerup", Make<PowerUp>},
     {"cloud", Make<Cloud>},
     {"firework", Make<Firework>},
     {"shooter", Make<Shooter>},

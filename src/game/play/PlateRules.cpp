@@ -13,6 +13,7 @@
 #include "game/play/LevelRules.h"
 #include "game/play/Pigeon.h"
 #include "game/play/Plate.h"
+#include "game/play/PowerUp.h"
 
 #include <cstring>
 
@@ -192,8 +193,15 @@ void SelectInEditor(AnimObject& object)
     }
 }
 
-void ReleasePowerUp(AnimObject&) {}
+void ReleasePowerUp(AnimObject& powerUp)
+{
+    if (auto* released = dynamic_cast<PowerUp*>(&powerUp))
+        released->Release();
+}
 
-void SpawnPowerUpAt(AnimObject&) {}
+void SpawnPowerUpAt(AnimObject& object)
+{
+    PowerUp::Spawn(object);
+}
 
 } // namespace PlateRules

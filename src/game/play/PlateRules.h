@@ -51,9 +51,9 @@ void SelectInEditor(AnimObject& object);
 // Pigeons near a filled slot fly off.
 void ScarePigeons(float x, float y);
 
-// The power-ups come later: a plate's carried power-up is released into the
-// level, and a chain's third slot spawns one. Both do nothing for now.
+// A plate's carried power-up is released into the level; a chain's third
+// slot (or the tutorial's completing plate) spawns one where it is.
 void ReleasePowerUp(AnimObject& powerUp);
-void SpawnPowerUpAt(AnimObject& slot);
+void SpawnPowerUpAt(AnimObject& object);
 
 } // namespace PlateRules

@@ -131,7 +131,12 @@ protected:
     // rules look for even where their classes are not built yet.
     Level* OpenTestLevel(const TestLevelSpec& spec = TestLevelSpec())
     {
-        Level* level = OpenLevel("levels/" + spec.name + ".xml", LevelXml(spec));
+        return OpenTestLevelXml(spec.name, LevelXml(spec));
+    }
+    // The same for a level's XML the test has added to.
+    Level* OpenTestLevelXml(const std::string& name, const std::string& xml)
+    {
+        Level* level = OpenLevel("levels/" + name + ".xml", xml);
         if (level == nullptr)
             return nullptr;
         AnimObject* outer = level->FindChildByName("outer");
