@@ -129,7 +129,9 @@ public:
     int HitTestCircle(const AnimObject& other) const;
     // Reflects the object's velocity off the nearest of the other object's
     // segments (count entries of x1, y1, x2, y2, turned into world
-    // coordinates in place) and updates it until it is clear of them.
+    // coordinates in place) and updates it until it is clear of the last one
+    // (at most 120 updates; an update that ends it stops them and sets its
+    // removal flag). 1 when it bounced.
     int BounceOffSegments(const AnimObject& other, float* segments, int count, float radius);
     void MirrorStagesX();
 

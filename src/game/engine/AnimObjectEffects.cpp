@@ -13,8 +13,8 @@
 namespace {
 
 // Repeated updates of a bouncing object end here even when it does not get
-// clear of the segments.
-constexpr int kMaxBounceUpdates = 64;
+// clear of the segments (as many as a slot's nudge takes).
+constexpr int kMaxBounceUpdates = 120;
 
 } // namespace
 
@@ -166,8 +166,13 @@ int AnimObject::BounceOffSegments(const AnimObject& other, float* segments, int 
     for (int updates = 0; updates < kMaxBounceUpdates && mRemove == 0; ++updates) {
         if (DistanceToSegment2(mWorld[kAttrX], mWorld[kAttrY], last[0], last[1], last[2], last[3]) >= radius)
             break;
-        if (Update() == 0)
+        // An update that ends the object (caught, fallen into the water) is
+        // its last: flagged, its list removes it, and it is not run again to
+        // be caught or splash a second time.
+        if (Update() == 0) {
+            mRemove = 1;
             break;
+        }
     }
     if (mCurrentStage != nullptr)
         mCurrentStage->mTicks = 1.0f;

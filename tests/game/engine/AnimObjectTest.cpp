@@ -366,8 +366,8 @@ TEST_F(AnimObjectTest, BounceOffSegmentsReflectsAndStopsAfterALimitedNumberOfUpd
     };
     // Falling at 2 onto the segment y = 0 from y = 5: the normal (0, -1) turns
     // the velocity to -2, and the ball rises 2 a tick until |y| >= 100: 5 - 2 * 53 = -101.
-    // Standing still, it never gets clear: the updates stop at 64.
-    const Case cases[] = {{2.0f, -2.0f, 53.0f}, {0.0f, 0.0f, 64.0f}};
+    // Standing still, it never gets clear: the updates stop at 120.
+    const Case cases[] = {{2.0f, -2.0f, 53.0f}, {0.0f, 0.0f, 120.0f}};
     for (const Case& c : cases) {
         AnimObject* ball = Living(AnimObject::TakeFromPool());
         mGame->mLiveObjects.Append(ball);

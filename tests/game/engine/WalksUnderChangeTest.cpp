@@ -180,10 +180,35 @@ TEST_F(WalksUnderChangeTest, ABounceReentersTheUpdateOfAChildInTheMiddleOfTheWal
         EXPECT_EQ(self.BounceOffSegments(*wall, segment, 1, 1000.0f), 1);
     };
     UpdateLiveObjects(*mGame);
-    // The ball and its child updated once in the walk and 64 times in the bounce.
-    EXPECT_EQ(Updated(), "S1b65c1k65w1");
+    // The ball and its child updated once in the walk and 120 times in the bounce.
+    EXPECT_EQ(Updated(), "S1b121c1k121w1");
     UpdateLiveObjects(*mGame);
     EXPECT_EQ(Updated(), "S1b1c1k1w1");
+}
+
+TEST_F(WalksUnderChangeTest, AnUpdateThatEndsABouncingObjectIsItsLast)
+{
+    ScriptedObject* screen = Screen("S");
+    ScriptedObject* wall = Make("w");
+    screen->AddChild(wall);
+    ScriptedObject* ball = Make("b");
+    screen->AddChild(ball);
+    // Its third update in the bounce ends it (caught, or fallen into the
+    // water): the bounce stops there and the ball goes at its list's walk,
+    // without being run a fourth time.
+    ball->mScript = [&](ScriptedObject& self) {
+        if (mUpdates["b"] == 1) {
+            float segment[4] = {-10.0f, 0.0f, 10.0f, 0.0f};
+            EXPECT_EQ(self.BounceOffSegments(*wall, segment, 1, 1000.0f), 1);
+            EXPECT_EQ(self.mRemove, 1);
+            self.mEnds = false; // only the flag ends it now
+        } else if (mUpdates["b"] == 4) {
+            self.mEnds = true;
+        }
+    };
+    UpdateLiveObjects(*mGame);
+    EXPECT_EQ(Updated(), "S1b4w1");
+    EXPECT_EQ(ChildNames(*screen), "w");
 }
 
 } // namespace
