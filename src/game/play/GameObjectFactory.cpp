@@ -17,7 +17,9 @@
 #include "game/play/Panel.h"
 #include "game/play/Pigeon.h"
 #include "game/play/PowerUp.h"
+#include "game/play/RectBumper.h"
 #include "game/play/ProgressBar.h"
+#include "game/play/RoundBumper.h"
 #include "game/play/RoundPlate.h"
 #include "game/play/ScrollPoint.h"
 #include "game/play/SemicirclePlate.h"
@@ -31,7 +33,10 @@
 #include "game/play/StickPlate.h"
 #include "game/play/TPlate.h"
 #include "game/play/TosserPlate.h"
+#include "game/play/TriBumper.h"
 #include "game/play/TrianglePlate.h"
+#include "game/play/Turret.h"
+#include "game/play/Warp.h"
 #include "game/play/XPlate.h"
 
 #include <cstring>
@@ -78,6 +83,11 @@ const GameObjectRow kRows[] = {
     {"bonus_basket", Make<BonusBasket>},
     {"endless_bonus", Make<EndlessBonus>},
     {"level_locker", Make<LevelLocker>},
+    {"rect_bumper", Make<RectBumper>},
+    {"round_bumper", Make<RoundBumper>},
+    {"tri_bumper", Make<TriBumper>},
+    {"turret", Make<Turret>},
+    {"warp", Make<Warp>},
     // The engine hands its layers to the game.
     {"layer", Make<Layer>},
 };

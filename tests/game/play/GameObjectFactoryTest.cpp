@@ -18,11 +18,16 @@
 #include "game/play/Plate.h"
 #include "game/play/PowerUp.h"
 #include "game/play/ProgressBar.h"
+#include "game/play/RectBumper.h"
+#include "game/play/RoundBumper.h"
 #include "game/play/ScrollPoint.h"
 #include "game/play/Shooter.h"
 #include "game/play/ShooterCursor.h"
 #include "game/play/ShooterPath.h"
 #include "game/play/Slot.h"
+#include "game/play/TriBumper.h"
+#include "game/play/Turret.h"
+#include "game/play/Warp.h"
 #include "support/PlayFixture.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +68,7 @@ TEST_F(GameObjectFactoryPlayTest, EachKeyMakesItsClassAndKind)
         {"pigeon", 23},      {"firework", 0},          {"shooter", 16},  {"shooter_cursor", 35}, {"bonus_basket", 0},
         {"cloud", 34},       {"level_select", 30},     {"level_scroller", 0}, {"endless_bonus", 0}, {"level_locker", 0},
         {"shooter_path", 28}, {"scroll_point", 29}, {"layer", 1}, {"powerup", 24},
+        {"rect_bumper", 25}, {"round_bumper", 25}, {"tri_bumper", 25}, {"turret", 26}, {"warp", 33},
     };
     std::set<std::string> listed;
     for (const Case& c : cases) {
@@ -96,6 +102,11 @@ TEST_F(GameObjectFactoryPlayTest, EachKeyMakesItsClassAndKind)
         {"scroll_point", typeid(ScrollPoint)},
         {"layer", typeid(Layer)},
         {"powerup", typeid(PowerUp)},
+        {"rect_bumper", typeid(RectBumper)},
+        {"round_bumper", typeid(RoundBumper)},
+        {"tri_bumper", typeid(TriBumper)},
+        {"turret", typeid(Turret)},
+        {"warp", typeid(Warp)},
     };
     for (const auto& [key, type] : classes) {
         std::unique_ptr<AnimObject> object(CreateGameObject(key));

@@ -70,8 +70,10 @@ struct TestLevelSpec {
     std::vector<float> moreScrollPoints;
     bool panel = true;
     bool progressBar = true;
-    // More objects inside the level, and inside the shooter.
+    // More objects inside the level, inside the plate container (after the
+    // plates), and inside the shooter.
     std::string extra;
+    std::string container;
     std::string shooterChildren;
 };
 
@@ -113,6 +115,7 @@ protected:
                        Still(slot.x, slot.y) + "</object>\n";
             xml += "</object>\n";
         }
+        xml += spec.container;
         xml += "</object>\n</object>\n</object>\n";
         // The shooter's stage holds it on its line; x is the mouse's.
         xml += "<object type=\"shooter\" name=\"shooter\" image=\"gfx\\shooter.png\">\n" + Looping("ready") +
