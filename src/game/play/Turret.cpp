@@ -119,14 +119,9 @@ void Turret::MakeSmoke(const AnimObject& muzzle)
     const float stepX = reachX / float(kPuffs);
     const float stepY = reachY / float(kPuffs);
     for (int k = 0; k < kPuffs; ++k) {
-        AnimObject* puff = AnimObject::TakeFromPool();
+        AnimObject* puff = ShooterRules::AddEffectChild(*this, image, float(random.RandomIntRange(500, 2000)));
         if (puff == nullptr)
             return;
-        puff->SetImageRecord(image);
-        if (puff->AddStage(float(random.RandomIntRange(500, 2000)), 0, 0, 1, nullptr) == nullptr) {
-            AnimObject::DisposeRecord(puff);
-            return;
-        }
         const float baseX = reachX / 4.0f + float(k) * stepX;
         const float baseY = reachY / 5.0f + float(k) * stepY;
         const float startX = baseX + random.RandomFloatRange(-10.0f, 10.0f);
@@ -143,7 +138,6 @@ void Turret::MakeSmoke(const AnimObject& muzzle)
         puff->mZOrder = 9.0f;
         puff->mLocal[kAttrX] = startX;
         puff->mLocal[kAttrY] = startY;
-        AddChild(puff);
         effects->Reparent(puff, 0);
     }
 }

@@ -138,14 +138,9 @@ void Warp::MakeSparkleRings()
     RefreshWorld();
     for (int ring = 0; ring < kSparkleRings; ++ring) {
         for (int i = 1; i <= kSparklesPerRing; ++i) {
-            AnimObject* sparkle = AnimObject::TakeFromPool();
+            AnimObject* sparkle = ShooterRules::AddEffectChild(*this, image, 300.0f);
             if (sparkle == nullptr)
                 return;
-            sparkle->SetImageRecord(image);
-            if (sparkle->AddStage(300.0f, 0, 0, 1, nullptr) == nullptr) {
-                AnimObject::DisposeRecord(sparkle);
-                return;
-            }
             const double angle = double(i) * (360.0 / kSparklesPerRing) * kDegreesToRadians;
             sparkle->SetStageAttribute(kAttrX, float(kRingRadius * std::cos(angle)), 0.0f);
             sparkle->SetStageAttribute(kAttrY, float(kRingRadius * std::sin(angle)), 0.0f);
@@ -155,7 +150,6 @@ void Warp::MakeSparkleRings()
             sparkle->AddFilter(kEasingSquared, kAttrAll, 1.0f, 0.0f, 0.0f);
             sparkle->mBlitStyle = 1;
             sparkle->mZOrder = 9.0f;
-            AddChild(sparkle);
             effects->Reparent(sparkle, 0);
         }
     }
@@ -180,21 +174,15 @@ void Warp::ShowGuide()
         const float alpha = f < 0.2f ? f * 5.0f : f > 0.8f ? (1.0f - f) * 5.0f : 1.0f;
         const float x = mLocal[kAttrX] + (partner->mLocal[kAttrX] - mLocal[kAttrX]) * f;
         const float y = mLocal[kAttrY] + (partner->mLocal[kAttrY] - mLocal[kAttrY]) * f;
-        AnimObject* arrow = AnimObject::TakeFromPool();
+        // One tick long: the next tick's march replaces it.
+        AnimObject* arrow = ShooterRules::AddEffectChild(*mParent, mArrowImage, 4.0f);
         if (arrow == nullptr)
             return;
-        arrow->SetImageRecord(mArrowImage);
-        // One tick long: the next tick's march replaces it.
-        if (arrow->AddStage(4.0f, 0, 0, 1, nullptr) == nullptr) {
-            AnimObject::DisposeRecord(arrow);
-            return;
-        }
         arrow->SetStageAttribute(kAttrX, x, x);
         arrow->SetStageAttribute(kAttrY, y, y);
         arrow->SetStageAttribute(kAttrRotation, rotation, rotation);
         arrow->SetStageAttribute(kAttrAlpha, alpha, alpha);
         arrow->mBlitStyle = 1;
-        arrow->mZOrder = mParent->mChildren.Tail() != nullptr ? mParent->mChildren.Tail()->mZOrder : 0.0f;
-        mParent->AddChild(arrow);
+        arrow->SetZOrder(mParent->mChildren.Tail()->mZOrder);
     }
 }

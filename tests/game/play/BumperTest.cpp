@@ -152,6 +152,19 @@ TEST_F(BumperTest, InFrontOfTheShootersTreasureItFadesAndBouncesOnlyOnceBack)
     EXPECT_EQ(VelocityY(*bounced), -2.0f);
 }
 
+// Without a shooter nothing makes a bumper fade: a treasure resting on it
+// in the layer is no shooter's treasure.
+TEST_F(BumperTest, WithoutAShooterItStaysFullyShown)
+{
+    OpenWith(BumperXml("rect_bumper", 400.0f, 300.0f));
+    GetShooter()->mRemove = 1;
+    Tick();
+    ASSERT_EQ(mGame->mShooter, nullptr);
+    AddFlyingTreasure(5, 400.0f, 300.0f, 0.0f, 0.0f);
+    Ticks(10);
+    EXPECT_EQ(FindInner<Bumper>("bumper_rect")->mLocal[kAttrAlpha], 1.0f);
+}
+
 // A bumper sinking below mid-screen and out of the band above the bottom
 // 60 px goes after its first 100 ticks; one standing still, one on the
 // trick shot screen and a warp stay.
