@@ -49,6 +49,15 @@ protected:
         mGame->mLiveObjects.Append(screen);
         return screen;
     }
+    // A wall "w" and a ball "b" after it among the screen's children; the ball.
+    ScriptedObject* WallAndBall(ScriptedObject& screen, ScriptedObject*& wall)
+    {
+        wall = Make("w");
+        screen.AddChild(wall);
+        ScriptedObject* ball = Make("b");
+        screen.AddChild(ball);
+        return ball;
+    }
     std::string LiveNames() const
     {
         std::string names;
@@ -166,10 +175,8 @@ TEST_F(WalksUnderChangeTest, ChildrenChangingTheirOwnListUpdateOnceEach)
 TEST_F(WalksUnderChangeTest, ABounceReentersTheUpdateOfAChildInTheMiddleOfTheWalk)
 {
     ScriptedObject* screen = Screen("S");
-    ScriptedObject* wall = Make("w");
-    screen->AddChild(wall);
-    ScriptedObject* ball = Make("b");
-    screen->AddChild(ball);
+    ScriptedObject* wall = nullptr;
+    ScriptedObject* ball = WallAndBall(*screen, wall);
     screen->AddChild(Make("c"));
     ball->AddChild(Make("k"));
     // The ball bounces off the wall in its own update: its updates (and those
@@ -189,10 +196,8 @@ TEST_F(WalksUnderChangeTest, ABounceReentersTheUpdateOfAChildInTheMiddleOfTheWal
 TEST_F(WalksUnderChangeTest, AnUpdateThatEndsABouncingObjectIsItsLast)
 {
     ScriptedObject* screen = Screen("S");
-    ScriptedObject* wall = Make("w");
-    screen->AddChild(wall);
-    ScriptedObject* ball = Make("b");
-    screen->AddChild(ball);
+    ScriptedObject* wall = nullptr;
+    ScriptedObject* ball = WallAndBall(*screen, wall);
     // Its third update in the bounce ends it (caught, or fallen into the
     // water): the bounce stops there and the ball goes at its list's walk,
     // without being run a fourth time.
