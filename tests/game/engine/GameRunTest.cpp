@@ -17,6 +17,7 @@
 #include "platform/window/Window.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/FakeWindowSystem.h"
+#include "support/HeadlessGame.h"
 #include "support/RecordingSoundLayer.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SimulatedClock.h"
@@ -33,57 +34,6 @@
 #include <vector>
 
 namespace {
-
-// The game's application on the test's window and screen image.
-class HeadlessGame : public GameApp {
-public:
-    explicit HeadlessGame(Plat::Window* window)
-    {
-        autoStartLoadingThread = false;
-        primaryThreadId = std::this_thread::get_id();
-        screen.Create(800, 600);
-        widgetManager->image = &screen;
-        widgetManager->width = 800;
-        widgetManager->height = 600;
-        widgetManager->SetMouseRemap(Lumo::TRect<int>(0, 0, 800, 600), Lumo::TRect<int>(0, 0, 800, 600));
-        mainWindow = window;
-        window->SetUserData(this);
-        window->SetProcedure(&Lumo::LumoAppBase::WindowProc);
-    }
-    ~HeadlessGame() override
-    {
-        Shutdown();
-        mainWindow->SetUserData(nullptr);
-        mainWindow = nullptr; // the test's window system owns it
-    }
-
-    // Steps the loop until the condition holds, the run ends, or the loader
-    // (which runs in real time) makes no progress for a long while.
-    bool RunUntil(const std::function<bool()>& done)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!done() && !shutdown && std::chrono::steady_clock::now() < deadline) {
-            UpdateAppStep(nullptr);
-            const int state = Game().GetLoadingState();
-            if (state >= 2 && state <= 100)
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-        }
-        return done();
-    }
-
-    uint64_t Checksum()
-    {
-        widgetManager->MarkAllDirty();
-        widgetManager->DrawScreen();
-        const uint32_t* bits = screen.GetBits();
-        uint64_t sum = 0;
-        for (int i = 0; i < 800 * 600; ++i)
-            sum = sum * 1099511628211ull + bits[i];
-        return sum;
-    }
-
-    Lumo::MemoryImage screen;
-};
 
 const char* TopmostName()
 {

@@ -1,0 +1,235 @@
+// The committed menus walked as a player walks them, through the game's own
+// main loop on a window of the test: every button of the main menu opens its
+// screen and that screen's button leads back, once with the mouse and once
+// with the button's key. Each hover plays "hot.ogg", each click "click.ogg".
+#include "game/engine/GameState.h"
+#include "game/engine/Level.h"
+#include "game/engine/Platform.h"
+#include "game/engine/Stage.h"
+#include "game/play/PlayHooks.h"
+#include "game/play/PlayState.h"
+#include "platform/files/FileSystem.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowMessage.h"
+#include "support/CommittedDataFixture.h"
+#include "support/FakePlatformRecorder.h"
+#include "support/FakeWindowSystem.h"
+#include "support/HeadlessGame.h"
+#include "support/RecordingSoundLayer.h"
+#include "support/ScopedEnvironment.h"
+#include "support/SimulatedClock.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Spot {
+    int x;
+    int y;
+    int key; // the button's alt key
+};
+
+// A button, the screen it opens, that screen's way back, what the player
+// types there first, and the buttons of that screen walked in turn. With
+// more than one player the button may open another screen, with its own way
+// back.
+struct Walk {
+    const char* screen;
+    Spot open;
+    Spot back;
+    const char* typed = "";
+    std::vector<Walk> inner = {};
+    const char* crowdedScreen = nullptr;
+    Spot crowdedBack = {};
+};
+
+constexpr int kEscape = Plat::kVkEscape;
+constexpr int kReturn = Plat::kVkReturn;
+
+// The player list starts with one player: deleting is refused at first, and
+// asks again once new players are named (one on each pass).
+const Walk kWalks[] = {
+    {"players",
+     {88, 550, 'P'},
+     {400, 472, kReturn},
+     "",
+     {{"one_user_left", {590, 300, 'D'}, {400, 366, kReturn}, "", {}, "delete_user_confirm", {490, 366, kEscape}},
+      {"input_name", {590, 240, 'N'}, {400, 366, kReturn}, "ZED"}}},
+    {"honor_roll", {244, 550, 'R'}, {400, 472, kReturn}},
+    {"options", {400, 550, 'O'}, {560, 472, kReturn}},
+    {"help", {556, 550, 'H'}, {400, 472, kReturn}},
+    {"quit_game", {712, 550, kEscape}, {490, 366, kEscape}},
+};
+
+std::string TopName()
+{
+    AnimObject* top = Game().Topmost();
+    return top != nullptr ? top->mName : "";
+}
+
+// The topmost screen is named so, the depth'th of the live list, and takes
+// clicks: no stage of a fade.
+bool Settled(const char* name, int depth)
+{
+    AnimObject* top = Game().Topmost();
+    return top != nullptr && std::strcmp(top->mName, name) == 0 && top->CurrentStage() != nullptr &&
+           std::strstr(top->CurrentStage()->mName, "fade") == nullptr && Game().mLiveObjects.Count() == depth;
+}
+
+class MenuWalkTest : public ::testing::Test {
+protected:
+    MenuWalkTest()
+        : mConfig("XDG_CONFIG_HOME", mTemp.Path() + "/config"),
+          mData("XDG_DATA_HOME", mTemp.Path() + "/data"),
+          mWindow(mWindows.CreateWindow(0, "MainWindow", "t", Plat::kWsCaption, 0, 0, 800, 600))
+    {
+        Plat::GetEventPump().Clear();
+        EXPECT_TRUE(Plat::GetFileSystem().SetCurrentFolder(LumoTest::CommittedDataFolder()));
+        Play().Reset();
+    }
+    ~MenuWalkTest() override
+    {
+        Plat::GetFileSystem().SetCurrentFolder(mPreviousFolder);
+        Plat::GetEventPump().Clear();
+        Play().Reset();
+        delete mWindow;
+    }
+
+    void Post(Plat::InputEvent::Kind kind, const Spot& spot)
+    {
+        Plat::InputEvent input;
+        input.window = mWindow;
+        input.kind = kind;
+        input.x = spot.x;
+        input.y = spot.y;
+        input.button = 1;
+        input.clicks = 1;
+        input.virtualKey = spot.key;
+        Plat::GetEventPump().PostInput(input);
+    }
+
+    void Updates(HeadlessGame& app, int count)
+    {
+        const int target = app.updateCount + count;
+        app.RunUntil([&] { return app.updateCount >= target; });
+    }
+
+    int Heard(const char* name) const
+    {
+        int count = 0;
+        for (const auto& play : mSound.plays)
+            count += play.name == name ? 1 : 0;
+        return count;
+    }
+
+    // The pointer goes to the button (it lights up and ticks), then clicks.
+    void ClickAt(HeadlessGame& app, const Spot& spot)
+    {
+        Post(Plat::InputEvent::Kind::MouseMotion, {spot.x - 60, spot.y - 40, 0});
+        Updates(app, 5);
+        const int hot = Heard("audio\\hot.ogg");
+        Post(Plat::InputEvent::Kind::MouseMotion, spot);
+        Updates(app, 5);
+        EXPECT_GT(Heard("audio\\hot.ogg"), hot) << "no hover sound at " << spot.x << ", " << spot.y;
+        const int clicks = Heard("audio\\click.ogg");
+        Post(Plat::InputEvent::Kind::MouseButtonDown, spot);
+        Updates(app, 2);
+        Post(Plat::InputEvent::Kind::MouseButtonUp, spot);
+        Updates(app, 2);
+        EXPECT_GT(Heard("audio\\click.ogg"), clicks) << "no click sound at " << spot.x << ", " << spot.y;
+    }
+
+    void PressKey(HeadlessGame& app, const Spot& spot)
+    {
+        const int clicks = Heard("audio\\click.ogg");
+        Post(Plat::InputEvent::Kind::KeyDown, spot);
+        Updates(app, 2);
+        Post(Plat::InputEvent::Kind::KeyUp, spot);
+        Updates(app, 2);
+        EXPECT_GT(Heard("audio\\click.ogg"), clicks) << "no click sound for key " << spot.key;
+    }
+
+    void Type(HeadlessGame& app, const char* text)
+    {
+        for (const char* c = text; *c != '\0'; ++c) {
+            Post(Plat::InputEvent::Kind::KeyDown, {0, 0, *c});
+            Updates(app, 1);
+            Post(Plat::InputEvent::Kind::KeyUp, {0, 0, *c});
+            Updates(app, 1);
+        }
+    }
+
+    // Opens the walk's screen over `depth` screens and comes back, by mouse
+    // and then by key; its own buttons are walked on each visit.
+    void WalkOnce(HeadlessGame& app, const Walk& walk, const char* from, int depth)
+    {
+        for (const bool mouse : {true, false}) {
+            const bool crowded = walk.crowdedScreen != nullptr && Game().mProfiles.CountUsedProfiles() > 1;
+            const char* screen = crowded ? walk.crowdedScreen : walk.screen;
+            const Spot& back = crowded ? walk.crowdedBack : walk.back;
+            SCOPED_TRACE(std::string(screen) + (mouse ? " by mouse" : " by key"));
+            if (mouse)
+                ClickAt(app, walk.open);
+            else
+                PressKey(app, walk.open);
+            ASSERT_TRUE(app.RunUntil([&] { return Settled(screen, depth + 1); })) << "top \"" << TopName() << "\"";
+            for (const Walk& inner : walk.inner)
+                WalkOnce(app, inner, screen, depth + 1);
+            Type(app, walk.typed);
+            if (mouse)
+                ClickAt(app, back);
+            else
+                PressKey(app, back);
+            ASSERT_TRUE(app.RunUntil([&] { return Settled(from, depth); })) << "top \"" << TopName() << "\"";
+        }
+    }
+
+    LumoTest::SimulatedClock mClock{500000};
+    LumoTest::FakePlatformRecorder mRecorder;
+    LumoTest::TempFolder mTemp;
+    LumoTest::ScopedEnvironment mConfig;
+    LumoTest::ScopedEnvironment mData;
+    std::string mPreviousFolder = Plat::GetFileSystem().CurrentFolder();
+    LumoTest::FakeWindowSystem mWindows;
+    Plat::Window* mWindow;
+    LumoTest::RecordingSoundLayer mSound;
+};
+
+TEST_F(MenuWalkTest, EveryMenuButtonOpensItsScreenAndComesBackByMouseAndByKey)
+{
+    PlayHooks hooks;
+    GameState game;
+    game.mHooks = &hooks;
+    game.mSound = &mSound;
+    game.mProfiles.CreateDefaults();
+    game.mProfiles.Current().SetName("Mira");
+    Platform platform;
+    game.mPlatform = &platform;
+    game.mImageCache.SetPlatform(&platform);
+    {
+        HeadlessGame app(mWindow);
+        platform.SetHost(&app);
+        app.SetSeed(20261211);
+        app.StartLoadingThread();
+        ASSERT_TRUE(app.RunUntil([&] { return game.GetLoadingState() == 101 && Settled("main_menu", 1); }))
+            << "top \"" << TopName() << "\"";
+        for (const Walk& walk : kWalks)
+            WalkOnce(app, walk, "main_menu", 1);
+        // Each pass named a new player, on each of two visits.
+        EXPECT_EQ(game.mProfiles.CountUsedProfiles(), 5);
+        EXPECT_TRUE(mRecorder.boxes.empty()) << "a load failed: " << mRecorder.boxes.front().text;
+        game.mLiveObjects.RemoveAll();
+        platform.SetHost(nullptr);
+    }
+    game.mImageCache.SetPlatform(nullptr);
+    game.mPlatform = nullptr;
+}
+
+} // namespace
