@@ -299,7 +299,8 @@ summary = O(None, "endless_summary", [St(None, 1000, True, x=0, y=-10)], [
     O("text", None, [St(None, 1000, True, x=0, y=-80, x_scale=0.6, y_scale=0.6)], string="SURVIVAL_TIME",
       font="gfx\\font1_small.png", spacing=-3, z_order=11),
     O("endless_bonus", "endless_bonus", [St(None, 1000, x=0, y=-20)], z_order=11),
-    late(button("roll_button", "HONOR ROLL", -90, 70, [ev("click", "insert_level", "honor_roll", alt="R")])),
+    # The longest caption of a small plaque: smaller, to clear its rim.
+    late(button("roll_button", "HONOR ROLL", -90, 70, [ev("click", "insert_level", "honor_roll", alt="R")], scale=0.54)),
     late(button("menu_button", "MENU", 90, 70, [ev("click", "insert_level", "main_menu", alt="return")])),
 ], z_order=10)
 write(lp("levels/endless_summary.xml"), summary)
