@@ -352,13 +352,56 @@ def fish(w=44, h=26):
 
 # ---- facades, skies, far cities, the map --------------------------------------
 
-def facade(seed, wall, trim, w=560, h=640):
-    """A palace front that scrolls up behind the plates. Copies stack upwards alternately
-    flipped upside down, so each floor is drawn symmetric about its own middle and the
-    picture's top and bottom edges carry the same band."""
-    rnd = random.Random(seed)
-    defs = (svg.linear("wall", [(0, P.mix(wall, "#FFFFFF", 0.12)), (0.5, wall), (1, P.mix(wall, "#FFFFFF", 0.12))], 0, 0, 1, 0) +
+def facade(seed, wall, trim, w=800, h=640):
+    """A palace front between two shaded neighbours, as wide as the screen: the playfield
+    bakes it into opaque strips, so nothing behind it shows at the sides. Copies stack
+    upwards alternately flipped upside down, so each floor is drawn symmetric about its own
+    middle and the picture's top and bottom edges carry the same band."""
+    side = (w - 560) // 2
+    body = neighbours(seed, w, h, side)
+    # The palace's own margins are the alleys' dark depths.
+    body += '<rect x="%d" y="0" width="560" height="%d" fill="%s"/>' % (side, h, P.mix(P.INK, P.STONE_DARK, 0.25))
+    return svg.doc(w, h, body + '<g transform="translate(%d,0)">%s</g>' % (side, palace(seed, wall, trim, 560, h)), palace_defs(wall))
+
+
+def palace_defs(wall):
+    return (svg.linear("wall", [(0, P.mix(wall, "#FFFFFF", 0.12)), (0.5, wall), (1, P.mix(wall, "#FFFFFF", 0.12))], 0, 0, 1, 0) +
             svg.linear("win", [(0, P.mix(P.INK, P.SEA_DEEP, 0.35)), (0.5, P.mix(P.INK, P.SEA_DEEP, 0.6)), (1, P.mix(P.INK, P.SEA_DEEP, 0.35))]))
+
+
+def neighbours(seed, w, h, side):
+    """The houses left and right of the palace, in its shadow; floors line up with the
+    palace's so the flipped copies meet."""
+    rnd = random.Random(seed + 1000)
+    band, floors = 50, 4
+    floor_h = (h - 2 * band) / float(floors)
+    out = ""
+    for x0, colour in ((0, P.mix(P.TERRACOTTA, P.INK, 0.3)), (w - side, P.mix(P.PEACH, P.INK, 0.35))):
+        out += '<rect x="%d" y="0" width="%d" height="%d" fill="%s"/>' % (x0, side, h, colour)
+        for by in (0, h - band):
+            out += '<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>' % (x0, by, side, band, P.mix(colour, P.INK, 0.15))
+        for f in range(floors):
+            top = band + f * floor_h
+            mid = top + floor_h / 2.0
+            for by in (top, top + floor_h - 8):
+                out += '<rect x="%d" y="%.1f" width="%d" height="8" fill="%s"/>' % (x0, by, side, P.mix(colour, P.STONE_LIGHT, 0.25))
+            for cx in (x0 + side * 0.3, x0 + side * 0.72):
+                ww, wh = 24, floor_h * 0.5
+                lit = rnd.random() < 0.18
+                fill = P.mix(P.SUN, P.PEACH, 0.5) if lit else P.mix(P.INK, P.SEA_DEEP, 0.5)
+                out += '<rect x="%.1f" y="%.1f" width="%d" height="%.1f" rx="2" fill="%s" stroke="%s" stroke-width="2"/>' % (
+                    cx - ww / 2, mid - wh / 2, ww, wh, fill, P.INK)
+                out += '<path d="M%.1f %.1f h%d" stroke="%s" stroke-width="3"/>' % (cx - ww / 2 - 3, mid + wh / 2 + 2, ww + 6, P.mix(colour, P.STONE_LIGHT, 0.3))
+    # The alleys between the neighbours and the palace lie in shadow.
+    shade = svg.linear("alley", [(0, P.INK, 0.0), (1, P.INK, 0.55)], 0, 0, 1, 0)
+    out = '<defs>%s</defs>' % shade + out
+    out += '<rect x="%d" y="0" width="28" height="%d" fill="url(#alley)"/>' % (side - 28, h)
+    out += '<rect x="%d" y="0" width="28" height="%d" fill="url(#alley)" transform="translate(%d,0) scale(-1,1)"/>' % (0, h, w - side + 28)
+    return out
+
+
+def palace(seed, wall, trim, w, h):
+    rnd = random.Random(seed)
     x0, x1 = 20, w - 20
     body = '<rect x="%d" y="0" width="%d" height="%d" fill="url(#wall)"/>' % (x0, x1 - x0, h)
     body += '<path d="M%d 0 V%d M%d 0 V%d" stroke="%s" stroke-width="3"/>' % (x0, h, x1, h, P.INK)
@@ -396,7 +439,7 @@ def facade(seed, wall, trim, w=560, h=640):
                 cx, mid - wh / 2, wh, cx - ww / 2, mid, ww, P.STONE_DARK)
     # Dusk shading towards the sides.
     body += '<rect x="%d" y="0" width="%d" height="%d" fill="#000000" fill-opacity="0.06"/>' % (x0, x1 - x0, h)
-    return svg.doc(w, h, body, defs)
+    return body
 
 
 def sky_variant(sun, horizon, seed, tint, h=590):
