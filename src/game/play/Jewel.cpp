@@ -162,6 +162,11 @@ int Jewel::Update()
         return result;
     }
 
+    // No flight limit runs for a dropped treasure: one that missed its slot
+    // would otherwise fall for ever.
+    if (StageIs(this, kDroppedStage))
+        return BelowScreen() ? 0 : result;
+
     if (StageIs(this, "shooting")) {
         if (!ApplyFlightLimits())
             return 0;

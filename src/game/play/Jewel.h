@@ -17,6 +17,9 @@ public:
     // Where a waiting treasure sits on the shooter, and its size there.
     static constexpr float kWaitingY = 13.0f;
     static constexpr float kWaitingScale = 0.48f;
+    // The stage of a treasure Cupid let go of: it falls until it is taken or
+    // leaves the bottom of the screen.
+    static constexpr const char* kDroppedStage = "dropped";
 
     explicit Jewel(int treasureKind);
 
@@ -59,6 +62,8 @@ public:
 private:
     // Each false ends the treasure.
     bool ApplyFlightLimits();
+    // Below the middle of the screen and clear of its bottom edge.
+    bool BelowScreen() const;
     void LobTowardsTarget();
     void CheckBreak();
     void FaceVelocity();

@@ -68,6 +68,11 @@ void Jewel::CountBounce()
     mTicksSinceBounce = 0;
 }
 
+bool Jewel::BelowScreen() const
+{
+    return mWorld[kAttrY] > kHs / 2.0f && !ImageOverlaps(kW / 2.0f, kHs / 2.0f, kW, kHs + 10.0f);
+}
+
 bool Jewel::ApplyFlightLimits()
 {
     const float x = mWorld[kAttrX];
@@ -85,7 +90,7 @@ bool Jewel::ApplyFlightLimits()
             FallInWater();
         return false;
     }
-    if (y > kHs / 2.0f && !ImageOverlaps(kW / 2.0f, kHs / 2.0f, kW, kHs + 10.0f))
+    if (BelowScreen())
         return false;
     if (y < -w / 3.0f && !Accelerates(vy))
         return false;

@@ -8,6 +8,7 @@
 #include "game/engine/ObjectKind.h"
 #include "game/engine/Platform.h"
 #include "game/engine/Stage.h"
+#include "game/play/Cupid.h"
 #include "game/play/Jewel.h"
 #include "game/play/ShooterHelpers.h"
 #include "game/play/LevelRules.h"
@@ -265,4 +266,20 @@ void Shooter::Recoil()
 
 void Shooter::SendCupidWhenDue()
 {
+    GameState& game = Game();
+    if (game.mTutorial != nullptr || CurrentMode() == kJourney || mParent == nullptr)
+        return;
+    if (mParent->FindChildOfKind(kKindCupid) != nullptr) {
+        mIdleTicks = 0.0f;
+        return;
+    }
+    if (StageContains(game.mMiddleLayer, "scrolling") && IsTopmost(GetRoot())) {
+        // A plate down at the shooter is progress enough.
+        const AnimObject* lowest = LowestPlate();
+        if (lowest != nullptr && lowest->mWorld[kAttrY] > mWorld[kAttrY])
+            return;
+        mIdleTicks += 1.0f;
+    }
+    if (mIdleTicks > Tuning().mCupidWaitMs / 4.0f && StageContains(game.mMiddleLayer, "scrolling"))
+        mParent->AddChild(new Cupid);
 }

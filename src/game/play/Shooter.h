@@ -38,8 +38,8 @@ public:
     int CountEmptySlotKinds(float lineY);
     // The bounce after a throw or a catch, when not flying and at rest.
     void Recoil();
-    // Cupid comes after a stretch of scrolling without progress: nothing
-    // until Cupid exists.
+    // Cupid comes after cupid_wait_ms of scrolling without progress
+    // (outside Journey and the tutorial, one at a time).
     void SendCupidWhenDue();
 
     int mFireEnabled = 0;

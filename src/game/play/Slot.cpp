@@ -13,6 +13,7 @@
 #include "game/engine/ScreenAccess.h"
 #include "game/engine/Stage.h"
 #include "game/engine/TextObject.h"
+#include "game/play/Cupid.h"
 #include "game/play/Jewel.h"
 #include "game/play/Plate.h"
 #include "game/play/PlateRules.h"
@@ -54,7 +55,7 @@ bool StageNameContains(const AnimObject& object, const char* part)
     return stage != nullptr && std::strstr(stage->mName, part) != nullptr;
 }
 
-// Clears what treasures and labels anywhere in the tree hold of a slot.
+// Clears what treasures, labels and Cupids anywhere in the tree hold of a slot.
 void ForgetSlotIn(AnimObject& object, const Slot* slot)
 {
     for (AnimObject* child = object.mChildren.Head(); child != nullptr; child = child->mNext) {
@@ -64,6 +65,10 @@ void ForgetSlotIn(AnimObject& object, const Slot* slot)
                 treasure->mLobTarget = nullptr;
             if (treasure->mLastBounceSlot == slot)
                 treasure->mLastBounceSlot = nullptr;
+        } else if (child->mKind == kKindCupid) {
+            auto* cupid = static_cast<Cupid*>(child);
+            if (cupid->mTargetSlot == slot)
+                cupid->mTargetSlot = nullptr;
         } else if (child->mKind == kKindSlotLabel) {
             auto* label = static_cast<SlotLabel*>(child);
             if (label->mTarget == slot) {
@@ -118,8 +123,8 @@ Slot::~Slot()
     GameState* game = GameState::TryCurrent();
     if (game == nullptr)
         return;
-    // Treasures and labels may aim at a slot that goes with its plate, a
-    // cull or the tosser: none of them may follow it afterwards.
+    // Treasures, labels and Cupids may aim at a slot that goes with its
+    // plate, a cull or the tosser: none of them may follow it afterwards.
     for (AnimObject* screen = game->mLiveObjects.Head(); screen != nullptr; screen = screen->mNext)
         ForgetSlotIn(*screen, this);
 }

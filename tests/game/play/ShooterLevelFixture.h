@@ -70,8 +70,11 @@ struct TestLevelSpec {
     std::vector<float> moreScrollPoints;
     bool panel = true;
     bool progressBar = true;
-    // More objects inside the level, inside the plate container (after the
-    // plates), and inside the shooter.
+    // The level sits at the screen's centre, as the game's levels do; the
+    // coordinates written here stay screen coordinates all the same.
+    bool centred = false;
+    // More objects inside the level (in its own coordinates), inside the
+    // plate container (after the plates), and inside the shooter.
     std::string extra;
     std::string container;
     std::string shooterChildren;
@@ -96,8 +99,14 @@ protected:
 
     static std::string LevelXml(const TestLevelSpec& spec)
     {
+        const float cx = spec.centred ? GameState::kScreenWidth / 2.0f : 0.0f;
+        const float cy = spec.centred ? GameState::kScreenHeight / 2.0f : 0.0f;
         std::string xml = "<object type=\"level\" name=\"" + spec.name + "\">\n" + Looping("play");
+        if (spec.centred)
+            xml += Still(cx, cy);
         xml += "<object type=\"layer\" name=\"outer\">\n" + Looping();
+        if (spec.centred)
+            xml += Still(-cx, -cy);
         xml += "<object type=\"layer\" name=\"field\">\n";
         for (const std::string& stage : spec.middleStages)
             xml += Looping(stage);
@@ -119,12 +128,13 @@ protected:
         xml += "</object>\n</object>\n</object>\n";
         // The shooter's stage holds it on its line; x is the mouse's.
         xml += "<object type=\"shooter\" name=\"shooter\" image=\"gfx\\shooter.png\">\n" + Looping("ready") +
-               "<attribute type=\"y\" start=\"550\" end=\"550\">\n" + spec.shooterChildren + "</object>\n";
+               "<attribute type=\"y\" start=\"" + std::to_string(550.0f - cy) + "\" end=\"" +
+               std::to_string(550.0f - cy) + "\">\n" + spec.shooterChildren + "</object>\n";
         if (spec.panel)
-            xml += "<object type=\"panel\" name=\"panel\" image=\"gfx\\panel.png\">\n" + Looping() + Still(400.0f, 580.0f) +
+            xml += "<object type=\"panel\" name=\"panel\" image=\"gfx\\panel.png\">\n" + Looping() + Still(400.0f - cx, 580.0f - cy) +
                    "</object>\n";
         if (spec.progressBar)
-            xml += "<object type=\"progress_bar\" name=\"bar\">\n" + Looping() + Still(700.0f, 580.0f) + "</object>\n";
+            xml += "<object type=\"progress_bar\" name=\"bar\">\n" + Looping() + Still(700.0f - cx, 580.0f - cy) + "</object>\n";
         xml += spec.extra;
         xml += "</object>\n";
         return xml;
