@@ -205,7 +205,7 @@ bool D3DTester::DoTest(Plat::Window* window, Plat::DisplayDevice* directDraw)
         }
 
         const bool bare = mDriver.find('/') == std::string::npos && mDriver.find('\\') == std::string::npos;
-        const std::string path = bare && !mDriver.empty() ? host.d3d.systemFolder + "/" + mDriver : mDriver;
+        const std::string path = bare && !mDriver.empty() ? host.D3D().systemFolder + "/" + mDriver : mDriver;
         mDriverYear = FileYear(path);
 
         if (!IsSupportedCard(mDescription)) {

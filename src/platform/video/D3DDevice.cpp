@@ -34,7 +34,8 @@ DisplayPixelFormat FormatOf(uint32_t bit)
 
 } // namespace
 
-D3DDevice::D3DDevice(DisplaySurface* target) : mTarget(target)
+D3DDevice::D3DDevice(DisplaySurface* target, std::unique_ptr<D3DGpuRenderer> gpu)
+    : mTarget(target), mGpu(std::move(gpu))
 {
     mTarget->AddRef();
     mRenderStates[kD3drsSrcBlend] = kD3dblendOne;
@@ -56,6 +57,7 @@ D3DDevice::D3DDevice(DisplaySurface* target) : mTarget(target)
 
 D3DDevice::~D3DDevice()
 {
+    mGpu.reset(); // it observes the target and the textures
     if (mTexture != nullptr) {
         mTexture->Release();
     }
@@ -64,7 +66,7 @@ D3DDevice::~D3DDevice()
 
 void D3DDevice::Log(D3DCallRecord::Kind kind, uint32_t first, uint32_t second)
 {
-    if (GetDisplayHost().d3d.logCalls) {
+    if (GetDisplayHost().D3D().logCalls) {
         mLog.push_back(D3DCallRecord{kind, first, second});
     }
 }
@@ -78,7 +80,7 @@ HResult D3DDevice::GetCaps(D3DDeviceDesc* desc)
     if (desc == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    *desc = GetDisplayHost().d3d.caps;
+    *desc = GetDisplayHost().D3D().caps;
     return DD_OK;
 }
 
@@ -91,7 +93,7 @@ HResult D3DDevice::EnumTextureFormats(TextureFormatCallback callback, void* cont
     if (callback == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    const uint32_t formats = GetDisplayHost().d3d.formats;
+    const uint32_t formats = GetDisplayHost().D3D().formats;
     for (uint32_t bit : {kD3dFormat8888, kD3dFormat4444, kD3dFormat565, kD3dFormatP8}) {
         if ((formats & bit) != 0 && !callback(FormatOf(bit), context)) {
             break;
@@ -142,16 +144,12 @@ bool D3DDevice::PrepareRasterizer()
             }
             uint32_t entries[256];
             mTexture->Palette()->GetEntries(0, 256, entries);
-            for (int i = 0; i < 256; ++i) {
-                // 0xAABBGGRR entries (alpha in the flags byte) as ARGB.
-                const uint32_t e = entries[i];
-                mPalette[i] = (e & 0xFF000000u) | (e & 0xFF) << 16 | (e & 0xFF00) | ((e >> 16) & 0xFF);
-            }
+            D3DReferenceRasterizer::PaletteToArgb(entries, mPalette.data());
             texture.palette = mPalette.data();
         }
     }
     mRasterizer.SetTexture(texture);
-    const uint32_t quirks = GetDisplayHost().d3d.quirks;
+    const uint32_t quirks = GetDisplayHost().D3D().quirks;
     mRasterizer.SetQuirks(quirks);
     mRasterizer.SetBlend(D3DReferenceRasterizer::BlendOf(mRenderStates[kD3drsAlphaBlendEnable] != 0,
                                                          mRenderStates[kD3drsSrcBlend],
@@ -162,6 +160,21 @@ bool D3DDevice::PrepareRasterizer()
     const uint32_t cull = mRenderStates[kD3drsCullMode];
     mRasterizer.SetCull(cull == kD3dcullCw ? 1 : cull == kD3dcullCcw ? -1 : 0);
     return true;
+}
+
+D3DGpuRenderer::DrawState D3DDevice::GpuState() const
+{
+    D3DGpuRenderer::DrawState state;
+    state.blend = D3DReferenceRasterizer::BlendOf(mRenderStates[kD3drsAlphaBlendEnable] != 0,
+                                                  mRenderStates[kD3drsSrcBlend], mRenderStates[kD3drsDestBlend], 0);
+    state.linear = mStageStates[kD3dtssMagFilter] == kD3dtfLinear || mStageStates[kD3dtssMinFilter] == kD3dtfLinear;
+    state.modulateAlpha = mStageStates[kD3dtssAlphaOp] == kD3dtopModulate;
+    const uint32_t cull = mRenderStates[kD3drsCullMode];
+    state.cull = cull == kD3dcullCw ? 1 : cull == kD3dcullCcw ? -1 : 0;
+    state.viewport = DisplayRect{mViewport.x, mViewport.y, mViewport.x + mViewport.width,
+                                 mViewport.y + mViewport.height};
+    state.texture = mTexture;
+    return state;
 }
 
 HResult D3DDevice::Clear(uint32_t flags, uint32_t color, float /*z*/, uint32_t /*stencil*/)
@@ -176,6 +189,11 @@ HResult D3DDevice::Clear(uint32_t flags, uint32_t color, float /*z*/, uint32_t /
     }
     if ((flags & kD3dclearTarget) == 0) {
         return DD_OK; // no depth or stencil buffer to clear
+    }
+    if (mGpu != nullptr) {
+        const DisplayRect rect{mViewport.x, mViewport.y, mViewport.x + mViewport.width,
+                               mViewport.y + mViewport.height};
+        return mGpu->Clear(rect, color) ? DD_OK : DDERR_GENERIC;
     }
     DisplaySurface* texture = mTexture;
     mTexture = nullptr;
@@ -202,6 +220,9 @@ HResult D3DDevice::SetRenderTarget(DisplaySurface* target)
         return DDERR_INVALIDPIXELFORMAT;
     }
     if (target != mTarget) {
+        if (mGpu != nullptr && !mGpu->SetTarget(target)) {
+            return DDERR_GENERIC;
+        }
         target->AddRef();
         mTarget->Release();
         mTarget = target;
@@ -319,6 +340,9 @@ HResult D3DDevice::DrawPrimitive(uint32_t type, uint32_t fvf, const TLVertex* ve
     Log(D3DCallRecord::kDrawPrimitive, type, count);
     if (mTexture != nullptr && mTexture->PixelFormat().bitCount == 8 && mTexture->Palette() == nullptr) {
         return D3DERR_INVALIDPALETTE;
+    }
+    if (mGpu != nullptr) {
+        return mGpu->Draw(type, vertices, count, GpuState()) ? DD_OK : DDERR_GENERIC;
     }
     if (!PrepareRasterizer()) {
         return DDERR_INVALIDPIXELFORMAT;

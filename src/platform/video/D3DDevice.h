@@ -1,10 +1,12 @@
 // The 3-D device of the display stand-in: render states, texture stage
 // states, a texture (a display surface), a viewport and a scene, drawing
 // pre-transformed vertices onto its render target through the reference
-// rasterizer. Every call can be made to fail from the display host; with
-// the host's logCalls set, the device keeps a log of its calls for tests.
+// rasterizer, or through the GPU when made with a GPU renderer. Every call
+// can be made to fail from the display host; with the host's logCalls set,
+// the device keeps a log of its calls for tests.
 #pragma once
 
+#include "platform/video/D3DGpuRenderer.h"
 #include "platform/video/D3DReferenceRasterizer.h"
 #include "platform/video/D3DTypes.h"
 #include "platform/video/DisplayObject.h"
@@ -12,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace Plat {
@@ -32,7 +35,8 @@ using TextureFormatCallback = bool (*)(const DisplayPixelFormat& format, void* c
 class D3DDevice : public DisplayObject {
 public:
     // Made by D3DObject::CreateDevice; holds a reference to the target.
-    explicit D3DDevice(DisplaySurface* target);
+    // With gpu, draws through it instead of the reference rasterizer.
+    explicit D3DDevice(DisplaySurface* target, std::unique_ptr<D3DGpuRenderer> gpu = nullptr);
 
     HResult GetCaps(D3DDeviceDesc* desc);
     HResult EnumTextureFormats(TextureFormatCallback callback, void* context);
@@ -60,6 +64,7 @@ public:
     }
     bool InScene() const { return mInScene; }
     DisplaySurface* RenderTarget() const { return mTarget; }
+    bool OnGpu() const { return mGpu != nullptr; }
 
 private:
     ~D3DDevice() override;
@@ -68,6 +73,7 @@ private:
     // Points the rasterizer at the target, texture and states of now;
     // false when the target or texture cannot be drawn with.
     bool PrepareRasterizer();
+    D3DGpuRenderer::DrawState GpuState() const;
 
     DisplaySurface* mTarget;            // one reference
     DisplaySurface* mTexture = nullptr; // one reference
@@ -78,6 +84,7 @@ private:
     std::array<uint32_t, 256> mPalette{}; // the texture's palette as ARGB
     D3DReferenceRasterizer mRasterizer;
     std::vector<D3DCallRecord> mLog;
+    std::unique_ptr<D3DGpuRenderer> mGpu;
 };
 
 } // namespace Plat

@@ -29,7 +29,14 @@ HResult D3DObject::CreateDevice(DisplaySurface* target, D3DDevice** device)
     if (!D3DReferenceRasterizer::TargetKindOf(target->PixelFormat(), kind)) {
         return DDERR_INVALIDPIXELFORMAT;
     }
-    *device = new D3DDevice(target);
+    std::unique_ptr<D3DGpuRenderer> gpu;
+    if (GetDisplayHost().D3D().kind == D3DDeviceKind::kGpu) {
+        gpu = D3DGpuRenderer::Create(target);
+        if (gpu == nullptr) {
+            return D3DERR_INITFAILED;
+        }
+    }
+    *device = new D3DDevice(target, std::move(gpu));
     return DD_OK;
 }
 
@@ -43,10 +50,11 @@ HResult QueryAdapterIdentity(D3DIdentity* identity)
     if (Failed(fault)) {
         return fault;
     }
-    if (!host.d3d.hasAdapterIdentity) {
+    const D3DHostInfo& d3d = host.D3D();
+    if (!d3d.hasAdapterIdentity) {
         return E_FAIL;
     }
-    *identity = host.d3d.adapterIdentity;
+    *identity = d3d.adapterIdentity;
     return DD_OK;
 }
 

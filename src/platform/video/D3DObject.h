@@ -1,8 +1,8 @@
 // The 3-D object of the display stand-in (what the display code knows as
 // Direct3D 7), reached through DisplayDevice::QueryInterface: it makes the
 // device that draws on a display surface. The device is the reference one,
-// our own rasterizer over surface memory; the display host says what it
-// claims to be.
+// our own rasterizer over surface memory, or the GPU one when the display
+// host's kind says so; the display host says what it claims to be.
 #pragma once
 
 #include "platform/video/D3DTypes.h"

@@ -191,6 +191,100 @@ bool D3DReferenceRasterizer::TextureKindOf(const DisplayPixelFormat& format, Tex
     return true;
 }
 
+void D3DReferenceRasterizer::PaletteToArgb(const uint32_t entries[256], uint32_t argb[256])
+{
+    for (int i = 0; i < 256; ++i) {
+        const uint32_t e = entries[i];
+        argb[i] = (e & 0xFF000000u) | (e & 0xFF) << 16 | (e & 0xFF00) | ((e >> 16) & 0xFF);
+    }
+}
+
+void D3DReferenceRasterizer::TextureRowToArgb(const Texture& texture, int y, uint32_t* argb)
+{
+    const uint8_t* row = texture.pixels + static_cast<std::ptrdiff_t>(y) * texture.pitch;
+    for (int x = 0; x < texture.width; ++x) {
+        switch (texture.kind) {
+        case TextureKind::k8888:
+            argb[x] = TexelInRow<TextureKind::k8888>(texture, row, x);
+            break;
+        case TextureKind::k4444:
+            argb[x] = TexelInRow<TextureKind::k4444>(texture, row, x);
+            break;
+        case TextureKind::k565:
+            argb[x] = TexelInRow<TextureKind::k565>(texture, row, x);
+            break;
+        case TextureKind::kP8:
+            argb[x] = TexelInRow<TextureKind::kP8>(texture, row, x);
+            break;
+        default:
+            argb[x] = 0;
+            break;
+        }
+    }
+}
+
+namespace {
+
+template <D3DReferenceRasterizer::TargetKind T>
+void LoadRow(const uint8_t* row, int width, uint32_t* argb)
+{
+    for (int x = 0; x < width; ++x, row += TargetPixel<T>::kBytes) {
+        uint32_t r;
+        uint32_t g;
+        uint32_t b;
+        TargetPixel<T>::Load(row, r, g, b);
+        argb[x] = 0xFF000000u | r << 16 | g << 8 | b;
+    }
+}
+
+template <D3DReferenceRasterizer::TargetKind T>
+void StoreRow(uint8_t* row, int width, const uint32_t* argb)
+{
+    for (int x = 0; x < width; ++x, row += TargetPixel<T>::kBytes) {
+        TargetPixel<T>::Store(row, (argb[x] >> 16) & 255, (argb[x] >> 8) & 255, argb[x] & 255);
+    }
+}
+
+} // namespace
+
+void D3DReferenceRasterizer::TargetRowToArgb(const Target& target, int y, uint32_t* argb)
+{
+    const uint8_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch;
+    switch (target.kind) {
+    case TargetKind::k565:
+        LoadRow<TargetKind::k565>(row, target.width, argb);
+        break;
+    case TargetKind::k555:
+        LoadRow<TargetKind::k555>(row, target.width, argb);
+        break;
+    case TargetKind::k888:
+        LoadRow<TargetKind::k888>(row, target.width, argb);
+        break;
+    case TargetKind::k8888:
+        LoadRow<TargetKind::k8888>(row, target.width, argb);
+        break;
+    }
+}
+
+void D3DReferenceRasterizer::StoreTargetRow(const Target& target, int y, const uint32_t* argb)
+{
+    uint8_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch;
+    switch (target.kind) {
+    case TargetKind::k565:
+        StoreRow<TargetKind::k565>(row, target.width, argb);
+        break;
+    case TargetKind::k555:
+        StoreRow<TargetKind::k555>(row, target.width, argb);
+        break;
+    case TargetKind::k888:
+        StoreRow<TargetKind::k888>(row, target.width, argb);
+        break;
+    case TargetKind::k8888:
+        StoreRow<TargetKind::k8888>(row, target.width, argb);
+        break;
+    }
+}
+
 D3DReferenceRasterizer::Blend D3DReferenceRasterizer::BlendOf(bool enabled, uint32_t srcBlend, uint32_t destBlend,
                                                               uint32_t quirks)
 {

@@ -44,6 +44,14 @@ public:
     static bool TextureKindOf(const DisplayPixelFormat& format, TextureKind& kind);
     // A blend kind from the render states.
     static Blend BlendOf(bool enabled, uint32_t srcBlend, uint32_t destBlend, uint32_t quirks);
+    // Palette entries (0xAABBGGRR, alpha in the flags byte) as ARGB.
+    static void PaletteToArgb(const uint32_t entries[256], uint32_t argb[256]);
+    // One row of a texture as ARGB, expanded as the sampler expands texels.
+    static void TextureRowToArgb(const Texture& texture, int y, uint32_t* argb);
+    // One row of a target as opaque ARGB, as blending reads it; and back,
+    // as blending stores it.
+    static void TargetRowToArgb(const Target& target, int y, uint32_t* argb);
+    static void StoreTargetRow(const Target& target, int y, const uint32_t* argb);
 
     void SetTarget(const Target& target) { mTarget = target; }
     // Drawing stays inside the rect (cut to the target).

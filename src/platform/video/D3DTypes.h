@@ -129,9 +129,14 @@ constexpr uint32_t kD3dQuirkPixelOff = 0x8;         // one drawn pixel (the firs
 constexpr uint32_t kD3dQuirkTexelShift = 0x10;      // texels left of x = 0 shift the picture right
 constexpr uint32_t kD3dQuirkIgnoreDiffuseAlpha = 0x20; // the vertex alpha does not modulate
 
+// Which device CreateDevice makes: our reference rasterizer over surface
+// memory, or the GPU through SDL's accelerated renderer.
+enum class D3DDeviceKind { kReference, kGpu };
+
 // The 3-D hardware as the display host describes it.
 struct D3DHostInfo {
     bool available = true; // the display device offers a 3-D object
+    D3DDeviceKind kind = D3DDeviceKind::kReference;
     D3DDeviceDesc caps{kD3dptexturecapsNonPow2Conditional | kD3dptexturecapsAlphaPalette, 1, 1, 4096, 4096, 0};
     uint32_t formats = kD3dFormat8888 | kD3dFormat4444 | kD3dFormat565 | kD3dFormatP8;
     // The newer adapter query; optional.

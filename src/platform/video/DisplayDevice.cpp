@@ -118,7 +118,7 @@ HResult DisplayDevice::QueryInterface(D3DObject** direct3D)
     if (Failed(fault)) {
         return fault;
     }
-    if (!host.d3d.available) {
+    if (!host.D3D().available) {
         return E_NOINTERFACE;
     }
     *direct3D = new D3DObject();
@@ -135,7 +135,7 @@ HResult DisplayDevice::GetDeviceIdentifier(D3DIdentity* identity, uint32_t /*fla
     if (Failed(fault)) {
         return fault;
     }
-    *identity = host.d3d.deviceIdentity;
+    *identity = host.D3D().deviceIdentity;
     return DD_OK;
 }
 
@@ -371,7 +371,10 @@ HResult DisplayDevice::GetAvailableVidMem(uint32_t /*caps*/, uint32_t* total, ui
     if (Failed(fault)) {
         return fault;
     }
-    const uint64_t all = host.videoMemoryBytes;
+    uint64_t all = 0;
+    if (!host.VideoMemory(all)) {
+        return DDERR_UNSUPPORTED;
+    }
     const uint64_t used = mState->videoMemoryUsed < all ? mState->videoMemoryUsed : all;
     constexpr uint64_t kMost = 0xFFFFFFFFu;
     if (total != nullptr) {

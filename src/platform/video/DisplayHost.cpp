@@ -139,6 +139,12 @@ void DisplayHost::WaitForVerticalBlank()
     }
 }
 
+bool DisplayHost::VideoMemory(uint64_t& bytes)
+{
+    bytes = videoMemoryBytes;
+    return videoMemoryKnown;
+}
+
 FramePresenter& DisplayHost::Presenter()
 {
     return GetFramePresenter();

@@ -107,6 +107,12 @@ public:
     // Returns at the start of the next vertical blank (at most one period).
     virtual void WaitForVerticalBlank();
 
+    // ---- The 3-D hardware and video memory
+    // What the 3-D hardware claims to be; by default the d3d record.
+    virtual D3DHostInfo& D3D() { return d3d; }
+    // The driver's answer for the video memory; false when it has none.
+    virtual bool VideoMemory(uint64_t& bytes);
+
     // ---- Frames of the primary surface
     // Default: the installed FramePresenter (the headless one unless a
     // window installed its own).
@@ -133,6 +139,7 @@ public:
     bool hasDirectDrawCreateEx = true;
     // Video memory; GetAvailableVidMem saturates at 0xFFFFFFFF bytes.
     uint64_t videoMemoryBytes = 256u << 20;
+    bool videoMemoryKnown = true; // false: GetAvailableVidMem fails
     // The 3-D hardware.
     D3DHostInfo d3d;
     int clientX = 0;

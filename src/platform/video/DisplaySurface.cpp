@@ -7,6 +7,7 @@
 #include "platform/video/DisplayPalette.h"
 #include "platform/video/DisplayResults.h"
 #include "platform/video/FramePresenter.h"
+#include "platform/video/SurfaceObserver.h"
 
 #include <algorithm>
 #include <cstring>
@@ -87,6 +88,11 @@ DisplaySurface::DisplaySurface(std::shared_ptr<DisplayDeviceState> state, int wi
 
 DisplaySurface::~DisplaySurface()
 {
+    // An observer may remove itself while told.
+    const std::vector<SurfaceObserver*> observers = mObservers;
+    for (SurfaceObserver* observer : observers) {
+        observer->SurfaceGone(*this);
+    }
     if (mBackBuffer != nullptr) {
         mBackBuffer->Release();
     }
@@ -118,7 +124,7 @@ void DisplaySurface::FillDesc(SurfaceDesc& desc) const
     desc.surface = nullptr;
 }
 
-HResult DisplaySurface::Lock(const DisplayRect* rect, SurfaceDesc* desc, uint32_t /*flags*/)
+HResult DisplaySurface::Lock(const DisplayRect* rect, SurfaceDesc* desc, uint32_t flags)
 {
     const HResult fault = GetDisplayHost().CheckFault(DisplayCall::Lock);
     if (Failed(fault)) {
@@ -140,8 +146,10 @@ HResult DisplaySurface::Lock(const DisplayRect* rect, SurfaceDesc* desc, uint32_
     if (rect != nullptr) {
         start = Row(rect->top) + rect->left * mBytesPerPixel;
     }
+    NotifyReading();
     desc->surface = start;
     mLocked = true;
+    mLockWrites = (flags & kDdlockReadOnly) == 0;
     return DD_OK;
 }
 
@@ -155,6 +163,9 @@ HResult DisplaySurface::Unlock(const DisplayRect* /*rect*/)
         return DDERR_NOTLOCKED;
     }
     mLocked = false;
+    if (mLockWrites) {
+        NotifyWritten();
+    }
     return DD_OK;
 }
 
@@ -227,7 +238,9 @@ HResult DisplaySurface::Blt(const DisplayRect* destRect, DisplaySurface* source,
         if (fx == nullptr) {
             return DDERR_INVALIDPARAMS;
         }
+        NotifyReading();
         ColorFill(clipped, fx->fillColor);
+        NotifyWritten();
         if (IsPrimary()) {
             Present();
         }
@@ -262,6 +275,8 @@ HResult DisplaySurface::Blt(const DisplayRect* destRect, DisplaySurface* source,
         key = source->mColorKey;
     }
 
+    source->NotifyReading();
+    NotifyReading();
     // A blit within one surface reads from a copy, so that overlapping
     // rectangles read the old pixels.
     const int bpp = mBytesPerPixel;
@@ -291,6 +306,7 @@ HResult DisplaySurface::Blt(const DisplayRect* destRect, DisplaySurface* source,
             std::memcpy(out, in, static_cast<size_t>(bpp));
         }
     }
+    NotifyWritten();
     if (IsPrimary()) {
         Present();
     }
@@ -309,7 +325,11 @@ HResult DisplaySurface::Flip(DisplaySurface* /*targetOverride*/, uint32_t /*flag
     if (mLocked || mBackBuffer->mLocked) {
         return DDERR_SURFACEBUSY;
     }
+    NotifyReading();
+    mBackBuffer->NotifyReading();
     mPixels.swap(mBackBuffer->mPixels);
+    NotifyWritten();
+    mBackBuffer->NotifyWritten();
     Present();
     return DD_OK;
 }
@@ -402,7 +422,35 @@ void DisplaySurface::WritePixel(int x, int y, uint32_t value)
     if (x < 0 || y < 0 || x >= mWidth || y >= mHeight) {
         return;
     }
+    NotifyReading();
     StorePixel(Row(y) + x * mBytesPerPixel, mBytesPerPixel, value);
+    NotifyWritten();
+}
+
+void DisplaySurface::AddObserver(SurfaceObserver* observer)
+{
+    if (observer != nullptr && std::find(mObservers.begin(), mObservers.end(), observer) == mObservers.end()) {
+        mObservers.push_back(observer);
+    }
+}
+
+void DisplaySurface::RemoveObserver(SurfaceObserver* observer)
+{
+    mObservers.erase(std::remove(mObservers.begin(), mObservers.end(), observer), mObservers.end());
+}
+
+void DisplaySurface::NotifyReading()
+{
+    for (SurfaceObserver* observer : mObservers) {
+        observer->SurfaceReading(*this);
+    }
+}
+
+void DisplaySurface::NotifyWritten()
+{
+    for (SurfaceObserver* observer : mObservers) {
+        observer->SurfaceWritten(*this);
+    }
 }
 
 bool DisplaySurface::PaddingIntact() const

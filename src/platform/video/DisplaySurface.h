@@ -16,6 +16,7 @@ namespace Plat {
 
 class DisplayClipper;
 class DisplayPalette;
+class SurfaceObserver;
 struct DisplayDeviceState;
 
 class DisplaySurface : public DisplayObject {
@@ -60,7 +61,8 @@ public:
     DisplayClipper* Clipper() const { return mClipper; }
     DisplaySurface* BackBuffer() const { return mBackBuffer; }
     bool IsPrimary() const { return (mCaps & kDdscapsPrimarySurface) != 0; }
-    // One pixel's value (low bits; zero-extended), without a lock.
+    // One pixel's value (low bits; zero-extended), without a lock: memory
+    // only, so a GPU-drawn target needs a lock first to be read back.
     uint32_t ReadPixel(int x, int y) const;
     void WritePixel(int x, int y, uint32_t value);
     // True while every padding byte still holds kPaddingByte.
@@ -71,6 +73,9 @@ public:
     DisplayPalette* Palette() const { return mPalette; }
     // Attaches a back buffer (one reference taken); for the flip chain.
     void AttachBackBuffer(DisplaySurface* backBuffer);
+    // Observers of CPU access (not owned); each is added once.
+    void AddObserver(SurfaceObserver* observer);
+    void RemoveObserver(SurfaceObserver* observer);
 
 private:
     ~DisplaySurface() override;
@@ -87,6 +92,8 @@ private:
     HResult ColorFill(const DisplayRect& dest, uint32_t color);
     // Shows the primary's visible part through the host's presenter.
     void Present();
+    void NotifyReading();
+    void NotifyWritten();
 
     std::shared_ptr<DisplayDeviceState> mState;
     int mWidth;
@@ -98,6 +105,8 @@ private:
     uint64_t mVideoBytes; // counted against the device's video memory
     std::vector<uint8_t> mPixels;
     bool mLocked = false;
+    bool mLockWrites = false; // the lock was not read-only
+    std::vector<SurfaceObserver*> mObservers;
     bool mHasColorKey = false;
     DisplayColorKey mColorKey;
     DisplayClipper* mClipper = nullptr;  // one reference

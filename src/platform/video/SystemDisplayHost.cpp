@@ -1,6 +1,8 @@
 // Desktop answers from SDL's video subsystem.
 #include "platform/video/SystemDisplayHost.h"
 
+#include "platform/video/D3DGpuRenderer.h"
+
 #include <SDL.h>
 
 namespace Plat {
@@ -44,6 +46,45 @@ int SystemDisplayHost::MonitorFrequency()
 {
     int width = 0, height = 0, bits = 0, hz = 0;
     return QueryDesktop(width, height, bits, hz) ? hz : monitorHz;
+}
+
+void SystemDisplayHost::ProbeGpu()
+{
+    if (mProbed || SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        return;
+    }
+    mProbed = true;
+    D3DGpuRenderer::Identity identity;
+    if (!D3DGpuRenderer::Probe(identity)) {
+        return;
+    }
+    mGpu = true;
+    d3d.kind = D3DDeviceKind::kGpu;
+    // No palette textures on the GPU: palette images go up as 8888.
+    d3d.formats = kD3dFormat8888 | kD3dFormat4444 | kD3dFormat565;
+    d3d.caps.textureCaps = kD3dptexturecapsNonPow2Conditional;
+    d3d.caps.maxTextureWidth = static_cast<uint32_t>(identity.maxTextureWidth);
+    d3d.caps.maxTextureHeight = static_cast<uint32_t>(identity.maxTextureHeight);
+    d3d.hasAdapterIdentity = false;
+    d3d.deviceIdentity = D3DIdentity{identity.library, identity.renderer, identity.guid};
+    mGpuHasVideoMemory = identity.hasVideoMemory;
+    mGpuVideoMemory = identity.videoMemoryBytes;
+}
+
+D3DHostInfo& SystemDisplayHost::D3D()
+{
+    ProbeGpu();
+    return d3d;
+}
+
+bool SystemDisplayHost::VideoMemory(uint64_t& bytes)
+{
+    ProbeGpu();
+    if (mGpu) {
+        bytes = mGpuVideoMemory;
+        return mGpuHasVideoMemory;
+    }
+    return DisplayHost::VideoMemory(bytes);
 }
 
 } // namespace Plat
