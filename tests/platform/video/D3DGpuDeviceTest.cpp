@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
 #include <vector>
 
 using namespace Plat;
@@ -32,15 +33,22 @@ const DisplayPixelFormat kP8{kDdpfRgb | kDdpfPaletteIndexed8, 8, 0, 0, 0, 0};
 
 class D3DGpuDeviceTest : public ::testing::Test {
 protected:
+    // The video system starts once for all the tests: GL drivers do not
+    // all come back cleanly after being unloaded.
+    static void SetUpTestSuite()
+    {
+        D3DGpuRenderer::Identity identity;
+        sHasGpu = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && D3DGpuRenderer::Probe(identity);
+        if (!sHasGpu) {
+            sWhyNot = SDL_GetError();
+        }
+    }
+    static void TearDownTestSuite() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+
     void SetUp() override
     {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            GTEST_SKIP() << "no video system: " << SDL_GetError();
-        }
-        videoStarted = true;
-        D3DGpuRenderer::Identity identity;
-        if (!D3DGpuRenderer::Probe(identity)) {
-            GTEST_SKIP() << "no accelerated renderer here";
+        if (!sHasGpu) {
+            GTEST_SKIP() << "no accelerated renderer here: " << sWhyNot;
         }
         ASSERT_EQ(LookupDisplayEntry("DirectDrawCreateEx")(&display), DD_OK);
     }
@@ -54,9 +62,6 @@ protected:
         }
         if (display != nullptr) {
             display->Release();
-        }
-        if (videoStarted) {
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
         }
     }
 
@@ -210,8 +215,9 @@ protected:
         ASSERT_EQ(device->SetTextureStageState(0, kD3dtssMinFilter, filter), DD_OK);
     }
 
+    static inline bool sHasGpu = false;
+    static inline std::string sWhyNot;
     TestDisplayHost host;
-    bool videoStarted = false;
     DisplayDevice* display = nullptr;
     std::vector<D3DDevice*> devices;
     std::vector<DisplaySurface*> surfaces;
