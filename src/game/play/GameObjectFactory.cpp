@@ -36,6 +36,7 @@
 #include "game/play/TriBumper.h"
 #include "game/play/TrianglePlate.h"
 #include "game/play/Turret.h"
+#include "game/play/Tutorial.h"
 #include "game/play/Warp.h"
 #include "game/play/XPlate.h"
 
@@ -88,6 +89,7 @@ const GameObjectRow kRows[] = {
     {"tri_bumper", Make<TriBumper>},
     {"turret", Make<Turret>},
     {"warp", Make<Warp>},
+    {"tutorial", Make<Tutorial>},
     // The engine hands its layers to the game.
     {"layer", Make<Layer>},
 };

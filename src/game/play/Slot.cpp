@@ -22,6 +22,7 @@
 #include "game/play/Shooter.h"
 #include "game/play/ShooterHelpers.h"
 #include "game/play/SlotLabel.h"
+#include "game/play/Tutorial.h"
 
 #include <cmath>
 #include <cstdio>
@@ -55,7 +56,8 @@ bool StageNameContains(const AnimObject& object, const char* part)
     return stage != nullptr && std::strstr(stage->mName, part) != nullptr;
 }
 
-// Clears what treasures, labels and Cupids anywhere in the tree hold of a slot.
+// Clears what treasures, labels, Cupids and the tutorial anywhere in the tree
+// hold of a slot.
 void ForgetSlotIn(AnimObject& object, const Slot* slot)
 {
     for (AnimObject* child = object.mChildren.Head(); child != nullptr; child = child->mNext) {
@@ -75,6 +77,9 @@ void ForgetSlotIn(AnimObject& object, const Slot* slot)
                 label->mTarget = nullptr;
                 label->mRemove = 1;
             }
+        } else if (child->mKind == kKindTutorial) {
+            if (auto* tutorial = dynamic_cast<Tutorial*>(child))
+                tutorial->ForgetSlot(slot);
         }
         ForgetSlotIn(*child, slot);
     }
