@@ -203,16 +203,16 @@ screens["quit_confirm"] = popup("quit_confirm", children=[
 
 # ---- tutorial ----------------------------------------------------------------
 def tutorial():
-    tips = ["Hello! I am Cupid. Let me show you how to save the city.",
-            "Move the mouse to aim, and click to throw.",
-            "Throw each treasure into a slot of the same shape.",
-            "Fill every slot of a plate to clear the plate.",
-            "Right click swaps your two treasures.",
-            "A treasure in a full slot tumbles on to lower slots!",
-            "LOSE_TIP",
-            "Well done! Click to begin your journey."]
+    # Text keys, in the order Cupid's script shows them: one at the start, two
+    # while the rules are read, one before each step and one after it.
+    tips = ["TUTORIAL_HELLO", "TUTORIAL_SINKING", "TUTORIAL_FILL", "TUTORIAL_TRY", "TUTORIAL_AIM",
+            "TUTORIAL_CLEARED", "TUTORIAL_SHAPES", "TUTORIAL_GREAT", "TUTORIAL_SWAP", "LOSE_TIP",
+            "TUTORIAL_ON_YOUR_OWN", "TUTORIAL_DONE"]
     head = {"tip%d" % (i + 1): t for i, t in enumerate(tips)}
     tut = O("tutorial", "tutorial", [], z_order=8, **head)
+    # Four steps: Cupid moves the building on (to 224, 410 and 580) once the
+    # lowest plate left is above the screen, so each band lies above the top
+    # until the one below it is cleared.
     bands = [
         [plate("round", 0, -100, n=3)],
         [plate("stick", -190, -330, n=2, r=80), plate("round", 200, -330, n=2)],
@@ -228,10 +228,13 @@ def tutorial():
     quit_st.ev("click", "insert_level", "quit_confirm", alt="escape")
     quit_btn = O(None, "quit_button", [quit_st], [text("QUIT", "gfx\\font1_small.png", 0, -2, 1.1, -3)],
                  image="gfx\\menu\\button_small.png", z_order=9.5)
+    # The panel without its pause button (the quit button stands in for it)
+    # and without the progress bar: Cupid's last click ends the tutorial, not
+    # a victory.
+    panel = hud()[0]
+    panel.children = []
     lv.children = ([O("shooter_cursor", "cursor", [St(None, 1000, True)], image="gfx\\level\\aim.png", z_order=20)] +
-                   scenery(1) + [tiles_layer(inner)] + [shooter(), water(), tut, quit_btn] + hud()[:1] + hud()[1:])
-    # No pause button on the tutorial's panel: the quit button stands in for it.
-    lv.children[-2].children = []
+                   scenery(1) + [tiles_layer(inner)] + [shooter(), water(), tut, quit_btn, panel])
     return lv
 
 

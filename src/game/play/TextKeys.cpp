@@ -141,6 +141,28 @@ const char* RegionTitle(int mode, int number)
     return nullptr;
 }
 
+// The tutorial's tips, in the order its script shows them (the level adds
+// "LOSE_TIP" among them). A tip is laid out in lines of at most 18
+// characters on a scroll that holds three.
+struct TipText {
+    const char* key;
+    const char* text;
+};
+
+const TipText kTutorialTips[] = {
+    {"TUTORIAL_HELLO", "Hi! I am Cupid. I will help you save the city!"},
+    {"TUTORIAL_SINKING", "The city sinks into the sea. Click to go on."},
+    {"TUTORIAL_FILL", "Fill every slot of a plate to clear it!"},
+    {"TUTORIAL_TRY", "Let's try it! Click when ready."},
+    {"TUTORIAL_AIM", "Aim with the mouse, click to throw!"},
+    {"TUTORIAL_CLEARED", "Well done! A full plate is cleared."},
+    {"TUTORIAL_SHAPES", "Throw each treasure in a slot of its shape."},
+    {"TUTORIAL_GREAT", "Great work!"},
+    {"TUTORIAL_SWAP", "Right click swaps your treasures."},
+    {"TUTORIAL_ON_YOUR_OWN", "Now clear the last plates by yourself!"},
+    {"TUTORIAL_DONE", "Well done! Click to begin your journey."},
+};
+
 } // namespace
 
 std::string ResolveTextKey(const char* key)
@@ -282,5 +304,9 @@ std::string ResolveTextKey(const char* key)
     }
     if (is("QUIT_GAME_CONFIRM_3"))
         return "Are you sure you want to exit?";
+    for (const TipText& tip : kTutorialTips) {
+        if (is(tip.key))
+            return tip.text;
+    }
     return key;
 }
