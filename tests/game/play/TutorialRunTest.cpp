@@ -12,6 +12,7 @@
 #include "game/engine/TextObject.h"
 #include "game/play/Jewel.h"
 #include "game/play/PlayHooks.h"
+#include "game/play/PowerUp.h"
 #include "game/play/Shooter.h"
 #include "game/play/Slot.h"
 #include "game/play/Tutorial.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -137,6 +139,11 @@ TEST_F(TutorialRunTest, ANewPlayerPlaysTheTutorialAndGoesOn)
     std::vector<std::string> tips;
     std::vector<int> tipTicks;
     std::vector<std::string> buildingStages;
+    // The power-ups that came into the level: which, and in which step.
+    std::vector<const PowerUp*> powerUps;
+    std::vector<int> powerUpKinds;
+    std::vector<std::string> powerUpStages;
+    std::vector<std::string> powerUpNames;
     std::string cupidStage;
     const Stage* lastStage = nullptr;
     int ticksInStage = 0;
@@ -154,6 +161,15 @@ TEST_F(TutorialRunTest, ANewPlayerPlaysTheTutorialAndGoesOn)
             tipTicks.push_back(0);
         }
         tipTicks.back() += 1;
+        for (AnimObject* child = mGame->mLevel->mChildren.Head(); child != nullptr; child = child->mNext) {
+            const auto* powerUp = dynamic_cast<const PowerUp*>(child);
+            if (powerUp != nullptr && std::find(powerUps.begin(), powerUps.end(), powerUp) == powerUps.end()) {
+                powerUps.push_back(powerUp);
+                powerUpKinds.push_back(powerUp->GetKind());
+                powerUpNames.push_back(powerUp->mName);
+                powerUpStages.push_back(StageName(tutorial));
+            }
+        }
         const std::string building = StageName(mGame->mMiddleLayer);
         if (buildingStages.empty() || buildingStages.back() != building)
             buildingStages.push_back(building);
@@ -214,6 +230,11 @@ TEST_F(TutorialRunTest, ANewPlayerPlaysTheTutorialAndGoesOn)
     EXPECT_GE(throwsInSteps, 19); // one for each of the 19 slots at least
     EXPECT_EQ(buildingStages, (std::vector<std::string>{"scrolling", "tut_next1", "scrolling", "tut_next2", "scrolling",
                                                         "tut_next3", "scrolling", "tut_next4", "scrolling"}));
+    // The first plate cleared of the last step's three drops a POWER SHOT.
+    ASSERT_FALSE(powerUps.empty());
+    EXPECT_EQ(powerUpStages.front(), "4th_idle");
+    EXPECT_EQ(powerUpKinds, std::vector<int>(powerUpKinds.size(), PowerUp::kPowerShot));
+    EXPECT_EQ(powerUpNames.front(), "POWER SHOT");
     // Every tip once, in order, long enough to be read, in at most three lines.
     const std::vector<std::string> expectedTips = {
         "Hi! I am Cupid. I|will help you|save the city!",
