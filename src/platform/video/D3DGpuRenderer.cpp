@@ -271,17 +271,23 @@ bool D3DGpuRenderer::SetTarget(DisplaySurface* target)
     return true;
 }
 
-bool D3DGpuRenderer::UploadTarget()
+D3DReferenceRasterizer::Target D3DGpuRenderer::TargetMemory() const
 {
-    if (!mCpuAhead) {
-        return true;
-    }
     D3DReferenceRasterizer::Target target;
     D3DReferenceRasterizer::TargetKindOf(mTarget->PixelFormat(), target.kind);
     target.pixels = mTarget->PixelData();
     target.pitch = mTarget->Pitch();
     target.width = mTargetWidth;
     target.height = mTargetHeight;
+    return target;
+}
+
+bool D3DGpuRenderer::UploadTarget()
+{
+    if (!mCpuAhead) {
+        return true;
+    }
+    const D3DReferenceRasterizer::Target target = TargetMemory();
     mStaging.resize(static_cast<size_t>(mTargetWidth) * static_cast<size_t>(mTargetHeight));
     for (int y = 0; y < mTargetHeight; ++y) {
         D3DReferenceRasterizer::TargetRowToArgb(target, y, mStaging.data() + static_cast<size_t>(y) * mTargetWidth);
@@ -304,12 +310,7 @@ void D3DGpuRenderer::ReadBackTarget()
     if (SDL_RenderReadPixels(mRenderer, nullptr, SDL_PIXELFORMAT_ARGB8888, mStaging.data(), mTargetWidth * 4) != 0) {
         return;
     }
-    D3DReferenceRasterizer::Target target;
-    D3DReferenceRasterizer::TargetKindOf(mTarget->PixelFormat(), target.kind);
-    target.pixels = mTarget->PixelData();
-    target.pitch = mTarget->Pitch();
-    target.width = mTargetWidth;
-    target.height = mTargetHeight;
+    const D3DReferenceRasterizer::Target target = TargetMemory();
     for (int y = 0; y < mTargetHeight; ++y) {
         D3DReferenceRasterizer::StoreTargetRow(target, y, mStaging.data() + static_cast<size_t>(y) * mTargetWidth);
     }

@@ -88,6 +88,8 @@ private:
 
     D3DGpuRenderer(SDL_Window* window, SDL_Renderer* renderer);
 
+    // The target's memory as the reference rasterizer's rows see it.
+    D3DReferenceRasterizer::Target TargetMemory() const;
     // The target texture holds what the CPU wrote last.
     bool UploadTarget();
     void ReadBackTarget();

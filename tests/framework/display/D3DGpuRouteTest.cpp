@@ -16,6 +16,7 @@
 #include "platform/video/DisplayResults.h"
 #include "platform/video/DisplaySurface.h"
 #include "platform/video/SystemDisplayHost.h"
+#include "support/GpuVideo.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 #include "support/TestApp.h"
@@ -39,16 +40,7 @@ namespace {
 
 class D3DGpuRouteTest : public ::testing::Test {
 protected:
-    // The video system starts once for all the tests: GL drivers do not
-    // all come back cleanly after being unloaded.
-    static void SetUpTestSuite()
-    {
-        sHasGpu = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && Plat::D3DGpuRenderer::Probe(sGpu);
-        if (!sHasGpu) {
-            sWhyNot = SDL_GetError();
-        }
-    }
-    static void TearDownTestSuite() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+    static void SetUpTestSuite() { sHasGpu = LumoTest::StartGpuVideo(sGpu, sWhyNot); }
 
     void SetUp() override
     {

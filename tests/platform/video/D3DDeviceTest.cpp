@@ -8,6 +8,7 @@
 #include "platform/video/DisplayPalette.h"
 #include "platform/video/DisplayResults.h"
 #include "platform/video/DisplaySurface.h"
+#include "support/GpuVideo.h"
 #include "support/TestDisplayHost.h"
 
 #include <gtest/gtest.h>
@@ -36,15 +37,7 @@ protected:
 
     DisplaySurface* Surface(int width, int height, const DisplayPixelFormat& format, uint32_t caps)
     {
-        SurfaceDesc desc;
-        desc.size = kSurfaceDesc2Size;
-        desc.flags = kDdsdCaps | kDdsdWidth | kDdsdHeight | kDdsdPixelFormat;
-        desc.width = static_cast<uint32_t>(width);
-        desc.height = static_cast<uint32_t>(height);
-        desc.caps = caps;
-        desc.pixelFormat = format;
-        DisplaySurface* surface = nullptr;
-        EXPECT_EQ(display->CreateSurface(desc, &surface), DD_OK);
+        DisplaySurface* surface = LumoTest::MakeSurface(display, width, height, format, caps);
         surfaces.push_back(surface);
         return surface;
     }

@@ -11,6 +11,7 @@
 #include "platform/video/DisplayPalette.h"
 #include "platform/video/DisplayResults.h"
 #include "platform/video/DisplaySurface.h"
+#include "support/GpuVideo.h"
 #include "support/TestDisplayHost.h"
 
 #include <SDL.h>
@@ -33,17 +34,11 @@ const DisplayPixelFormat kP8{kDdpfRgb | kDdpfPaletteIndexed8, 8, 0, 0, 0, 0};
 
 class D3DGpuDeviceTest : public ::testing::Test {
 protected:
-    // The video system starts once for all the tests: GL drivers do not
-    // all come back cleanly after being unloaded.
     static void SetUpTestSuite()
     {
         D3DGpuRenderer::Identity identity;
-        sHasGpu = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && D3DGpuRenderer::Probe(identity);
-        if (!sHasGpu) {
-            sWhyNot = SDL_GetError();
-        }
+        sHasGpu = LumoTest::StartGpuVideo(identity, sWhyNot);
     }
-    static void TearDownTestSuite() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 
     void SetUp() override
     {
@@ -67,15 +62,7 @@ protected:
 
     DisplaySurface* Surface(int width, int height, const DisplayPixelFormat& format, uint32_t caps)
     {
-        SurfaceDesc desc;
-        desc.size = kSurfaceDesc2Size;
-        desc.flags = kDdsdCaps | kDdsdWidth | kDdsdHeight | kDdsdPixelFormat;
-        desc.width = static_cast<uint32_t>(width);
-        desc.height = static_cast<uint32_t>(height);
-        desc.caps = caps;
-        desc.pixelFormat = format;
-        DisplaySurface* surface = nullptr;
-        EXPECT_EQ(display->CreateSurface(desc, &surface), DD_OK);
+        DisplaySurface* surface = LumoTest::MakeSurface(display, width, height, format, caps);
         surfaces.push_back(surface);
         return surface;
     }
