@@ -1,14 +1,19 @@
 // One scene per frame on an 800x600 windowed display: a background picture,
 // 200 rotated bilinear sprites with alpha, and 400 glyph-sized blits of text,
-// drawn through the 3-D route (the reference device drawing into the draw
-// surface's memory) and through the software route of the same display, in
-// the same run. Counters: d3d_us and software_us per frame, and ratio
-// (3-D over software: below 1 means the 3-D route is faster). Not asserted.
+// drawn through the 3-D route on the reference device (drawing into the draw
+// surface's memory), through the 3-D route on the GPU device (where a display
+// with GL exists: its frames read back for presentation), and through the
+// software route of the same display, in the same run. Counters: d3d_us,
+// gpu_us (0 without a GPU) and software_us per frame, and ratio and
+// gpu_ratio (over software: below 1 means that route is faster). Not
+// asserted.
 #include "framework/display/DDImage.h"
 #include "framework/display/DDInterface.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/MemoryImage.h"
 
+#include "platform/video/D3DGpuRenderer.h"
+#include "support/GpuVideo.h"
 #include "support/TestApp.h"
 #include "support/TestDisplayHost.h"
 #include "support/TestScreen.h"
@@ -20,6 +25,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -33,10 +39,17 @@ constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr int kFrames = 5;
 
-// Microseconds per frame of the scene on a fresh display, 3-D on or off.
-double FrameMicroseconds(bool is3D, int bits)
+enum class Route { kSoftware, kReference, kGpu };
+
+// Microseconds per frame of the scene on a fresh display through the route.
+double FrameMicroseconds(Route route, int bits)
 {
+    const bool is3D = route != Route::kSoftware;
     TestDisplayHost host;
+    if (route == Route::kGpu) {
+        host.d3d.kind = Plat::D3DDeviceKind::kGpu;
+        host.d3d.formats = Plat::kD3dFormat8888 | Plat::kD3dFormat4444 | Plat::kD3dFormat565;
+    }
     TestApp app;
     DDImage* screen = OpenTestScreen(host, app, kWidth, kHeight, bits == 32, false, is3D);
     if (screen == nullptr) {
@@ -80,17 +93,25 @@ double FrameMicroseconds(bool is3D, int bits)
 void BM_SceneFrame(benchmark::State& state)
 {
     const int bits = static_cast<int>(state.range(0));
+    static Plat::D3DGpuRenderer::Identity gpuIdentity;
+    static std::string whyNot;
+    static const bool hasGpu = LumoTest::StartGpuVideo(gpuIdentity, whyNot);
     double d3d = 0.0;
+    double gpu = 0.0;
     double software = 0.0;
     int runs = 0;
     for (auto _ : state) {
-        d3d += FrameMicroseconds(true, bits);
-        software += FrameMicroseconds(false, bits);
+        d3d += FrameMicroseconds(Route::kReference, bits);
+        gpu += hasGpu ? FrameMicroseconds(Route::kGpu, bits) : 0.0;
+        software += FrameMicroseconds(Route::kSoftware, bits);
         ++runs;
     }
     state.counters["d3d_us"] = d3d / runs;
+    state.counters["gpu_us"] = gpu / runs;
     state.counters["software_us"] = software / runs;
     state.counters["ratio"] = software > 0.0 ? d3d / software : 0.0;
+    state.counters["gpu_ratio"] = software > 0.0 ? gpu / software : 0.0;
+    state.SetLabel(hasGpu ? gpuIdentity.renderer : "no GPU: " + whyNot);
 }
 BENCHMARK(BM_SceneFrame)->Arg(32)->Arg(16)->Iterations(3)->Unit(benchmark::kMillisecond);
 

@@ -17,7 +17,7 @@ bool StartGpuVideo(Plat::D3DGpuRenderer::Identity& identity, std::string& whyNot
         return false;
     }
     if (!Plat::D3DGpuRenderer::Probe(identity)) {
-        whyNot = SDL_GetError();
+        whyNot = std::string("no accelerated renderer on the ") + SDL_GetCurrentVideoDriver() + " video driver";
         return false;
     }
     return true;
