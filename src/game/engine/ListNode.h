@@ -13,8 +13,12 @@ struct ListNode {
     T* mPrev = nullptr;
     // The list this record is in; null while unlinked.
     ObjectList<T>* mList = nullptr;
-    // Owned by ObjectList: when the record joined its list, and the last walk
-    // that visited it (both from the list's own counter).
+    // Owned by ObjectList: when the record joined its list, and per nesting
+    // depth the last walk that visited it (both from the list's own counter).
+    // A walk of the list started while another runs (an update that walks its
+    // own siblings) marks at its own depth, so it never erases what the
+    // walks around it have visited.
+    static constexpr int kWalkDepths = 4;
     uint64_t mJoinStamp = 0;
-    uint64_t mWalkMark = 0;
+    uint64_t mWalkMarks[kWalkDepths] = {};
 };

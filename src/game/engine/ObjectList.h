@@ -54,7 +54,8 @@ public:
             before = nullptr;
         Link(record, before);
         record->mJoinStamp = ++mCounter;
-        record->mWalkMark = 0;
+        for (uint64_t& mark : record->mWalkMarks)
+            mark = 0;
         return record;
     }
 
@@ -67,7 +68,7 @@ public:
         if (!Contains(before))
             before = nullptr;
         for (Walk* walk = mWalks; walk != nullptr; walk = walk->mOuter) {
-            if (record->mJoinStamp < walk->mId && record->mWalkMark != walk->mId)
+            if (record->mJoinStamp < walk->mId && record->mWalkMarks[walk->mDepth] != walk->mId)
                 walk->mSweep = true;
         }
         Detach(record);
@@ -152,7 +153,8 @@ public:
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdangling-pointer"
 #endif
-        explicit Walk(ObjectList& list) : mList(&list), mOuter(list.mWalks), mNext(list.mHead), mId(++list.mCounter)
+        explicit Walk(ObjectList& list)
+            : mList(&list), mOuter(list.mWalks), mNext(list.mHead), mId(++list.mCounter), mDepth(FreeDepth(list))
         {
             list.mWalks = this;
         }
@@ -180,8 +182,8 @@ public:
                 while (mNext != nullptr) {
                     T* record = mNext;
                     mNext = record->mNext;
-                    if (record->mJoinStamp < mId && record->mWalkMark != mId) {
-                        record->mWalkMark = mId;
+                    if (record->mJoinStamp < mId && record->mWalkMarks[mDepth] != mId) {
+                        record->mWalkMarks[mDepth] = mId;
                         return record;
                     }
                 }
@@ -196,10 +198,25 @@ public:
 
     private:
         friend class ObjectList;
+        // The lowest mark depth no running walk of the list uses; past the
+        // last, walks share it (their marks may then collide).
+        static int FreeDepth(const ObjectList& list)
+        {
+            for (int depth = 0; depth < T::kWalkDepths - 1; ++depth) {
+                bool used = false;
+                for (const Walk* walk = list.mWalks; walk != nullptr && !used; walk = walk->mOuter)
+                    used = walk->mDepth == depth;
+                if (!used)
+                    return depth;
+            }
+            return T::kWalkDepths - 1;
+        }
+
         ObjectList* mList;
         Walk* mOuter;
         T* mNext;
         uint64_t mId;
+        int mDepth;
         bool mSweep = false;
     };
 

@@ -165,6 +165,22 @@ TEST(ObjectListTest, WalksVisitEachPresentRecordOnceUnderChange)
              }
          },
          "12345", "12345"},
+        {"a nested walk, then a record re-sorted behind the walk",
+         [&](RecList& l, Records& r, int v) {
+             if (v == 2) {
+                 for (RecList::Walk inner(l); Rec* rec = inner.Next();) {
+                     // A walk nested inside the nested one marks at its own depth too.
+                     if (rec->mId == 3) {
+                         int count = 0;
+                         for (RecList::Walk innermost(l); innermost.Next() != nullptr;)
+                             ++count;
+                         EXPECT_EQ(count, 5);
+                     }
+                 }
+                 l.MoveBefore(at(r, 4), at(r, 1));
+             }
+         },
+         "12354", "41235"},
         {"a record removed and re-appended waits",
          [&](RecList& l, Records& r, int v) {
              if (v == 2) {
