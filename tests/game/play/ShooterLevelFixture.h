@@ -62,10 +62,17 @@ struct TestPlate {
 struct TestLevelSpec {
     std::string name = "level_one";
     std::vector<TestPlate> plates = {{150.0f, 200.0f, {{5, 0.0f, 0.0f}}}};
+    // Stages every plate has after its looping one (a "fade_out", say).
+    std::string plateLaterStages;
     // The playfield's stages, the first one current.
     std::vector<std::string> middleStages = {"scrolling", "still", "scrolling2", "victory", "defeat"};
+    // The playfield's name ("tiles" is the one the scroll rules drive) and
+    // what its first stage carries besides (filters, say).
+    std::string middleName = "field";
+    std::string firstMiddleStageExtra;
     // A scroll point far above: the shooter reloads freely.
     bool scrollPoint = true;
+    float scrollPointY = -5000.0f;
     // Further scroll points at these heights ("point2", "point3", ...).
     std::vector<float> moreScrollPoints;
     bool panel = true;
@@ -107,18 +114,19 @@ protected:
         xml += "<object type=\"layer\" name=\"outer\">\n" + Looping();
         if (spec.centred)
             xml += Still(-cx, -cy);
-        xml += "<object type=\"layer\" name=\"field\">\n";
-        for (const std::string& stage : spec.middleStages)
-            xml += Looping(stage);
+        xml += "<object type=\"layer\" name=\"" + spec.middleName + "\">\n";
+        for (size_t i = 0; i < spec.middleStages.size(); ++i)
+            xml += Looping(spec.middleStages[i]) + (i == 0 ? spec.firstMiddleStageExtra : std::string());
         xml += "<object type=\"layer\" name=\"container\">\n" + Looping();
         if (spec.scrollPoint)
-            xml += "<object type=\"scroll_point\" name=\"point\">\n" + Looping() + Still(400.0f, -5000.0f) + "</object>\n";
+            xml += "<object type=\"scroll_point\" name=\"point\">\n" + Looping() + Still(400.0f, spec.scrollPointY) +
+                   "</object>\n";
         for (size_t i = 0; i < spec.moreScrollPoints.size(); ++i)
             xml += "<object type=\"scroll_point\" name=\"point" + std::to_string(i + 2) + "\">\n" + Looping() +
                    Still(400.0f, spec.moreScrollPoints[i]) + "</object>\n";
         for (const TestPlate& plate : spec.plates) {
             xml += "<object type=\"" + plate.type + "\" num_jewels=\"0\" image=\"gfx\\plate.png\">\n" + Looping() +
-                   Still(plate.x, plate.y);
+                   Still(plate.x, plate.y) + spec.plateLaterStages;
             for (const TestSlot& slot : plate.slots)
                 xml += "<object type=\"slot\" number=\"" + std::to_string(slot.kind) + "\">\n" + Looping() +
                        Still(slot.x, slot.y) + "</object>\n";
@@ -144,16 +152,16 @@ protected:
     // rules look for even where their classes are not built yet.
     Level* OpenTestLevel(const TestLevelSpec& spec = TestLevelSpec())
     {
-        return OpenTestLevelXml(spec.name, LevelXml(spec));
+        return OpenTestLevelXml(spec.name, LevelXml(spec), spec.middleName);
     }
     // The same for a level's XML the test has added to.
-    Level* OpenTestLevelXml(const std::string& name, const std::string& xml)
+    Level* OpenTestLevelXml(const std::string& name, const std::string& xml, const std::string& middleName = "field")
     {
         Level* level = OpenLevel("levels/" + name + ".xml", xml);
         if (level == nullptr)
             return nullptr;
         AnimObject* outer = level->FindChildByName("outer");
-        AnimObject* middle = outer != nullptr ? outer->FindChildByName("field") : nullptr;
+        AnimObject* middle = outer != nullptr ? outer->FindChildByName(middleName.c_str()) : nullptr;
         AnimObject* inner = middle != nullptr ? middle->FindChildByName("container") : nullptr;
         for (AnimObject* layer : {outer, middle, inner}) {
             if (layer != nullptr)
