@@ -93,4 +93,33 @@ TEST_F(BonusBasketTest, ReleaseOnlyWhilePlatesHaveRoom)
     }
 }
 
+// A released treasure plays as a throw: falling into an empty slot of its
+// kind it scores the throw's " " and 10 and counts a hit.
+TEST_F(BonusBasketTest, ReleasedTreasuresScoreAsThrows)
+{
+    BonusBasket* basket = AddBasket();
+    AddTreasure(5, 403.0f, 292.0f, 0.0f, 2.0f, false);
+    Ticks(2);
+    ASSERT_EQ(Held(*basket), 1);
+    const int caught = Score();
+    // Two slots at the plate's centre, so the fill completes nothing; the
+    // plate goes 40 px below the released treasure.
+    Plate* plate = AddPlate("block_plate", 100.0f, 100.0f, 2, 0.0f, {5, 8});
+    basket->OnCustomAction("");
+    auto* released = static_cast<Jewel*>(inner->FindChildOfKind(kKindJewel));
+    ASSERT_NE(released, nullptr);
+    plate->mLocal[kAttrX] = released->mWorld[kAttrX];
+    plate->mLocal[kAttrY] = released->mWorld[kAttrY] + 40.0f;
+    plate->RefreshWorld();
+    for (AnimObject* slot = plate->mChildren.Head(); slot != nullptr; slot = slot->mNext)
+        slot->RefreshWorld();
+    for (int i = 0; i < 150 && plate->FilledCount() == 0; ++i)
+        Ticks(1);
+    EXPECT_EQ(plate->FilledCount(), 1);
+    EXPECT_EQ(Score() - caught, 10);
+    EXPECT_TRUE(Shows(" "));
+    EXPECT_TRUE(Shows("+10"));
+    EXPECT_EQ(level->mHits, 1);
+}
+
 } // namespace

@@ -118,4 +118,23 @@ TEST_F(SlotCaptureTest, HitAndTumbleCounters)
     EXPECT_EQ(level->mTumbleCombos, 1);
 }
 
+// A treasure bounced off a full slot just above the water line is nudged
+// down into the water: it splashes once, the nudge ends and the treasure
+// goes. (The water takes a live treasure whose top passes y 531.)
+TEST_F(SlotCaptureTest, NudgedIntoTheWaterOnce)
+{
+    Tuning().mBlockingSlots = 1;
+    // 8 x 8 pictures: the full slot at y 531 holds the treasure while it is
+    // less than 3.2 + 3.64 px away; the nudge carries it down 1 px an update
+    // and it falls in at y 536, 5 px from the slot.
+    Plate* plate = AddPlate("block_plate", 400.0f, 531.0f, 2, 0.0f, {5, 8});
+    Slots(*plate)[0]->mFilled = 1;
+    AddTreasure(5, 400.0f, 532.0f, 0.0f, -1.0f);
+    sound.plays.clear();
+    Ticks(1);
+    EXPECT_EQ(CountInner(kKindJewel), 0);
+    EXPECT_EQ(Plays("audio\\splash.ogg"), 1);
+    EXPECT_EQ(Plays("audio\\toss.ogg"), 1);
+}
+
 } // namespace
