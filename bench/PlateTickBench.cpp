@@ -1,7 +1,7 @@
 // One tick of a crowded played level against as many plain objects. The
 // level holds 60 plates of six empty slots, 20 tumbling treasures that leave
-// trails and 2000 looping sparkles in its effects object; every slot looks
-// for treasures among the plate container's children each tick. The
+// trails and 2000 looping sparkles in its effects object; every slot tests
+// each treasure of the plate container each tick. The
 // reference is a screen of the same number of plain objects with one looping
 // stage each. "ratio" = level / plain: what the rules cost over bare objects.
 #include "game/engine/AnimObject.h"

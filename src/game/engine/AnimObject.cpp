@@ -70,6 +70,8 @@ void AnimObject::InitRecord()
     mCurrentStage = nullptr;
     mStageRefused = false;
     mChildrenUnordered = false;
+    mKindCache.clear();
+    mKindCacheChanges = UINT64_MAX;
     for (int i = 0; i < kAttributeCount; ++i) {
         mWorld[i] = kAttributeDefaults[i];
         mLocal[i] = kAttributeDefaults[i];
@@ -374,6 +376,20 @@ int AnimObject::CountChildrenOfKind(int kind) const
     for (const AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext)
         count += child->mKind == kind ? 1 : 0;
     return count;
+}
+
+const std::vector<AnimObject*>& AnimObject::ChildrenOfKind(int kind)
+{
+    if (kind != mKindCacheKind || mChildren.Changes() != mKindCacheChanges) {
+        mKindCache.clear();
+        for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
+            if (child->mKind == kind)
+                mKindCache.push_back(child);
+        }
+        mKindCacheKind = kind;
+        mKindCacheChanges = mChildren.Changes();
+    }
+    return mKindCache;
 }
 
 AnimObject* AnimObject::TopmostChild() const

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class EditorMenu;
 class Filter;
@@ -94,6 +95,10 @@ public:
     AnimObject* FindChildByName(const char* name, AnimObject* after = nullptr) const;
     AnimObject* FindChildOfKind(int kind, AnimObject* after = nullptr) const;
     int CountChildrenOfKind(int kind) const;
+    // The children of one kind in list order, listed again only when the
+    // child list has changed since. Kinds are read when the list is taken:
+    // callers test a child's kind again (an ended object drops its kind).
+    const std::vector<AnimObject*>& ChildrenOfKind(int kind);
     // The child with the smallest local y (the first one on a tie), or null.
     AnimObject* TopmostChild() const;
     // The nearest sibling of that kind that is on screen, or null (also without a parent).
@@ -220,4 +225,9 @@ private:
     // Set once a child was appended without regard to z: from then on
     // InsertByZ walks the list instead of trusting the tail.
     bool mChildrenUnordered = false;
+    // ChildrenOfKind's answer: for which kind, and at which change of the
+    // child list it was taken.
+    std::vector<AnimObject*> mKindCache;
+    int mKindCacheKind = 0;
+    uint64_t mKindCacheChanges = UINT64_MAX;
 };

@@ -39,6 +39,12 @@ public:
     int Count() const { return mCount; }
     bool IsEmpty() const { return mHead == nullptr; }
     bool Contains(const T* record) const { return record != nullptr && record->mList == this; }
+    // Grows whenever a record joins or leaves the list (a re-sort does both):
+    // an answer worked out from the list holds while this stays the same.
+    uint64_t Changes() const { return mChanges; }
+    // The join stamp the next record will pass: records with a greater one
+    // joined after this was read.
+    uint64_t Stamp() const { return mCounter; }
 
     // Links the record in at the tail; it becomes the cursor. A null record, or
     // one that is already in a list, is refused (null).
@@ -236,6 +242,7 @@ private:
             mTail = record;
         mCursor = record;
         ++mCount;
+        ++mChanges;
     }
 
     void Detach(T* record)
@@ -258,6 +265,7 @@ private:
         record->mPrev = nullptr;
         record->mList = nullptr;
         --mCount;
+        ++mChanges;
     }
 
     T* mCursor = nullptr;
@@ -266,4 +274,5 @@ private:
     int mCount = 0;
     Walk* mWalks = nullptr;
     uint64_t mCounter = 0;
+    uint64_t mChanges = 0;
 };

@@ -2,7 +2,9 @@
 
 void PlayState::Reset()
 {
+    const uint64_t round = mSlotTestRound;
     *this = PlayState();
+    mSlotTestRound = round;
 }
 
 PlayState& Play()

@@ -250,16 +250,40 @@ int Slot::Update()
     AnimObject::Update();
     GameState& game = Game();
     AnimObject* inner = game.mInnerLayer;
-    if (inner != nullptr && GetPlate() != nullptr) {
-        for (ObjectList<AnimObject>::Walk walk(inner->mChildren); AnimObject* child = walk.Next();) {
-            if (child->mKind == kKindJewel && child->mRemove == 0)
-                TestPiece(*static_cast<Jewel*>(child));
-            if (mRemove != 0)
-                break;
-        }
-    }
+    if (inner != nullptr && GetPlate() != nullptr)
+        TestTreasures(*inner);
     // A fill may have flagged the slot (the tosser throws all of its out).
     return mRemove == 0 ? 1 : 0;
+}
+
+void Slot::TestTreasures(AnimObject& inner)
+{
+    // The container's treasures are listed once per change of its list, not
+    // looked for among all its children by every slot every tick. A test may
+    // change the list (a nudged treasure leaves trails, a cascade sends
+    // labels): the list is then taken again, and the round's mark keeps each
+    // treasure to one test. Treasures that join meanwhile wait for the next tick.
+    const uint64_t round = ++Play().mSlotTestRound;
+    const uint64_t joinedBefore = inner.mChildren.Stamp();
+    uint64_t changes = inner.mChildren.Changes();
+    const std::vector<AnimObject*>* treasures = &inner.ChildrenOfKind(kKindJewel);
+    for (size_t i = 0; i < treasures->size();) {
+        AnimObject* child = (*treasures)[i++];
+        if (child->mKind != kKindJewel || child->mRemove != 0 || child->mJoinStamp > joinedBefore)
+            continue;
+        auto* treasure = static_cast<Jewel*>(child);
+        if (treasure->mSlotTestRound == round)
+            continue;
+        treasure->mSlotTestRound = round;
+        TestPiece(*treasure);
+        if (mRemove != 0)
+            return;
+        if (inner.mChildren.Changes() != changes) {
+            changes = inner.mChildren.Changes();
+            treasures = &inner.ChildrenOfKind(kKindJewel);
+            i = 0;
+        }
+    }
 }
 
 void Slot::TestPiece(Jewel& treasure)

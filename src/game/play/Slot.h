@@ -32,6 +32,8 @@ public:
     // "gfx\\slot%d.png" (empty) or "gfx\\outline%d.png" (filled) of the kind.
     void RefreshImage();
 
+    // Every treasure of the inner layer meets the slot, once each.
+    void TestTreasures(AnimObject& inner);
     // One treasure of the inner layer meets the slot.
     void TestPiece(Jewel& treasure);
     // Fills the slot (treasure null for a cascade copy).

@@ -324,6 +324,37 @@ TEST_F(AnimObjectTest, ExhaustedObjectPoolMakesNoChild)
     EXPECT_EQ(mGame->mObjectPool.CountInUse(), 0);
 }
 
+// The children of a kind are listed again after every change of the child
+// list: a child added, taken out or re-sorted.
+TEST_F(AnimObjectTest, ChildrenOfKindFollowTheChildList)
+{
+    AnimObject parent;
+    auto kinds = [&parent] {
+        std::string names;
+        for (const AnimObject* child : parent.ChildrenOfKind(18))
+            names += child->mName;
+        return names;
+    };
+    AnimObject* a = Living(parent.AddChild(nullptr));
+    AnimObject* b = Living(parent.AddChild(nullptr));
+    std::snprintf(a->mName, sizeof a->mName, "a");
+    std::snprintf(b->mName, sizeof b->mName, "b");
+    a->mKind = 18;
+    EXPECT_EQ(kinds(), "a");
+    b->mKind = 18; // a kind changed in place is read at the next change
+    EXPECT_EQ(kinds(), "a");
+    AnimObject* c = Living(parent.AddChild(nullptr));
+    std::snprintf(c->mName, sizeof c->mName, "c");
+    EXPECT_EQ(kinds(), "ab");
+    c->mKind = 18;
+    parent.mChildren.MoveBefore(c, a);
+    EXPECT_EQ(kinds(), "cab");
+    parent.mChildren.Remove(a);
+    EXPECT_EQ(kinds(), "cb");
+    EXPECT_TRUE(parent.ChildrenOfKind(3).empty());
+    parent.mChildren.RemoveAll();
+}
+
 TEST_F(AnimObjectTest, NearestSiblingOfKindLooksOnScreenOnly)
 {
     AnimObject parent;
