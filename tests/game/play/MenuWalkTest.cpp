@@ -4,6 +4,7 @@
 // with the button's key. Each hover plays "hot.ogg", each click "click.ogg".
 #include "game/engine/GameState.h"
 #include "game/engine/Level.h"
+#include "game/engine/ObjectLoader.h"
 #include "game/engine/Platform.h"
 #include "game/engine/Stage.h"
 #include "game/play/PlayHooks.h"
@@ -224,6 +225,62 @@ TEST_F(MenuWalkTest, EveryMenuButtonOpensItsScreenAndComesBackByMouseAndByKey)
             WalkOnce(app, walk, "main_menu", 1);
         // Each pass named a new player, on each of two visits.
         EXPECT_EQ(game.mProfiles.CountUsedProfiles(), 5);
+        EXPECT_TRUE(mRecorder.boxes.empty()) << "a load failed: " << mRecorder.boxes.front().text;
+        game.mLiveObjects.RemoveAll();
+        platform.SetHost(nullptr);
+    }
+    game.mImageCache.SetPlatform(nullptr);
+    game.mPlatform = nullptr;
+}
+
+// A player with every mode open: each mode's button leads through the
+// loading screen to that mode's first screen (a new player's Flood and
+// Journey begin with the tutorial), by mouse and by key.
+TEST_F(MenuWalkTest, EveryModeButtonReachesItsModesFirstScreen)
+{
+    PlayHooks hooks;
+    GameState game;
+    game.mHooks = &hooks;
+    game.mSound = &mSound;
+    game.mProfiles.CreateDefaults();
+    PlayerProfile& player = game.mProfiles.Current();
+    player.SetName("Mira");
+    player.mFloodUnlocked = player.mTrickshotUnlocked = player.mSurvivalUnlocked = 1;
+    Platform platform;
+    game.mPlatform = &platform;
+    game.mImageCache.SetPlatform(&platform);
+    struct Mode {
+        Spot button;
+        int mode;
+        const char* first;
+    };
+    const Mode modes[] = {{{400, 172, kReturn}, 1, "tutorial2"},
+                          {{400, 250, 'F'}, 0, "tutorial2"},
+                          {{400, 328, 'T'}, 3, "trickshot"},
+                          {{400, 406, 'S'}, 2, "endless"}};
+    {
+        HeadlessGame app(mWindow);
+        platform.SetHost(&app);
+        app.SetSeed(20261211);
+        app.StartLoadingThread();
+        ASSERT_TRUE(app.RunUntil([&] { return game.GetLoadingState() == 101 && Settled("main_menu", 1); }));
+        for (const Mode& mode : modes) {
+            for (const bool mouse : {true, false}) {
+                SCOPED_TRACE(std::string(mode.first) + (mouse ? " by mouse" : " by key"));
+                if (mouse)
+                    ClickAt(app, mode.button);
+                else
+                    PressKey(app, mode.button);
+                EXPECT_EQ(player.mMode, mode.mode);
+                EXPECT_TRUE(app.RunUntil([&] {
+                    AnimObject* bottom = game.mLiveObjects.Head();
+                    return bottom != nullptr && std::strcmp(bottom->mName, mode.first) == 0;
+                })) << "top \"" << TopName() << "\"";
+                Updates(app, 50);
+                InsertLevelByName("main_menu");
+                ASSERT_TRUE(app.RunUntil([&] { return Settled("main_menu", 1); })) << "top \"" << TopName() << "\"";
+            }
+        }
         EXPECT_TRUE(mRecorder.boxes.empty()) << "a load failed: " << mRecorder.boxes.front().text;
         game.mLiveObjects.RemoveAll();
         platform.SetHost(nullptr);
