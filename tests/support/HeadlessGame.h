@@ -56,6 +56,9 @@ public:
         return done();
     }
 
+    // The frames are not drawn: for walks that look at the game, not the screen.
+    void DrawNothing() { widgetManager->image = nullptr; }
+
     uint64_t Checksum()
     {
         widgetManager->MarkAllDirty();

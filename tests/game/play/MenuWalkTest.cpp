@@ -221,6 +221,7 @@ TEST_F(MenuWalkTest, EveryMenuButtonOpensItsScreenAndComesBackByMouseAndByKey)
         app.StartLoadingThread();
         ASSERT_TRUE(app.RunUntil([&] { return game.GetLoadingState() == 101 && Settled("main_menu", 1); }))
             << "top \"" << TopName() << "\"";
+        app.DrawNothing();
         for (const Walk& walk : kWalks)
             WalkOnce(app, walk, "main_menu", 1);
         // Each pass named a new player, on each of two visits.
@@ -264,6 +265,7 @@ TEST_F(MenuWalkTest, EveryModeButtonReachesItsModesFirstScreen)
         app.SetSeed(20261211);
         app.StartLoadingThread();
         ASSERT_TRUE(app.RunUntil([&] { return game.GetLoadingState() == 101 && Settled("main_menu", 1); }));
+        app.DrawNothing();
         for (const Mode& mode : modes) {
             for (const bool mouse : {true, false}) {
                 SCOPED_TRACE(std::string(mode.first) + (mouse ? " by mouse" : " by key"));
