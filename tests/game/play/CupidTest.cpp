@@ -143,18 +143,6 @@ protected:
         return treasure->mRemove != 0;
     }
 
-    // The slots of the plate container by their place on screen.
-    Slot* SlotAt(float x, float y) const
-    {
-        for (AnimObject* plate = Inner()->mChildren.Head(); plate != nullptr; plate = plate->mNext) {
-            for (AnimObject* child = plate->mChildren.Head(); child != nullptr; child = child->mNext) {
-                if (child->mKind == kKindSlot && std::fabs(child->mWorld[kAttrX] - x) < 0.01f &&
-                    std::fabs(child->mWorld[kAttrY] - y) < 0.01f)
-                    return static_cast<Slot*>(child);
-            }
-        }
-        return nullptr;
-    }
     std::vector<int> Filled(const std::vector<std::pair<float, float>>& places) const
     {
         std::vector<int> filled;

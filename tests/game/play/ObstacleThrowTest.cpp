@@ -49,18 +49,6 @@ protected:
         }
         return -1;
     }
-    // The slot at that place on screen.
-    Slot* SlotAt(float x, float y) const
-    {
-        for (AnimObject* plate = Inner()->mChildren.Head(); plate != nullptr; plate = plate->mNext) {
-            for (AnimObject* child = plate->mChildren.Head(); child != nullptr; child = child->mNext) {
-                if (child->mKind == kKindSlot && std::fabs(child->mWorld[kAttrX] - x) < 0.5f &&
-                    std::fabs(child->mWorld[kAttrY] - y) < 0.5f)
-                    return static_cast<Slot*>(child);
-            }
-        }
-        return nullptr;
-    }
     static TestPlate Target(float x, float y)
     {
         // Two slots, so one fill scores the shot and leaves the plate.

@@ -12,8 +12,10 @@
 #include "game/play/Jewel.h"
 #include "game/play/PlayState.h"
 #include "game/play/Shooter.h"
+#include "game/play/Slot.h"
 #include "support/PlayFixture.h"
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -208,6 +210,19 @@ protected:
     static std::string StageOf(const AnimObject* object)
     {
         return object != nullptr && object->CurrentStage() != nullptr ? object->CurrentStage()->mName : "";
+    }
+
+    // The slot of the plate container at that place on screen, or null.
+    Slot* SlotAt(float x, float y) const
+    {
+        for (AnimObject* plate = Inner()->mChildren.Head(); plate != nullptr; plate = plate->mNext) {
+            for (AnimObject* child = plate->mChildren.Head(); child != nullptr; child = child->mNext) {
+                if (child->mKind == kKindSlot && std::fabs(child->mWorld[kAttrX] - x) < 0.5f &&
+                    std::fabs(child->mWorld[kAttrY] - y) < 0.5f)
+                    return static_cast<Slot*>(child);
+            }
+        }
+        return nullptr;
     }
 
     // Ticks until the shooter holds a ready treasure (at most `limit`); true when it does.
