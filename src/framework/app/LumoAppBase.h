@@ -157,10 +157,11 @@ public:
     virtual MusicInterface* CreateMusicInterface(Plat::Window* window);
     // The sound manager (silent without a window); none yet (null).
     virtual SoundManager* CreateSoundManager(Plat::Window* window, bool useFMod);
-    // The demo playback dialogs (jump to a typed time, pick a marker); none
-    // yet: nothing is shown and the result is 0.
-    virtual int ShowJumpToTimeDialog() { return 0; }
-    virtual int ShowMarkerListDialog() { return 0; }
+    // The demo playback prompts: a time typed as [[h:]m:]s before the end
+    // of the recording, or a marker still ahead, becomes the replay's
+    // target. Both block the loop while open and return 0.
+    virtual int ShowJumpToTimeDialog();
+    virtual int ShowMarkerListDialog();
     // Readies a full-screen display for a system box: shows the desktop's
     // surface and stops flipping (`noFlip`) until timing is reset.
     virtual void PrepareForGDIDialog();

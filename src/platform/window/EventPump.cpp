@@ -75,6 +75,18 @@ uint8_t CodePointToWindows1252(uint32_t codePoint)
     return 0;
 }
 
+std::string Utf8ToWindows1252(const std::string& utf8)
+{
+    std::string out;
+    size_t pos = 0;
+    while (pos < utf8.size()) {
+        const uint8_t byte = CodePointToWindows1252(NextCodePoint(utf8, pos));
+        if (byte != 0)
+            out += static_cast<char>(byte);
+    }
+    return out;
+}
+
 EventPump& GetEventPump()
 {
     static EventPump pump;
@@ -240,12 +252,8 @@ void EventPump::PostKey(const InputEvent& event, bool down)
 
 void EventPump::PostCharacters(Window* window, const std::string& utf8, bool alt)
 {
-    size_t pos = 0;
-    while (pos < utf8.size()) {
-        const uint8_t byte = CodePointToWindows1252(NextCodePoint(utf8, pos));
-        if (byte != 0)
-            PostMessage({window, alt ? kWmSysChar : kWmChar, byte, 1});
-    }
+    for (const char byte : Utf8ToWindows1252(utf8))
+        PostMessage({window, alt ? kWmSysChar : kWmChar, static_cast<uint8_t>(byte), 1});
 }
 
 bool EventPump::PeekMessage(WindowMessage& message, bool remove)

@@ -127,5 +127,7 @@ EventPump& GetEventPump();
 
 // Windows-1252 byte of a Unicode code point; 0 when it has none.
 uint8_t CodePointToWindows1252(uint32_t codePoint);
+// UTF-8 text as Windows-1252 bytes; characters without a byte are dropped.
+std::string Utf8ToWindows1252(const std::string& utf8);
 
 } // namespace Plat
