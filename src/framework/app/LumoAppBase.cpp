@@ -380,11 +380,15 @@ void LumoAppBase::Init()
     MakeWindow();
 
     if (playingDemo) {
-        // A recording begins with the display record of its first display start.
-        DemoReadCommand();
-        demoBitsPending = true;
-        windowed = demoBuffer.ReadBoolean();
-        refreshRate = demoBuffer.ReadByte();
+        // The display record of the recording's first display start; the
+        // display is not switched.
+        if (DemoSkipToDisplayRecord()) {
+            demoBitsPending = true;
+            windowed = demoBuffer.ReadBoolean();
+            refreshRate = demoBuffer.ReadByte();
+        } else {
+            demoDiverged = true;
+        }
     }
 
     if (soundManager == nullptr)
@@ -753,13 +757,14 @@ bool LumoAppBase::OpenDemoFile(std::string& error)
     demoTotalUpdates = static_cast<int32_t>(totalUpdates);
     demoBuffer.WriteBytes(reader.Take(static_cast<size_t>(streamLength)), static_cast<int>(streamLength));
     demoBuffer.SeekFront();
-    // A recording begins with the display record of its first display
-    // start, at update 0.
-    const int delta = demoBuffer.ReadNumBits(4, false);
-    const int form = demoBuffer.ReadNumBits(1, false);
-    const int command = demoBuffer.ReadNumBits(5, false);
+    // A recording begins at update 0 with the display record of its first
+    // display start (after that start's 3-D test synced its verdict).
+    const bool beginsWithDisplay = DemoSkipToDisplayRecord();
     demoBuffer.SeekFront();
-    if (streamLength * 8 < 10 + 16 || delta != 0 || form != 0 || command != kDemoDisplaySetup) {
+    demoNextUpdate = 0;
+    demoBitsPending = true;
+    demoDiverged = false;
+    if (!beginsWithDisplay) {
         demoBuffer.Clear();
         error = invalid;
         return false;

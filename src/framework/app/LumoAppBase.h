@@ -384,6 +384,16 @@ public:
     // Playback: reads the next record's header when it is still pending;
     // true when the record is due at the current update.
     bool DemoReadCommand();
+    // Playback: skips the data of the waiting record when it is an answer
+    // a query takes (settings, files, transfers, syncs); false for any
+    // other record, or when the stream ends inside it.
+    bool DemoSkipAnswer();
+    // Playback start: leaves the header of the first display start's record
+    // read. That start's queries (the stored 3-D choice, the 3-D test's
+    // verdict) come before it; answers this run did not take are skipped
+    // (the replay is flagged). False when no display record follows at
+    // update 0.
+    bool DemoSkipToDisplayRecord();
     // Recording: writes the update delta of a new record (with fillers for
     // long gaps); the caller then writes the form bit, command and data.
     void DemoWriteUpdateDelta();
@@ -683,6 +693,9 @@ public:
     bool demoDiverged = false; // playback: a record did not match the query that took it
     Plat::ByteWriter demoFileWriter; // writes the demo file's bytes; empty: the default (tests cut saves short)
     bool demoStreamFull = false; // recording: the stream reached its size limit and stopped
+    // Set while a caller reaches the settings through code of its own (the
+    // 3-D test's cache, which playback skips): nothing it asks is recorded.
+    bool demoLeftAlone = false;
     std::atomic<int> nextTransferId{1}; // HTTP transfer ids, counted from the application's start
 
     // Main loop and timing; times are milliseconds of the clock.

@@ -41,7 +41,7 @@ bool SkipBytes(LumoAppBase& app, uint32_t count)
 
 bool LumoAppBase::DemoRecordsNow()
 {
-    if (!recordingDemo || demoStreamFull)
+    if (!recordingDemo || demoStreamFull || demoLeftAlone)
         return false;
     if (primaryThreadId != std::thread::id() && std::this_thread::get_id() != primaryThreadId)
         return false; // the stream belongs to the main thread
@@ -81,6 +81,49 @@ bool LumoAppBase::DemoTakeSyncRecord(int command)
     }
     demoBitsPending = true;
     return true;
+}
+
+bool LumoAppBase::DemoSkipAnswer()
+{
+    if (demoShortForm)
+        return false;
+    switch (demoCommand) {
+    case kDemoRegistryRead:
+        if (demoBuffer.ReadNumBits(1, false) == 0)
+            return true;
+        demoBuffer.ReadLong();
+        return SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
+    case kDemoRegistryWrite:
+    case kDemoFileExists:
+    case kDemoFileWrite:
+        demoBuffer.ReadNumBits(1, false);
+        return true;
+    case kDemoFileRead:
+        return demoBuffer.ReadNumBits(1, false) == 0 || SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
+    case kDemoHttpStatus:
+        demoBuffer.ReadLong();
+        demoBuffer.ReadByte();
+        return SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
+    case kDemoSyncBuffer:
+        return SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
+    default:
+        return false;
+    }
+}
+
+bool LumoAppBase::DemoSkipToDisplayRecord()
+{
+    while (!DemoStreamEnded()) {
+        if (!DemoReadCommand() || demoShortForm)
+            return false;
+        if (demoCommand == kDemoDisplaySetup)
+            return DemoHoldsBits(16);
+        demoBitsPending = true;
+        demoDiverged = true;
+        if (!DemoSkipAnswer())
+            return false;
+    }
+    return false;
 }
 
 // ---- Sync records
@@ -268,34 +311,14 @@ void LumoAppBase::DemoReplayEvents()
         // Answers that a query of the recorded run took: this run did not
         // ask. Skipped whole so that the records after it stay readable.
         case kDemoRegistryRead:
-            demoDiverged = true;
-            if (demoBuffer.ReadNumBits(1, false) != 0) {
-                demoBuffer.ReadLong();
-                SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
-            }
-            break;
         case kDemoRegistryWrite:
         case kDemoFileExists:
-        case kDemoFileWrite:
-            demoDiverged = true;
-            demoBuffer.ReadNumBits(1, false);
-            break;
         case kDemoFileRead:
-            demoDiverged = true;
-            if (demoBuffer.ReadNumBits(1, false) != 0)
-                SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
-            break;
+        case kDemoFileWrite:
         case kDemoHttpStatus:
-            // A transfer's result arrives when the transfer asks for it; one
-            // that no transfer of this run took is skipped.
-            demoDiverged = true;
-            demoBuffer.ReadLong();
-            demoBuffer.ReadByte();
-            SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
-            break;
         case kDemoSyncBuffer:
             demoDiverged = true;
-            SkipBytes(*this, static_cast<uint32_t>(demoBuffer.ReadLong()));
+            DemoSkipAnswer();
             break;
         default:
             // Never written: the stream is damaged.

@@ -114,6 +114,10 @@ void D3DTester::ReleaseAll()
 void D3DTester::Test(Plat::Window* window, Plat::DisplayDevice* directDraw)
 {
     if (mApp == nullptr || !mApp->DemoPlaysNow()) {
+        // The cache is the test's own: a played demo skips the test, so
+        // nothing of it may enter a recorded one.
+        if (mApp != nullptr)
+            mApp->demoLeftAlone = true;
         mWriteNeeded = false;
         if (DoTest(window, directDraw)) {
             RunTests();
@@ -134,6 +138,8 @@ void D3DTester::Test(Plat::Window* window, Plat::DisplayDevice* directDraw)
             WriteCache();
         }
         ReleaseAll();
+        if (mApp != nullptr)
+            mApp->demoLeftAlone = false;
     }
     if (mApp != nullptr) {
         mApp->DemoSyncString(mFailureReason);

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <regex>
 #include <sstream>
 
@@ -337,6 +338,90 @@ TEST_F(StartupTest, AnUnplayableDemoShowsWhyAndExits)
         // Nothing of the window side ran.
         EXPECT_FALSE(platform.Called("MakeWindow"));
         EXPECT_EQ(platform.calls.back(), "exit 0");
+    }
+}
+
+TEST_F(StartupTest, TheStreamBeginsWithTheFirstDisplayRecord)
+{
+    // The display start's queries come before its record: the stored 3-D
+    // choice, the 3-D test's verdict. This run's (faked) display start asks
+    // nothing, so their answers are skipped. Input before it, or no display
+    // record at update 0, is not a recording.
+    const auto record = [](Lumo::Buffer& stream, int delta, int command) {
+        stream.WriteNumBits(delta, 4);
+        stream.WriteNumBits(0, 1);
+        stream.WriteNumBits(command, 5);
+    };
+    const auto sync = [&](Lumo::Buffer& stream, const std::string& bytes) {
+        record(stream, 0, 18);
+        stream.WriteLong(static_cast<int>(bytes.size()));
+        stream.WriteBytes(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
+    };
+    const auto display = [&](Lumo::Buffer& stream, int delta) {
+        record(stream, delta, 23);
+        stream.WriteBoolean(false);
+        stream.WriteByte(75);
+    };
+    struct Case {
+        const char* what;
+        std::function<void(Lumo::Buffer&)> write;
+        bool playable;
+    };
+    const Case cases[] = {
+        {"the stored choice and the verdict first",
+         [&](Lumo::Buffer& s) {
+             record(s, 0, 11);
+             s.WriteNumBits(1, 1); // found: type, size, bytes
+             s.WriteLong(4);
+             s.WriteLong(4);
+             s.WriteLong(1);
+             sync(s, std::string("\x02\x00ok", 4));
+             sync(s, "");
+             display(s, 0);
+         },
+         true},
+        {"a key first",
+         [&](Lumo::Buffer& s) {
+             record(s, 0, 3);
+             s.WriteByte(0x41);
+             display(s, 0);
+         },
+         false},
+        {"the display record after update 0", [&](Lumo::Buffer& s) { display(s, 1); }, false},
+        {"a sync longer than the stream",
+         [&](Lumo::Buffer& s) {
+             record(s, 0, 18);
+             s.WriteLong(1000);
+             display(s, 0);
+         },
+         false},
+        {"the display record cut short", [&](Lumo::Buffer& s) { record(s, 0, 23); }, false},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Lumo::Buffer stream;
+        c.write(stream);
+        DemoFile demo;
+        demo.stream.assign(stream.GetDataPtr(), stream.GetDataPtr() + stream.GetDataLen());
+        FakePlatformRecorder platform;
+        RecordingApp app(platform);
+        app.playingDemo = true;
+        app.demoFileName = folder.Write("run.dmo", demo.Bytes());
+        const auto exitCode = FakePlatformRecorder::RunUntilExit([&] { app.Init(); });
+        if (!c.playable) {
+            EXPECT_EQ(exitCode, 0);
+            ASSERT_EQ(platform.boxes.size(), 1u);
+            EXPECT_EQ(platform.boxes[0].text, "Invalid demo file.");
+            continue;
+        }
+        EXPECT_EQ(exitCode, std::nullopt);
+        EXPECT_FALSE(app.windowed);
+        EXPECT_EQ(app.refreshRate, 75);
+        EXPECT_EQ(app.demoCommand, 23);
+        EXPECT_TRUE(app.demoBitsPending);
+        EXPECT_TRUE(app.demoDiverged); // this run asked none of it
+        EXPECT_TRUE(app.DemoStreamEnded());
     }
 }
 

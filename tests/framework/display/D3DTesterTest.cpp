@@ -246,6 +246,26 @@ TEST_F(D3DTesterTest, APassingVerdictIsKeptPerAdapterAndThresholds)
     EXPECT_EQ(stored, "");
 }
 
+TEST_F(D3DTesterTest, ARecordedDemoHoldsTheVerdictAndNothingOfTheCache)
+{
+    // A played demo skips the test and takes its verdict from the stream:
+    // the cache's reads and writes must not stand in its way.
+    host.d3d.quirks = Plat::kD3dQuirkIgnoreDiffuseAlpha;
+    app.recordingDemo = true;
+    Run();
+    app.recordingDemo = false;
+    app.playingDemo = true;
+    app.demoBuffer.SeekFront();
+    host.d3d.quirks = 0;
+    const int devices = host.CallCount(DisplayCall::CreateDevice);
+    auto played = Run();
+    EXPECT_EQ(host.CallCount(DisplayCall::CreateDevice), devices);
+    EXPECT_EQ(played->mFailureReason, "AlphaModulated blend not supported.");
+    EXPECT_TRUE(played->mFirstVerdict);
+    EXPECT_FALSE(app.demoDiverged);
+    EXPECT_TRUE(app.DemoStreamEnded());
+}
+
 TEST_F(D3DTesterTest, WithoutASettingsKeyNothingIsCached)
 {
     app.registryKey.clear();
