@@ -1,5 +1,6 @@
 #include "game/engine/GameApp.h"
 
+#include "framework/core/Buffer.h"
 #include "framework/core/PathUtils.h"
 #include "framework/display/DDImage.h"
 #include "framework/graphics/MemoryImage.h"
@@ -21,6 +22,7 @@
 #include "platform/window/WindowMessage.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -125,12 +127,28 @@ void GameApp::Init()
     Lumo::QueueMoveToAppData(moves, "userdata");
     Lumo::MoveFolderTree(moves);
     Lumo::TriangleRasterizer::InitSpanFunctions();
-    LoadProfiles(GetUserDataPath());
+    LoadPlayers(GetUserDataPath());
     if (GameState* game = GameState::TryCurrent()) {
         mSoundLayer = std::make_unique<BassSoundLayer>();
         game->SetSound(mSoundLayer.get());
     }
     mStartTick = Plat::GetClock().TickCount();
+}
+
+void GameApp::LoadPlayers(const std::string& folder)
+{
+    PlayerProfiles& profiles = Game().mProfiles;
+    profiles.mFile.SetReplaying(playingDemo);
+    LoadProfiles(folder);
+    if (!recordingDemo && !playingDemo)
+        return;
+    std::vector<uint8_t> bytes(PlayerProfiles::kFileSize);
+    profiles.Write(bytes.data());
+    Lumo::Buffer synced;
+    synced.WriteBytes(bytes.data(), static_cast<int>(bytes.size()));
+    DemoSyncBuffer(synced);
+    if (playingDemo && !profiles.Read(synced.GetDataPtr(), static_cast<size_t>(synced.GetDataLen())))
+        profiles.CreateDefaults();
 }
 
 void GameApp::SetSeed(uint32_t seed)

@@ -80,6 +80,10 @@ public:
     void SetExitAfterMs(uint32_t ms) { mExitAfterMs = ms; }
     // Replaces the loading thread's clock seed (tests).
     void SetSeed(uint32_t seed);
+    // Loads the player file of the folder. The players shape a run as the
+    // settings do, so a demo carries them: recorded, or taken from the
+    // played demo, which then writes no player file.
+    void LoadPlayers(const std::string& folder);
     // The game data index the loading thread reads.
     void SetDataFile(const std::string& fileName) { mDataFile = fileName; }
 

@@ -165,6 +165,8 @@ bool ProfilesFile::Save(const PlayerProfiles& profiles)
         mError = "no folder for the player file";
         return false;
     }
+    if (mReplaying)
+        return true;
     const std::string path = GetPath();
     if (mSaveBlocked) {
         mError = "not saving over " + path + ", which could not be read";

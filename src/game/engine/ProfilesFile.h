@@ -43,6 +43,9 @@ public:
 
     // Lets tests cut a save short.
     void SetWriter(const Plat::ByteWriter& writer) { mWriter = writer; }
+    // While a demo plays, the players are the recording's: saves leave the
+    // player's own file as it is.
+    void SetReplaying(bool replaying) { mReplaying = replaying; }
 
 private:
     // Reads a right-sized file into the profiles; false when absent or of
@@ -58,4 +61,5 @@ private:
     // Set when a file was there that could be neither read nor set aside:
     // saving over it would lose it.
     bool mSaveBlocked = false;
+    bool mReplaying = false;
 };

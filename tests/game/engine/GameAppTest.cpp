@@ -7,6 +7,7 @@
 #include "game/engine/MainWidget.h"
 #include "game/engine/ObjectKind.h"
 #include "game/engine/PartnerProperties.h"
+#include "game/engine/PlayerProfiles.h"
 #include "support/GameDataFixture.h"
 #include "support/ScopedDisplayHost.h"
 #include "support/ScopedEnvironment.h"
@@ -124,6 +125,50 @@ TEST_F(GameAppTest, VolumesRoundTripThroughTheSettingsClamped)
     app.PropertiesHook();
     EXPECT_EQ(app.mMusicVolume, 100);
     EXPECT_EQ(app.mSoundVolume, 0);
+}
+
+TEST_F(GameAppTest, ADemoCarriesThePlayersAndItsPlaybackLeavesTheirFileAlone)
+{
+    const std::string folder = mFolder.Path() + "/userdata/";
+    const auto storePlayer = [&](const char* name) {
+        PlayerProfiles& profiles = Game().mProfiles;
+        profiles.CreateDefaults();
+        profiles.mProfiles[0].SetName(name);
+        profiles.mFile.SetFolder(folder);
+        ASSERT_TRUE(profiles.mFile.Save(profiles));
+    };
+    const auto firstPlayer = [] { return std::string(Game().mProfiles.mProfiles[0].mName); };
+
+    storePlayer("Ada");
+    Lumo::Buffer recorded;
+    {
+        GameApp app;
+        app.recordingDemo = true;
+        app.LoadPlayers(folder);
+        EXPECT_EQ(firstPlayer(), "Ada");
+        recorded.WriteBytes(app.demoBuffer.GetDataPtr(), app.demoBuffer.GetDataLen());
+        app.recordingDemo = false;
+    }
+
+    // The player file changed since: the played demo still starts from Ada,
+    // and what it saves does not reach the file.
+    storePlayer("Bob");
+    {
+        GameApp app;
+        app.playingDemo = true;
+        app.demoBuffer.WriteBytes(recorded.GetDataPtr(), recorded.GetDataLen());
+        app.demoBuffer.SeekFront();
+        app.LoadPlayers(folder);
+        EXPECT_EQ(firstPlayer(), "Ada");
+        EXPECT_FALSE(app.demoDiverged);
+        EXPECT_TRUE(app.DemoStreamEnded());
+        Game().mProfiles.mProfiles[0].SetName("Cyd");
+        EXPECT_TRUE(SaveProfiles());
+        app.playingDemo = false;
+    }
+    Game().mProfiles.mFile.SetReplaying(false);
+    LoadProfiles(folder);
+    EXPECT_EQ(firstPlayer(), "Bob");
 }
 
 TEST_F(GameAppTest, FocusChangesPauseAndSwallowTheReturningClick)
