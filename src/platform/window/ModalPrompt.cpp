@@ -47,7 +47,11 @@ void RunPrompt(SDL_Window* window, PromptView& view)
     std::vector<SDL_Event> handBack;
     std::vector<uint32_t> pixels(static_cast<size_t>(view.Width()) * view.Height());
     bool dirty = true;
-    SDL_StartTextInput();
+    // Typed text is on for the whole program; the main window's characters
+    // depend on it, so it is only switched off again if it was off before.
+    const bool textWasOn = SDL_IsTextInputActive() == SDL_TRUE;
+    if (!textWasOn)
+        SDL_StartTextInput();
     while (!view.IsDone()) {
         if (dirty) {
             Present(window, view, pixels);
@@ -103,7 +107,8 @@ void RunPrompt(SDL_Window* window, PromptView& view)
             break;
         }
     }
-    SDL_StopTextInput();
+    if (!textWasOn)
+        SDL_StopTextInput();
     for (SDL_Event& event : handBack)
         SDL_PushEvent(&event);
 }
@@ -135,11 +140,19 @@ PromptAnswer SystemPrompts::Ask(Window* owner, const PromptRequest& request)
                                           SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP);
     if (window == nullptr)
         return {};
-    if (auto* sdlOwner = dynamic_cast<SdlWindow*>(owner); sdlOwner != nullptr && sdlOwner->Handle() != nullptr)
-        SDL_SetWindowModalFor(window, sdlOwner->Handle());
+    auto* sdlOwner = dynamic_cast<SdlWindow*>(owner);
+    SDL_Window* ownerHandle = sdlOwner != nullptr ? sdlOwner->Handle() : nullptr;
+    if (ownerHandle != nullptr)
+        SDL_SetWindowModalFor(window, ownerHandle);
     SDL_RaiseWindow(window);
     RunPrompt(window, view);
     SDL_DestroyWindow(window);
+    // The keyboard goes back to the owner, as it does when a dialog ends;
+    // without a window manager it would otherwise go nowhere.
+    if (ownerHandle != nullptr) {
+        SDL_RaiseWindow(ownerHandle);
+        SDL_SetWindowInputFocus(ownerHandle);
+    }
     return view.Answer();
 }
 
