@@ -94,6 +94,9 @@ TEST_F(PlayerNameDataTest, AFirstPlayersNameIsKeptAcrossARestart)
     ASSERT_EQ(TopName(), "main_menu");
     // Journey: no player yet, so the name screen comes.
     Click(400.0f, 172.0f);
+    // The button's caption answers the click on its next stage.
+    for (int tick = 0; tick < 20 && TopName() != "input_name"; ++tick)
+        Ticks(1);
     ASSERT_EQ(TopName(), "input_name");
     auto* box = dynamic_cast<InputBox*>(mGame->Topmost()->FindChildOfKind(InputBox::kKind));
     ASSERT_NE(box, nullptr);
