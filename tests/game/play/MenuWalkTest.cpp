@@ -24,8 +24,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -192,6 +192,40 @@ protected:
         }
     }
 
+    // The game with the gameplay's hooks and a player "Mira" (made ready by
+    // `prepare`), run by its main loop up to the settled menu; then `play`
+    // acts, with the frames no longer drawn. No load may fail.
+    void PlayFromTheMenu(const std::function<void(PlayerProfile&)>& prepare,
+                         const std::function<void(HeadlessGame&, GameState&)>& play)
+    {
+        PlayHooks hooks;
+        GameState game;
+        game.mHooks = &hooks;
+        game.mSound = &mSound;
+        game.mProfiles.CreateDefaults();
+        game.mProfiles.Current().SetName("Mira");
+        prepare(game.mProfiles.Current());
+        Platform platform;
+        game.mPlatform = &platform;
+        game.mImageCache.SetPlatform(&platform);
+        {
+            HeadlessGame app(mWindow);
+            platform.SetHost(&app);
+            app.SetSeed(20261211);
+            app.StartLoadingThread();
+            const bool menu = app.RunUntil([&] { return game.GetLoadingState() == 101 && Settled("main_menu", 1); });
+            EXPECT_TRUE(menu) << "top \"" << TopName() << "\"";
+            app.DrawNothing();
+            if (menu)
+                play(app, game);
+            EXPECT_TRUE(mRecorder.boxes.empty()) << "a load failed: " << mRecorder.boxes.front().text;
+            game.mLiveObjects.RemoveAll();
+            platform.SetHost(nullptr);
+        }
+        game.mImageCache.SetPlatform(nullptr);
+        game.mPlatform = nullptr;
+    }
+
     LumoTest::SimulatedClock mClock{500000};
     LumoTest::FakePlatformRecorder mRecorder;
     LumoTest::TempFolder mTemp;
@@ -205,33 +239,13 @@ protected:
 
 TEST_F(MenuWalkTest, EveryMenuButtonOpensItsScreenAndComesBackByMouseAndByKey)
 {
-    PlayHooks hooks;
-    GameState game;
-    game.mHooks = &hooks;
-    game.mSound = &mSound;
-    game.mProfiles.CreateDefaults();
-    game.mProfiles.Current().SetName("Mira");
-    Platform platform;
-    game.mPlatform = &platform;
-    game.mImageCache.SetPlatform(&platform);
-    {
-        HeadlessGame app(mWindow);
-        platform.SetHost(&app);
-        app.SetSeed(20261211);
-        app.StartLoadingThread();
-        ASSERT_TRUE(app.RunUntil([&] { return game.GetLoadingState() == 101 && Settled("main_menu", 1); }))
-            << "top \"" << TopName() << "\"";
-        app.DrawNothing();
-        for (const Walk& walk : kWalks)
-            WalkOnce(app, walk, "main_menu", 1);
-        // Each pass named a new player, on each of two visits.
-        EXPECT_EQ(game.mProfiles.CountUsedProfiles(), 5);
-        EXPECT_TRUE(mRecorder.boxes.empty()) << "a load failed: " << mRecorder.boxes.front().text;
-        game.mLiveObjects.RemoveAll();
-        platform.SetHost(nullptr);
-    }
-    game.mImageCache.SetPlatform(nullptr);
-    game.mPlatform = nullptr;
+    PlayFromTheMenu([](PlayerProfile&) {},
+                    [this](HeadlessGame& app, GameState& game) {
+                        for (const Walk& walk : kWalks)
+                            WalkOnce(app, walk, "main_menu", 1);
+                        // Each pass named a new player, on each of two visits.
+                        EXPECT_EQ(game.mProfiles.CountUsedProfiles(), 5);
+                    });
 }
 
 // A player with every mode open: each mode's button leads through the
@@ -239,17 +253,6 @@ TEST_F(MenuWalkTest, EveryMenuButtonOpensItsScreenAndComesBackByMouseAndByKey)
 // Journey begin with the tutorial), by mouse and by key.
 TEST_F(MenuWalkTest, EveryModeButtonReachesItsModesFirstScreen)
 {
-    PlayHooks hooks;
-    GameState game;
-    game.mHooks = &hooks;
-    game.mSound = &mSound;
-    game.mProfiles.CreateDefaults();
-    PlayerProfile& player = game.mProfiles.Current();
-    player.SetName("Mira");
-    player.mFloodUnlocked = player.mTrickshotUnlocked = player.mSurvivalUnlocked = 1;
-    Platform platform;
-    game.mPlatform = &platform;
-    game.mImageCache.SetPlatform(&platform);
     struct Mode {
         Spot button;
         int mode;
@@ -259,36 +262,28 @@ TEST_F(MenuWalkTest, EveryModeButtonReachesItsModesFirstScreen)
                           {{400, 250, 'F'}, 0, "tutorial2"},
                           {{400, 328, 'T'}, 3, "trickshot"},
                           {{400, 406, 'S'}, 2, "endless"}};
-    {
-        HeadlessGame app(mWindow);
-        platform.SetHost(&app);
-        app.SetSeed(20261211);
-        app.StartLoadingThread();
-        ASSERT_TRUE(app.RunUntil([&] { return game.GetLoadingState() == 101 && Settled("main_menu", 1); }));
-        app.DrawNothing();
-        for (const Mode& mode : modes) {
-            for (const bool mouse : {true, false}) {
-                SCOPED_TRACE(std::string(mode.first) + (mouse ? " by mouse" : " by key"));
-                if (mouse)
-                    ClickAt(app, mode.button);
-                else
-                    PressKey(app, mode.button);
-                EXPECT_EQ(player.mMode, mode.mode);
-                EXPECT_TRUE(app.RunUntil([&] {
-                    AnimObject* bottom = game.mLiveObjects.Head();
-                    return bottom != nullptr && std::strcmp(bottom->mName, mode.first) == 0;
-                })) << "top \"" << TopName() << "\"";
-                Updates(app, 50);
-                InsertLevelByName("main_menu");
-                ASSERT_TRUE(app.RunUntil([&] { return Settled("main_menu", 1); })) << "top \"" << TopName() << "\"";
+    PlayFromTheMenu(
+        [](PlayerProfile& player) { player.mFloodUnlocked = player.mTrickshotUnlocked = player.mSurvivalUnlocked = 1; },
+        [&](HeadlessGame& app, GameState& game) {
+            for (const Mode& mode : modes) {
+                for (const bool mouse : {true, false}) {
+                    SCOPED_TRACE(std::string(mode.first) + (mouse ? " by mouse" : " by key"));
+                    if (mouse)
+                        ClickAt(app, mode.button);
+                    else
+                        PressKey(app, mode.button);
+                    EXPECT_EQ(game.mProfiles.Current().mMode, mode.mode);
+                    EXPECT_TRUE(app.RunUntil([&] {
+                        AnimObject* bottom = game.mLiveObjects.Head();
+                        return bottom != nullptr && std::strcmp(bottom->mName, mode.first) == 0;
+                    })) << "top \"" << TopName() << "\"";
+                    Updates(app, 50);
+                    InsertLevelByName("main_menu");
+                    ASSERT_TRUE(app.RunUntil([&] { return Settled("main_menu", 1); }))
+                        << "top \"" << TopName() << "\"";
+                }
             }
-        }
-        EXPECT_TRUE(mRecorder.boxes.empty()) << "a load failed: " << mRecorder.boxes.front().text;
-        game.mLiveObjects.RemoveAll();
-        platform.SetHost(nullptr);
-    }
-    game.mImageCache.SetPlatform(nullptr);
-    game.mPlatform = nullptr;
+        });
 }
 
 } // namespace
