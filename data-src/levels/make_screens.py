@@ -212,9 +212,10 @@ def tutorial():
     tut = O("tutorial", "tutorial", [], z_order=8, **head)
     # Four steps: Cupid moves the building on (to 224, 410 and 580) once the
     # lowest plate left is above the screen, so each band lies above the top
-    # until the one below it is cleared.
+    # until the one below it is cleared. The first plate sits low enough for
+    # Cupid's scroll, 120 above its slots, to stay on screen.
     bands = [
-        [plate("round", 0, -100, n=3)],
+        [plate("round", 0, 0, n=3)],
         [plate("stick", -190, -330, n=2, r=80), plate("round", 200, -330, n=2)],
         [plate("triangle", -200, -540), plate("triangle", 200, -540)],
         [plate("round", -200, -720), plate("mini_round", 0, -720, n=2), plate("round", 200, -720)],

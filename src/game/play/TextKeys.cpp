@@ -143,7 +143,8 @@ const char* RegionTitle(int mode, int number)
 
 // The tutorial's tips, in the order its script shows them (the level adds
 // "LOSE_TIP" among them). A tip is laid out in lines of at most 18
-// characters on a scroll that holds three.
+// characters on a scroll that holds three; while the arrow shows below the
+// scroll (aiming, shapes) a tip keeps to two.
 struct TipText {
     const char* key;
     const char* text;
@@ -154,9 +155,9 @@ const TipText kTutorialTips[] = {
     {"TUTORIAL_SINKING", "The city sinks into the sea. Click to go on."},
     {"TUTORIAL_FILL", "Fill every slot of a plate to clear it!"},
     {"TUTORIAL_TRY", "Let's try it! Click when ready."},
-    {"TUTORIAL_AIM", "Aim with the mouse, click to throw!"},
+    {"TUTORIAL_AIM", "Aim, then click to throw!"},
     {"TUTORIAL_CLEARED", "Well done! A full plate is cleared."},
-    {"TUTORIAL_SHAPES", "Throw each treasure in a slot of its shape."},
+    {"TUTORIAL_SHAPES", "Match each shape to its slot!"},
     {"TUTORIAL_GREAT", "Great work!"},
     {"TUTORIAL_SWAP", "Right click swaps your treasures."},
     {"TUTORIAL_ON_YOUR_OWN", "Now clear the last plates by yourself!"},
