@@ -2,6 +2,8 @@
 // new player's menu dims the modes not open yet, the Journey button goes
 // through the loading screen to the tutorial, and a closed mode's
 // button opens nothing.
+#include "CommittedPlayFixture.h"
+
 #include "game/engine/GameDataLoader.h"
 #include "game/engine/GameState.h"
 #include "game/engine/Level.h"
@@ -9,8 +11,6 @@
 #include "game/engine/ObjectKind.h"
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/TextObject.h"
-#include "game/play/PlayHooks.h"
-#include "support/CommittedDataFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,30 +19,13 @@
 
 namespace {
 
-class ModeRunTest : public LumoTest::CommittedDataFixture {
+class ModeRunTest : public LumoTest::CommittedPlayFixture {
 protected:
     void SetUp() override
     {
-        CommittedDataFixture::SetUp();
-        MakeGame();
-        mGame->mHooks = &mPlay;
-        mGame->mRandom.SeedRandom(20261211);
-        mGame->mProfiles.CreateDefaults();
-        mGame->mProfiles.Current().SetName("Mira");
-        LoadGameData("config.xml");
+        CommittedPlayFixture::SetUp();
         InsertLevelByName("main_menu");
         Ticks(150);
-    }
-    void TearDown() override
-    {
-        mGame.reset();
-        CommittedDataFixture::TearDown();
-    }
-
-    void Ticks(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            UpdateLiveObjects(*mGame);
     }
 
     void Click(int x, int y)
@@ -67,8 +50,6 @@ protected:
         AnimObject* plaque = mGame->mLiveObjects.Head()->FindChildByName(locker);
         return plaque != nullptr ? dynamic_cast<TextObject*>(plaque->FindChildOfKind(kKindTextObject)) : nullptr;
     }
-
-    PlayHooks mPlay;
 };
 
 TEST_F(ModeRunTest, ANewPlayersJourneyButtonLeadsThroughLoadingToTheTutorial)

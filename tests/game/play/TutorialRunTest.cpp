@@ -2,7 +2,8 @@
 // flies in, the player clicks through the rules, throws where the tutorial
 // lets, clears the four steps of plates and ends with the last click, which
 // opens the loading screen and then the map. Seeded, 4-ms ticks.
-#include "game/engine/GameDataLoader.h"
+#include "CommittedPlayFixture.h"
+
 #include "game/engine/GameState.h"
 #include "game/engine/Level.h"
 #include "game/engine/LiveObjects.h"
@@ -11,12 +12,10 @@
 #include "game/engine/Stage.h"
 #include "game/engine/TextObject.h"
 #include "game/play/Jewel.h"
-#include "game/play/PlayHooks.h"
 #include "game/play/PowerUp.h"
 #include "game/play/Shooter.h"
 #include "game/play/Slot.h"
 #include "game/play/Tutorial.h"
-#include "support/CommittedDataFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -27,31 +26,15 @@
 
 namespace {
 
-class TutorialRunTest : public LumoTest::CommittedDataFixture {
+class TutorialRunTest : public LumoTest::CommittedPlayFixture {
 protected:
     void SetUp() override
     {
-        CommittedDataFixture::SetUp();
-        MakeGame();
-        mGame->mHooks = &mPlay;
-        mGame->mRandom.SeedRandom(20261211);
-        mGame->mProfiles.CreateDefaults();
-        mGame->mProfiles.Current().SetName("Mira");
+        CommittedPlayFixture::SetUp();
         mGame->mProfiles.Current().mMode = 1;
-        LoadGameData("config.xml");
-    }
-    void TearDown() override
-    {
-        mGame.reset();
-        CommittedDataFixture::TearDown();
     }
 
     void Tick() { UpdateLiveObjects(*mGame); }
-    void Ticks(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            Tick();
-    }
     // A button press the game takes at its next tick: left, or right for a swap.
     void Press(float x, float y, int button)
     {
@@ -119,8 +102,6 @@ protected:
             count += child->mKind == kKindJewel ? 1 : 0;
         return count;
     }
-
-    PlayHooks mPlay;
 };
 
 TEST_F(TutorialRunTest, ANewPlayerPlaysTheTutorialAndGoesOn)

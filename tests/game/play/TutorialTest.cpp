@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -123,31 +124,23 @@ TEST_F(TutorialTest, PlayerThrowsOnlyWhenTheTutorialLets)
     ASSERT_TRUE(TickUntilReady());
     Shooter* shooter = GetShooter();
 
-    // Before the steps a click throws nothing.
+    // The mouse rests at (x, y), then clicks there: the fire flag before the
+    // click, and how many treasures fly after it.
+    const auto clickThrows = [this, shooter](float x, float y) {
+        MovePointer(x, y);
+        Ticks(2);
+        const int fire = shooter->mFireEnabled;
+        ClickAt(x, y);
+        Ticks(3);
+        return std::make_pair(fire, Flying().size());
+    };
+    // Before the steps a click throws nothing; over the quit button neither;
+    // off it, it throws.
     tutorial->GoToStage("rules_2");
-    MovePointer(300.0f, 400.0f);
-    Ticks(2);
-    EXPECT_EQ(shooter->mFireEnabled, 0);
-    ClickAt(300.0f, 400.0f);
-    Ticks(3);
-    EXPECT_TRUE(Flying().empty());
-
-    // Over the quit button neither.
+    EXPECT_EQ(clickThrows(300.0f, 400.0f), std::make_pair(0, size_t(0)));
     tutorial->GoToStage("1st_idle");
-    MovePointer(700.0f, 50.0f);
-    Ticks(2);
-    EXPECT_EQ(shooter->mFireEnabled, 0);
-    ClickAt(700.0f, 50.0f);
-    Ticks(3);
-    EXPECT_TRUE(Flying().empty());
-
-    // Off it, it throws.
-    MovePointer(300.0f, 400.0f);
-    Ticks(2);
-    EXPECT_EQ(shooter->mFireEnabled, 1);
-    ClickAt(300.0f, 400.0f);
-    Ticks(3);
-    EXPECT_EQ(Flying().size(), 1u);
+    EXPECT_EQ(clickThrows(700.0f, 50.0f), std::make_pair(0, size_t(0)));
+    EXPECT_EQ(clickThrows(300.0f, 400.0f), std::make_pair(1, size_t(1)));
 
     // Not while the building does not scroll, nor under another screen.
     Middle()->GoToStage("still");
