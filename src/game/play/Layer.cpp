@@ -602,11 +602,22 @@ void Layer::BuildTiledBackground()
 
     const Stage* levelStage = game.mLevel != nullptr ? game.mLevel->CurrentStage() : nullptr;
     const float levelX = levelStage != nullptr ? levelStage->mStart[kAttrX] : 0.0f;
+    // The strips are opaque: they stand where the lowest picture they bake
+    // stood, behind the layer's other children (the Survival wall, plates).
+    float stripZ = 0.0f;
+    bool anyPlain = false;
+    for (const AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kKindDefault && child->mRemove == 0) {
+            stripZ = anyPlain ? std::min(stripZ, child->mZOrder) : child->mZOrder;
+            anyPlain = true;
+        }
+    }
     ObjectList<AnimObject> strips;
     for (float step = mExtentBottom; step > mExtentTop; step -= float(kStripHeight)) {
         AnimObject* strip = MakeStrip(step, accelerated);
         if (strip == nullptr)
             break;
+        strip->mZOrder = stripZ;
         strips.Append(strip);
         if (game.mPlatform == nullptr)
             continue;
