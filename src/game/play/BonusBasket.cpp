@@ -69,7 +69,7 @@ int BonusBasket::Update()
             text->SetStageAttribute(kAttrAlpha, 1.0f, 0.0f);
             text->AddFilter(kEasingCubed, kAttrAll, 1.0f, 0.0f, 0.0f);
         }
-        PlateRules::PlaySound("audio\\basket.ogg");
+        PlayGameSound("audio\\basket.ogg");
         caught = true;
     }
     if (caught && FindChildOfKind(kKindJewel) != nullptr)

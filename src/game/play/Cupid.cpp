@@ -1,4 +1,5 @@
 #include "game/play/Cupid.h"
+#include "game/play/RuleOperations.h"
 
 #include "game/engine/EasingKind.h"
 #include "game/engine/EngineUtilities.h"
@@ -205,7 +206,7 @@ void Cupid::Catch(Jewel& treasure)
     carried->mLive = 0;
     AddChild(carried);
     SearchSlot(treasure.mTreasureKind);
-    PlaySound("audio\\cupid_catch.ogg");
+    PlayGameSound("audio\\cupid_catch.ogg");
     MakeSparkles(20, 0, 1.0f, 1.0f, 1.0f, 1.0f);
 }
 

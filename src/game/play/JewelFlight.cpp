@@ -62,7 +62,7 @@ void Jewel::CountBounce()
     if (mTicksSinceBounce <= 4)
         return;
     if (mLive != 0)
-        PlaySound("audio\\toss.ogg");
+        PlayGameSound("audio\\toss.ogg");
     mBounces += 1;
     mLastBounceSlot = nullptr;
     mTicksSinceBounce = 0;
@@ -153,7 +153,7 @@ void Jewel::CheckBreak()
         return;
     if (ImageOverlaps(kW / 2.0f, kHs / 2.0f, kW - 8.0f, kHs - 8.0f)) {
         MakeSparkles(10, 0, 1.0f, 1.0f, 1.0f, 1.0f);
-        PlaySound("audio\\break.ogg");
+        PlayGameSound("audio\\break.ogg");
         if (Level* level = CurrentLevel())
             LevelRules::TrickshotMissed(*level);
     }
@@ -276,7 +276,7 @@ bool Jewel::CatchByShooter()
     }
     if (mBasketReturn != 0 && level->mShots > 0)
         level->mShots -= 1;
-    PlaySound("audio\\load_plate.ogg");
+    PlayGameSound("audio\\load_plate.ogg");
     const int mode = CurrentMode();
     if (Game().mTutorial == nullptr && mode != kTrickshot && mode != kJourney)
         PushMiddleLayer(-2.0f * Tuning().mPushOnShotFired, 0.985f);
@@ -385,7 +385,7 @@ void Jewel::Splash()
             mParent->AddChild(drop);
         }
     }
-    PlaySound("audio\\splash.ogg");
+    PlayGameSound("audio\\splash.ogg");
     if (Level* level = CurrentLevel()) {
         LevelRules::TrickshotMissed(*level);
         LevelRules::CheckJourneyLoss(*level, mLive, mChain, mTreasureKind);

@@ -215,7 +215,7 @@ void Plate::EditorCommand(const char* command)
 void Plate::OnComplete()
 {
     GameState& game = Game();
-    Level* level = PlateRules::CurrentPlayedLevel();
+    Level* level = CurrentLevel();
     ImageRecord* sparkleImage = level != nullptr ? GetLevelSparkleImage(*level) : nullptr;
     GameRandom& random = game.mRandom;
     const float width = mImage != nullptr ? mImage->mFrameWidth : 0.0f;
@@ -314,9 +314,9 @@ void Plate::OnComplete()
             PlateRules::AddSparklePair(*emitter, 1.0f);
             game.mLevel->AddChild(emitter);
         }
-        PlateRules::PlaySound("audio\\plate_combo.ogg");
+        PlayGameSound("audio\\plate_combo.ogg");
     }
-    PlateRules::PlaySound("audio\\plate.ogg");
+    PlayGameSound("audio\\plate.ogg");
 }
 
 void Plate::OnHit(Slot*, Jewel*) {}
@@ -535,7 +535,7 @@ void Plate::Drown()
 {
     GameState& game = Game();
     GameRandom& random = game.mRandom;
-    Level* level = PlateRules::CurrentPlayedLevel();
+    Level* level = CurrentLevel();
     const float screenHeight = GameState::kScreenHeight;
     const float y = mWorld[kAttrY];
     int period = SaturateToInt((screenHeight - y) / 4.0f);

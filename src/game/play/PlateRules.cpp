@@ -1,4 +1,5 @@
 #include "game/play/PlateRules.h"
+#include "game/play/RuleOperations.h"
 
 #include "game/engine/EasingKind.h"
 #include "game/engine/Editor.h"
@@ -18,12 +19,6 @@
 #include <cstring>
 
 namespace PlateRules {
-
-Level* CurrentPlayedLevel()
-{
-    GameState* game = GameState::TryCurrent();
-    return game != nullptr ? dynamic_cast<Level*>(game->mLevel) : nullptr;
-}
 
 int Mode()
 {
@@ -105,15 +100,6 @@ void AddSparklePair(ParticleEmitter& emitter, float endAlpha)
     }
 }
 
-void PlaySound(const char* name, int rate)
-{
-    GameState* game = GameState::TryCurrent();
-    if (game == nullptr || game->mSound == nullptr)
-        return;
-    if (SampleEntry* entry = game->mSound->GetSample(name, 0, 0))
-        game->mSound->PlaySample(entry, rate);
-}
-
 TextObject* AddLevelText(const char* text, const char* font, float spacing, unsigned stagger, int justification)
 {
     GameState* game = GameState::TryCurrent();
@@ -149,19 +135,19 @@ bool PlatesHaveRoom()
 
 void DefeatLevel()
 {
-    if (Level* level = CurrentPlayedLevel())
+    if (Level* level = CurrentLevel())
         LevelRules::Defeat(*level);
 }
 
 void TrickshotMissed()
 {
-    if (Level* level = CurrentPlayedLevel())
+    if (Level* level = CurrentLevel())
         LevelRules::TrickshotMissed(*level);
 }
 
 void KillPopupTexts()
 {
-    if (Level* level = CurrentPlayedLevel())
+    if (Level* level = CurrentLevel())
         LevelRules::KillPopupTexts(*level);
 }
 

@@ -10,8 +10,6 @@ class TextObject;
 
 namespace PlateRules {
 
-// The played level (the game state's current level) as a Level, or null.
-Level* CurrentPlayedLevel();
 // The current profile's game mode (0 Flood, 1 Journey, 2 Survival, 3 Trickshot).
 int Mode();
 bool TutorialRuns();
@@ -26,8 +24,6 @@ bool LevelNameContains(const char* part);
 void RestartBuildingClock();
 void PushBuilding(float amplitude, float decay);
 
-// Plays a sample; a rate of 0 plays it at its own rate.
-void PlaySound(const char* name, int rate = 0);
 
 // Two sparkle templates, one growing and one shrinking, for a fill's burst.
 void AddSparklePair(ParticleEmitter& emitter, float endAlpha);

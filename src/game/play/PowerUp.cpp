@@ -310,7 +310,7 @@ void PowerUp::Caught()
     Level* level = CurrentLevel();
     if (level != nullptr)
         level->mPowerUpsCaught += 1;
-    PlaySound("audio\\powerup_caught.ogg");
+    PlayGameSound("audio\\powerup_caught.ogg");
     if (level == nullptr || !IsTopmost(level))
         return;
     if (StageContains(game.mMiddleLayer, "victory")) {

@@ -109,7 +109,7 @@ bool ProgressBar::CheckVictory()
         return true;
     }
 
-    PlaySound("audio\\trickshot_made.ogg");
+    PlayGameSound("audio\\trickshot_made.ogg");
     if (level->mMainEntry != nullptr)
         game.mSound->SetChannelVolume(level->mMainEntry, game.mHooks->GetMusicVolume() / 6.0f);
     if (mode == kTrickshot) {

@@ -125,12 +125,13 @@ int RandomIntBetween(int lo, int hi)
     return int(RandomIntRange(uint32_t(lo), uint32_t(hi)));
 }
 
-void PlayGameSound(const char* name)
+void PlayGameSound(const char* name, int rate)
 {
     GameState* game = GameState::TryCurrent();
     if (game == nullptr || game->mSound == nullptr)
         return;
-    game->mSound->PlaySample(game->mSound->GetSample(name, 0, 0), kDefaultSampleRate);
+    if (SampleEntry* entry = game->mSound->GetSample(name, 0, 0))
+        game->mSound->PlaySample(entry, rate);
 }
 
 Level* CurrentLevel()

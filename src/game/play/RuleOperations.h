@@ -3,6 +3,8 @@
 // difficulty nudge, the score award with its popup text, and sounds.
 #pragma once
 
+#include "game/engine/SoundLayer.h"
+
 #include <cstdint>
 
 class AnimObject;
@@ -36,8 +38,9 @@ const char* AwardPoints(int32_t points, int32_t multiplier);
 // A whole number lo .. hi (both included) from the game's generator; one draw.
 int RandomIntBetween(int lo, int hi);
 
-// Plays a sample by name at its own rate (nothing when it cannot be loaded).
-void PlayGameSound(const char* name);
+// Plays a sample by name, at its own rate unless one is given (nothing when
+// it cannot be loaded).
+void PlayGameSound(const char* name, int rate = kDefaultSampleRate);
 
 // The current level as a Level, or null.
 Level* CurrentLevel();

@@ -240,7 +240,7 @@ void Shooter::Throw(Level& level)
 
     if (LevelRules::PlatesHaveRoom())
         level.mShots += 1;
-    PlaySound(power ? "audio\\fastshot.ogg" : "audio\\throw.ogg");
+    PlayGameSound(power ? "audio\\fastshot.ogg" : "audio\\throw.ogg");
     Recoil();
     if (game.mMiddleLayer != nullptr && game.mMiddleLayer->CurrentStage() != nullptr)
         game.mMiddleLayer->CurrentStage()->mTicks = 0.0f;

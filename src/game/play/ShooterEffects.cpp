@@ -1,6 +1,7 @@
 // The shooter's shows: the wings power-up, the combo shot's sparkles and
 // the sinking sequence of a lost level.
 #include "game/play/Shooter.h"
+#include "game/play/RuleOperations.h"
 
 #include "game/engine/EasingKind.h"
 #include "game/engine/GameState.h"
@@ -204,5 +205,5 @@ void Shooter::Sink()
         }
         child->mKind = kKindDefault;
     }
-    PlaySound("audio\\sink.ogg");
+    PlayGameSound("audio\\sink.ogg");
 }

@@ -55,11 +55,6 @@ bool NameContains(const AnimObject* object, const char* text)
     return object != nullptr && std::strstr(object->mName, text) != nullptr;
 }
 
-void PlaySound(const char* name)
-{
-    PlayGameSound(name);
-}
-
 Filter* AddCurrentStageFilter(AnimObject* object, int type, int attribute, float amplitude, float period,
                               float offset, int removeAtStageEnd)
 {

@@ -24,8 +24,6 @@ bool StageIs(const AnimObject* object, const char* name);
 bool StageContains(const AnimObject* object, const char* text);
 bool NameContains(const AnimObject* object, const char* text);
 
-// At the sample's own rate; nothing without a sound layer.
-void PlaySound(const char* name);
 
 // A filter added to the object's current stage; null without one or when the pool refuses.
 Filter* AddCurrentStageFilter(AnimObject* object, int type, int attribute, float amplitude, float period,

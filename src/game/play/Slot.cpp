@@ -329,7 +329,7 @@ void Slot::TestPiece(Jewel& treasure)
                     break;
                 }
             }
-            PlateRules::PlaySound("audio\\toss.ogg");
+            PlayGameSound("audio\\toss.ogg");
         }
         return;
     }
@@ -358,7 +358,7 @@ void Slot::TestPiece(Jewel& treasure)
         mTossSpeedX = game.mRandom.RandomFloatRange(-1.5f, 1.5f);
     if (treasure.mCombo != 0)
         Cascade();
-    Level* level = PlateRules::CurrentPlayedLevel();
+    Level* level = CurrentLevel();
     if (treasure.mLive == 0) {
         if (level != nullptr)
             level->mTumbleCombos += 1;
@@ -376,19 +376,19 @@ void Slot::Place(Jewel* treasure, bool cascade)
     GameState& game = Game();
     const TuningParameters& tuning = Tuning();
     Plate* plate = GetPlate();
-    Level* level = PlateRules::CurrentPlayedLevel();
+    Level* level = CurrentLevel();
     if (auto* shooter = dynamic_cast<Shooter*>(game.mShooter))
         shooter->mIdleTicks = 0;
     if (level != nullptr)
         level->mToneChainTimeout = 300;
 
-    PlateRules::PlaySound("audio\\place.ogg");
+    PlayGameSound("audio\\place.ogg");
     int n = 0;
     if (treasure != nullptr && treasure->mChain > 0)
         n = treasure->mChain;
     else if (cascade && level != nullptr)
         n = level->mToneChain;
-    PlateRules::PlaySound("audio\\tone.ogg", 22050 + 3000 * n);
+    PlayGameSound("audio\\tone.ogg", 22050 + 3000 * n);
 
     const int mode = PlateRules::Mode();
     const bool tutorial = PlateRules::TutorialRuns();
@@ -544,7 +544,7 @@ void Slot::ShowShotPopup(int points, const char* label)
         PlateRules::AddSparklePair(*emitter, 0.0f);
         game.mLevel->AddChild(emitter);
     }
-    PlateRules::PlaySound("audio\\super_tumble.ogg");
+    PlayGameSound("audio\\super_tumble.ogg");
 }
 
 float Slot::FindTossTarget(float speedX, Slot*& target)
@@ -641,7 +641,7 @@ void Slot::TossOut(int chain, int platesCompleted, float speedX, bool forced)
         corona->AddStage(1000.0f, 1, 1, 1, nullptr);
     }
     if (Tuning().mTossOnFilledPlate == 0) {
-        PlateRules::PlaySound("audio\\pop.ogg");
+        PlayGameSound("audio\\pop.ogg");
         if (AnimObject* burst = AddChild(nullptr)) {
             burst->SetImage("gfx\\burst.png", 0.0f, 0.0f, 1, 0.0f);
             burst->SetZOrder(30.0f);

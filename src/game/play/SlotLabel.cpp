@@ -40,7 +40,7 @@ SlotLabel::SlotLabel(Slot& source, Slot& target, float delayMs)
     SetStageAttribute(kAttrYScale, 1.0f, 1.0f);
     AddStage(120.0f, 0, 0, 0, nullptr);
 
-    if (Level* level = PlateRules::CurrentPlayedLevel()) {
+    if (Level* level = CurrentLevel()) {
         const int timeout = int(wait) + 111;
         if (level->mToneChainTimeout < timeout)
             level->mToneChainTimeout = timeout;
@@ -90,7 +90,7 @@ int SlotLabel::Update()
 
 void SlotLabel::AwardHalfway(float worldX, float worldY)
 {
-    Level* level = PlateRules::CurrentPlayedLevel();
+    Level* level = CurrentLevel();
     if (level == nullptr)
         return;
     const std::string points = AwardPoints(level->mToneChain * 100);
