@@ -59,10 +59,13 @@ AnimObject* Turret::Muzzle() const
 
 int Turret::Update()
 {
-    ForEachInnerTreasure([this](Jewel& treasure) {
-        if (!FallsUnderGravity(treasure) && HitTestObject(treasure))
-            Fire(treasure);
-    });
+    // While it cools down no treasure can fire: the walk would find nothing.
+    if (mCooldown < 1) {
+        ForEachInnerTreasure([this](Jewel& treasure) {
+            if (!FallsUnderGravity(treasure) && HitTestObject(treasure))
+                Fire(treasure);
+        });
+    }
     // Down by 2 a tick, and no further than 0.
     if (mCooldown > 0)
         mCooldown -= 1;

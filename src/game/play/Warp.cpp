@@ -82,11 +82,7 @@ int Warp::Update()
 
 bool Warp::Tracks(const Jewel& treasure) const
 {
-    for (const Tracked& entry : mTracked) {
-        if (entry.treasure == &treasure && entry.joinStamp == treasure.mJoinStamp)
-            return true;
-    }
-    return false;
+    return const_cast<Warp*>(this)->FindTracked(treasure) != nullptr;
 }
 
 Warp::Tracked* Warp::FindTracked(const Jewel& treasure)
