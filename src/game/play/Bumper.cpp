@@ -67,16 +67,6 @@ bool Bumper::CanBounce(const Jewel& treasure) const
     return !onShooter && treasure.mForcedToss != 0 && treasure.mPower == 0 && mLocal[kAttrAlpha] >= 1.0f;
 }
 
-bool Bumper::CountBounce(Jewel& treasure)
-{
-    if (treasure.mTicksSinceBounce <= kBounceGap)
-        return false;
-    treasure.mBounces += 1;
-    treasure.mLastBounceSlot = nullptr;
-    treasure.mTicksSinceBounce = 0;
-    return true;
-}
-
 void Bumper::BounceOffEdges(const float* edges, int count, float reach, EdgeRule rule)
 {
     constexpr int kMaxEdges = 4;
@@ -91,7 +81,7 @@ void Bumper::BounceOffEdges(const float* edges, int count, float reach, EdgeRule
         std::copy(edges, edges + count * 4, segments);
         if (treasure.BounceOffSegments(*this, segments, count, reach) == 0)
             return;
-        const bool countedNow = CountBounce(treasure);
+        const bool countedNow = treasure.RecordBounce();
         ObjectEvent* code = CodeEvent();
         if (rule == EdgeRule::kRectangle) {
             if (countedNow && code != nullptr)

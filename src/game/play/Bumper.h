@@ -12,10 +12,6 @@ class ObjectEvent;
 
 class Bumper : public AnimObject {
 public:
-    // A treasure counts a bounce (and a bumper plays its sound) only when
-    // more ticks than this have passed since its last one.
-    static constexpr int kBounceGap = 4;
-
     Bumper();
 
     int Update() override;
@@ -26,9 +22,6 @@ public:
     // on the shooter, not on a lob towards a slot, no power shot, and the
     // bumper fully faded in.
     bool CanBounce(const Jewel& treasure) const;
-    // A counted bounce: bounces + 1, no last bounce slot, the tick count
-    // starts again. False (nothing counted) within kBounceGap ticks of the last.
-    static bool CountBounce(Jewel& treasure);
 
     // The world y at the end of the last update.
     float mPreviousY = 99999.0f;

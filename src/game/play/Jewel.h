@@ -78,5 +78,13 @@ private:
     // The cupid save's screen; false when it cannot be opened.
     bool OpenCupidSave();
     void Splash();
+    // A bounce with the toss sound for a live treasure.
     void CountBounce();
+
+public:
+    // Touches within this many ticks of the last bounce are one bounce.
+    static constexpr int kBounceGap = 4;
+    // Counts a bounce (bounces + 1, no last slot, the gap starts again);
+    // false, counting nothing, within kBounceGap ticks of the last.
+    bool RecordBounce();
 };

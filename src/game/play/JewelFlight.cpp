@@ -57,15 +57,21 @@ ImageRecord* SparkImage()
 
 } // namespace
 
-void Jewel::CountBounce()
+bool Jewel::RecordBounce()
 {
-    if (mTicksSinceBounce <= 4)
-        return;
-    if (mLive != 0)
-        PlayGameSound("audio\\toss.ogg");
+    if (mTicksSinceBounce <= kBounceGap)
+        return false;
     mBounces += 1;
     mLastBounceSlot = nullptr;
     mTicksSinceBounce = 0;
+    return true;
+}
+
+void Jewel::CountBounce()
+{
+    if (mTicksSinceBounce > kBounceGap && mLive != 0)
+        PlayGameSound("audio\\toss.ogg");
+    RecordBounce();
 }
 
 bool Jewel::BelowScreen() const

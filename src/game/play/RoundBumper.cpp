@@ -43,7 +43,7 @@ int RoundBumper::Update()
         // Only a velocity into the bumper turns; with both centres in one
         // place there is no line to reflect about and the velocity stays.
         ReflectVelocity(vx->mAmplitude, vy->mAmplitude, tx, ty, x, y);
-        if (CountBounce(treasure))
+        if (treasure.RecordBounce())
             PlayBump();
     });
     return Bumper::Update();

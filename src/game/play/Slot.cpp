@@ -319,11 +319,7 @@ void Slot::TestPiece(Jewel& treasure)
             for (int i = 0; i < 120 && treasure.mRemove == 0; ++i) {
                 if (!CirclesOverlap(treasure, bounceRadius, *this, slotRadius))
                     break;
-                if (treasure.mTicksSinceBounce > 4) {
-                    treasure.mBounces += 1;
-                    treasure.mLastBounceSlot = nullptr;
-                    treasure.mTicksSinceBounce = 0;
-                }
+                treasure.RecordBounce();
                 if (treasure.Update() == 0) {
                     treasure.mRemove = 1;
                     break;
