@@ -58,7 +58,6 @@ void SystemDisplayHost::ProbeGpu()
     if (!D3DGpuRenderer::Probe(identity)) {
         return;
     }
-    mGpu = true;
     d3d.kind = D3DDeviceKind::kGpu;
     // No palette textures on the GPU: palette images go up as 8888.
     d3d.formats = kD3dFormat8888 | kD3dFormat4444 | kD3dFormat565;
@@ -67,8 +66,8 @@ void SystemDisplayHost::ProbeGpu()
     d3d.caps.maxTextureHeight = static_cast<uint32_t>(identity.maxTextureHeight);
     d3d.hasAdapterIdentity = false;
     d3d.deviceIdentity = D3DIdentity{identity.library, identity.renderer, identity.guid};
-    mGpuHasVideoMemory = identity.hasVideoMemory;
-    mGpuVideoMemory = identity.videoMemoryBytes;
+    videoMemoryKnown = identity.hasVideoMemory;
+    videoMemoryBytes = identity.videoMemoryBytes;
 }
 
 D3DHostInfo& SystemDisplayHost::D3D()
@@ -80,10 +79,6 @@ D3DHostInfo& SystemDisplayHost::D3D()
 bool SystemDisplayHost::VideoMemory(uint64_t& bytes)
 {
     ProbeGpu();
-    if (mGpu) {
-        bytes = mGpuVideoMemory;
-        return mGpuHasVideoMemory;
-    }
     return DisplayHost::VideoMemory(bytes);
 }
 

@@ -26,9 +26,6 @@ private:
     void ProbeGpu();
 
     bool mProbed = false;
-    bool mGpu = false;
-    bool mGpuHasVideoMemory = false;
-    uint64_t mGpuVideoMemory = 0;
 };
 
 } // namespace Plat
