@@ -131,7 +131,9 @@ LumoAppBase::LumoAppBase()
     // touches no device), the idle-time query needs nothing.
     ImageLib::LoadJ2KCodec();
 
-    productVersion = GetProductVersion(Plat::ExecutablePath());
+    // Our own version is the one stamped into this program: no need to read
+    // it back from the file.
+    productVersion = BuiltProductVersion();
     // The working folder stands in for the folder of the executable: the
     // program runs where its data is.
     programDir = RemoveTrailingSlash(Plat::GetFileSystem().CurrentFolder());
