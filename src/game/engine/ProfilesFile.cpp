@@ -131,13 +131,16 @@ ProfilesLoadResult ProfilesFile::Load(PlayerProfiles& profiles)
 {
     mError.clear();
     mSaveBlocked = false;
-    RemoveTemporaries();
+    // A replayed demo brings its own players: the player's files stay as
+    // they are, whatever state they are in.
+    if (!mReplaying)
+        RemoveTemporaries();
     const std::string path = GetPath();
     bool exists = false;
     if (ReadFile(path, profiles, exists))
         return ProfilesLoadResult::kLoaded;
     const std::string problem = mError;
-    if (exists && !SetAside(path))
+    if (exists && !mReplaying && !SetAside(path))
         mSaveBlocked = true;
 
     bool backupExists = false;

@@ -91,6 +91,15 @@ TEST_F(ProfilesFileTest, LoadsOnlyARightSizedFileAndSetsOthersAside)
     }
 }
 
+TEST_F(ProfilesFileTest, AReplayLeavesABrokenFileWhereItIs)
+{
+    folder.Write("profiles.dat", "broken");
+    Profiles().mFile.SetReplaying(true);
+    EXPECT_EQ(LoadProfiles(folder.Path() + "/"), ProfilesLoadResult::kDefaults);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"profiles.dat"});
+    EXPECT_EQ(folder.Read("profiles.dat"), "broken");
+}
+
 TEST_F(ProfilesFileTest, ASecondRejectedFileDoesNotReplaceTheFirst)
 {
     folder.Write("profiles.dat.rejected", "first");
