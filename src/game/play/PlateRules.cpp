@@ -15,6 +15,7 @@
 #include "game/play/Pigeon.h"
 #include "game/play/Plate.h"
 #include "game/play/PowerUp.h"
+#include "game/play/ShooterHelpers.h"
 
 #include <cstring>
 
@@ -34,26 +35,22 @@ bool TutorialRuns()
 
 namespace {
 
-const char* MiddleStageName()
+AnimObject* MiddleLayer()
 {
     GameState* game = GameState::TryCurrent();
-    if (game == nullptr || game->mMiddleLayer == nullptr || game->mMiddleLayer->CurrentStage() == nullptr)
-        return nullptr;
-    return game->mMiddleLayer->CurrentStage()->mName;
+    return game != nullptr ? game->mMiddleLayer : nullptr;
 }
 
 } // namespace
 
 bool MiddleStageIs(const char* name)
 {
-    const char* current = MiddleStageName();
-    return current != nullptr && std::strcmp(current, name) == 0;
+    return ShooterRules::StageIs(MiddleLayer(), name);
 }
 
 bool MiddleStageContains(const char* part)
 {
-    const char* current = MiddleStageName();
-    return current != nullptr && std::strstr(current, part) != nullptr;
+    return ShooterRules::StageContains(MiddleLayer(), part);
 }
 
 bool LevelNameContains(const char* part)
@@ -71,16 +68,11 @@ void RestartBuildingClock()
 
 void PushBuilding(float amplitude, float decay)
 {
-    GameState* game = GameState::TryCurrent();
-    if (game == nullptr || game->mMiddleLayer == nullptr)
-        return;
-    Stage* stage = game->mMiddleLayer->CurrentStage();
-    if (stage == nullptr)
-        return;
-    stage->mTicks = 0.0f;
     // A push of nothing (the tuning's default) would only crowd the stage.
     if (amplitude != 0.0f)
-        stage->AddFilter(game->mFilterPool, kEasingVelocity, kAttrY, amplitude, 0.0f, decay, 1);
+        ShooterRules::PushMiddleLayer(amplitude, decay);
+    else
+        RestartBuildingClock();
 }
 
 void AddSparklePair(ParticleEmitter& emitter, float endAlpha)
