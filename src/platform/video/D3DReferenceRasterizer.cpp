@@ -199,27 +199,37 @@ void D3DReferenceRasterizer::PaletteToArgb(const uint32_t entries[256], uint32_t
     }
 }
 
+namespace {
+
+template <D3DReferenceRasterizer::TextureKind K>
+void TexelRow(const D3DReferenceRasterizer::Texture& texture, const uint8_t* row, uint32_t* argb)
+{
+    for (int x = 0; x < texture.width; ++x)
+        argb[x] = TexelInRow<K>(texture, row, x);
+}
+
+} // namespace
+
 void D3DReferenceRasterizer::TextureRowToArgb(const Texture& texture, int y, uint32_t* argb)
 {
+    // One choice of format a row, not one a texel.
     const uint8_t* row = texture.pixels + static_cast<std::ptrdiff_t>(y) * texture.pitch;
-    for (int x = 0; x < texture.width; ++x) {
-        switch (texture.kind) {
-        case TextureKind::k8888:
-            argb[x] = TexelInRow<TextureKind::k8888>(texture, row, x);
-            break;
-        case TextureKind::k4444:
-            argb[x] = TexelInRow<TextureKind::k4444>(texture, row, x);
-            break;
-        case TextureKind::k565:
-            argb[x] = TexelInRow<TextureKind::k565>(texture, row, x);
-            break;
-        case TextureKind::kP8:
-            argb[x] = TexelInRow<TextureKind::kP8>(texture, row, x);
-            break;
-        default:
-            argb[x] = 0;
-            break;
-        }
+    switch (texture.kind) {
+    case TextureKind::k8888:
+        TexelRow<TextureKind::k8888>(texture, row, argb);
+        break;
+    case TextureKind::k4444:
+        TexelRow<TextureKind::k4444>(texture, row, argb);
+        break;
+    case TextureKind::k565:
+        TexelRow<TextureKind::k565>(texture, row, argb);
+        break;
+    case TextureKind::kP8:
+        TexelRow<TextureKind::kP8>(texture, row, argb);
+        break;
+    default:
+        std::fill(argb, argb + texture.width, 0u);
+        break;
     }
 }
 
