@@ -246,23 +246,28 @@ bool D3DGpuRenderer::SetTarget(DisplaySurface* target)
     }
     if (mTarget != nullptr) {
         ReadBackTarget();
-        if (mTextures.find(mTarget) == mTextures.end()) {
-            mTarget->RemoveObserver(this);
-        }
-        mTarget = nullptr;
     }
     if (mTargetTexture == nullptr || mTargetWidth != target->Width() || mTargetHeight != target->Height()) {
-        if (mTargetTexture != nullptr) {
-            SDL_SetRenderTarget(mRenderer, nullptr);
-            SDL_DestroyTexture(mTargetTexture);
-        }
-        mTargetTexture = SDL_CreateTexture(mRenderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
-                                           target->Width(), target->Height());
-        if (mTargetTexture == nullptr || SDL_SetRenderTarget(mRenderer, mTargetTexture) != 0) {
+        // The new texture is made before the old one goes: when it cannot
+        // be, the device keeps drawing on its old target.
+        SDL_Texture* texture = SDL_CreateTexture(mRenderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                                 target->Width(), target->Height());
+        if (texture == nullptr || SDL_SetRenderTarget(mRenderer, texture) != 0) {
+            if (texture != nullptr) {
+                SDL_SetRenderTarget(mRenderer, mTargetTexture);
+                SDL_DestroyTexture(texture);
+            }
             return false;
         }
+        if (mTargetTexture != nullptr) {
+            SDL_DestroyTexture(mTargetTexture);
+        }
+        mTargetTexture = texture;
         mTargetWidth = target->Width();
         mTargetHeight = target->Height();
+    }
+    if (mTarget != nullptr && mTextures.find(mTarget) == mTextures.end()) {
+        mTarget->RemoveObserver(this);
     }
     mTarget = target;
     mTarget->AddObserver(this);
