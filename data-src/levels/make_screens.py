@@ -69,18 +69,20 @@ screens["loading"] = full("loading", "gfx\\menu\\menu_back.jpg", [
 ])
 
 screens["continue_game"] = popup("continue_game", children=[
-    title("WELCOME BACK!", -78),
-    ink("BUILDING_CONTINUE", -20),
-    button("continue_button", "CONTINUE", -90, 34, [ev("click", "insert_level", "loading", alt="return")]),
-    button("new_button", "NEW GAME", 90, 34, [ev("click", "reset_progress"), ev("click", "insert_level", "loading", alt="N")]),
-    button("back_button", "BACK", 0, 90, [ev("click", "send_parent_to_stage", "fade_out", alt="escape")], scale=0.5),
+    title("WELCOME BACK!", -84),
+    ink("BUILDING_CONTINUE", -32),
+    button("continue_button", "CONTINUE", -90, 16, [ev("click", "insert_level", "loading", alt="return")]),
+    button("new_button", "NEW GAME", 90, 16, [ev("click", "reset_progress"), ev("click", "insert_level", "loading", alt="N")]),
+    # The third plaque stays inside the frame's rim, not across it.
+    button("back_button", "BACK", 0, 70, [ev("click", "send_parent_to_stage", "fade_out", alt="escape")], scale=0.5),
 ])
 
 # The map: layers first, the map inside the second layer, then the buttons (the play
 # button's key is resolved after the map has set the next level's number).
-scroll_l = O("level_scroller", "scroll_left", [St(None, 1000, True, x=-362, y=10, rotation=90).ev("click", "custom", alt="A")],
+# The arrow picture points down; each scroller points the way it moves the view.
+scroll_l = O("level_scroller", "scroll_left", [St(None, 1000, True, x=-362, y=10, rotation=-90).ev("click", "custom", alt="A")],
              image="gfx\\arrow.png", z_order=8)
-scroll_r = O("level_scroller", "scroll_right", [St(None, 1000, True, x=362, y=10, rotation=-90).ev("click", "custom", alt="D")],
+scroll_r = O("level_scroller", "scroll_right", [St(None, 1000, True, x=362, y=10, rotation=90).ev("click", "custom", alt="D")],
              image="gfx\\arrow.png", z_order=8)
 screens["level_select"] = full("level_select", None, [
     St("fade_in", 300, x=400, y=300, alpha=(0, 1)).ev("start", "kill_all_previous"),
@@ -186,16 +188,16 @@ screens["cupid_save"] = O("level", "cupid_save", [
 ], [cursor()], image="gfx\\cupid.png")
 
 screens["pause_menu"] = popup("pause_menu", children=[
-    title("PAUSED", -72),
-    button("resume_button", "RESUME", -90, 40, [ev("click", "send_parent_to_stage", "fade_out", alt="escape")]),
-    button("quit_button", "QUIT", 90, 40, [ev("click", "insert_level", "quit_confirm", alt="Q")]),
-    button("options_button", "OPTIONS", 0, 96, [ev("click", "insert_level", "options", alt="O")], scale=0.5),
+    title("PAUSED", -66),
+    button("resume_button", "RESUME", -90, 0, [ev("click", "send_parent_to_stage", "fade_out", alt="escape")]),
+    button("quit_button", "QUIT", 90, 0, [ev("click", "insert_level", "quit_confirm", alt="Q")]),
+    button("options_button", "OPTIONS", 0, 58, [ev("click", "insert_level", "options", alt="O")], scale=0.5),
 ])
 
 screens["quit_confirm"] = popup("quit_confirm", children=[
     ink("QUIT_GAME_CONFIRM_1", -72),
     ink("QUIT_GAME_CONFIRM_2", -44),
-    ink("QUIT_GAME_CONFIRM_3", -4, font="gfx\\font1_small.png", scale=0.62),
+    ink("QUIT_GAME_CONFIRM_3", -4, font="gfx\\font1_small.png", scale=0.56),
     button("yes_button", "YES", -90, 66, [ev("click", "insert_level", "main_menu", alt="Y")]),
     button("no_button", "NO", 90, 66, [ev("click", "send_parent_to_stage", "fade_out", alt="escape")]),
 ])
@@ -221,9 +223,11 @@ def tutorial():
         [plate("round", -200, -720), plate("mini_round", 0, -720, n=2), plate("round", 200, -720)],
     ]
     inner = [p for band in bands for p in band]
+    # No title: a titled level shows the building caption, which would say
+    # "BUILDING 1" across Cupid's first tips.
     lv = O("level", "tutorial2", [
         St("arrive", 20, x=400, y=300).ev("start", "kill_all_previous"),
-        St("play", 1000, True, x=400, y=300)], title="LEARNING TO THROW",
+        St("play", 1000, True, x=400, y=300)],
         **(songs("lagoon_song.xm", intro=False, win=False) or {}))
     quit_st = St(None, 1000, True, x=-330, y=-262, x_scale=0.5, y_scale=0.5).filt("hot_spot", "frame_number")
     quit_st.ev("click", "insert_level", "quit_confirm", alt="escape")
@@ -250,6 +254,9 @@ def endless():
             img = "gfx\\background01\\wall_side01.png" if abs(x) == 280 else "gfx\\background01\\brick_brown01.jpg"
             kw = {"flip_x": 1} if x == 280 else {}
             wall.append(O(None, None, [still(x, y)], image=img, bilinear=0, **kw))
+    # Ivy at z 1, as on the rows the building adds: the plate container stands one above
+    # the wall's highest piece, so the added grates and ivy stay behind the plates.
+    wall += [O(None, None, [still(x, 20)], image="gfx\\background01\\ivy01.png", z_order=1) for x in (-200, 200)]
     stages = [St("scrolling", 1000, True), St("defeat", 4000), St("defeated", 1000, True)]
     inner = O("layer", "plate_container", [still(0, 0)], [])
     bg = O("layer", "background", [still(0, 0)], [O("layer", "tiles", stages, wall + [inner])])
