@@ -87,21 +87,25 @@ def cupid_frames():
     return np.concatenate(frames, axis=1)
 
 
-def scroll(w=560, h=140, left=160):
+def scroll(w=560, h=140, left=160, top=26, bottom=122):
     """The tutorial's tip scroll: parchment between two wooden rods. The tip lines start 96
     left of the picture's centre and run 18 letters to the right, so the parchment fills
-    the picture's right part only (from x = left); the rest stays clear."""
+    the picture's right part only (from x = left); the rest stays clear. Three lines
+    reach from 37 above the centre to 41 below it, and above the second step's slots
+    Cupid holds the scroll 43 below the top of the screen: the parchment runs from rows
+    top to bottom, just around the lines, so that it stays on screen there."""
     defs = (svg.linear("p", [(0, "#FFF8E4"), (1, P.PARCHMENT)]) + svg.linear("rod", [(0, P.mix(P.ROOF, P.INK, 0.2)), (1, P.mix(P.ROOF, P.INK, 0.6))], 0, 0, 1, 0) +
             svg.blur_filter("soft", 3))
     pw = w - left
-    body = '<g transform="translate(%d 0)">' % left
-    body += svg.rounded(14, 12, pw - 24, h - 18, 4, "#000000", None, 0, 'fill-opacity="0.35" filter="url(#soft)"')
-    body += '<path d="M14 8 h%g q-6 %g 0 %g h-%g q6 -%g 0 -%g Z" fill="url(#p)" stroke="%s" stroke-width="2"/>' % (
-        pw - 28, (h - 16) / 2, h - 16, pw - 28, (h - 16) / 2, h - 16, P.INK)
+    ph = bottom - top
+    body = '<g transform="translate(%d %d)">' % (left, top)
+    body += svg.rounded(14, 10, pw - 24, ph - 14, 4, "#000000", None, 0, 'fill-opacity="0.35" filter="url(#soft)"')
+    body += '<path d="M14 6 h%g q-6 %g 0 %g h-%g q6 -%g 0 -%g Z" fill="url(#p)" stroke="%s" stroke-width="2"/>' % (
+        pw - 28, (ph - 12) / 2, ph - 12, pw - 28, (ph - 12) / 2, ph - 12, P.INK)
     for x in (8, pw - 8):
-        body += svg.rounded(x - 5, 2, 10, h - 4, 5, "url(#rod)", P.INK, 2)
-        body += '<circle cx="%g" cy="3" r="4" fill="%s" stroke="%s" stroke-width="1.5"/><circle cx="%g" cy="%g" r="4" fill="%s" stroke="%s" stroke-width="1.5"/>' % (
-            x, P.BRASS, P.INK, x, h - 3, P.BRASS, P.INK)
+        body += svg.rounded(x - 5, 2, 10, ph - 4, 5, "url(#rod)", P.INK, 2)
+        body += '<circle cx="%g" cy="4" r="4" fill="%s" stroke="%s" stroke-width="1.5"/><circle cx="%g" cy="%g" r="4" fill="%s" stroke="%s" stroke-width="1.5"/>' % (
+            x, P.BRASS, P.INK, x, ph - 4, P.BRASS, P.INK)
     return svg.doc(w, h, body + "</g>", defs)
 
 
@@ -117,9 +121,10 @@ def padlock():
     body += '<path d="M11 20 V14 a9 9 0 0 1 18 0 V20" fill="none" stroke="%s" stroke-width="3.5"/>' % P.STONE_LIGHT
     body += svg.rounded(4, 19, 32, 24, 5, "url(#b)", P.INK, 2.5)
     body += '<circle cx="20" cy="28" r="3.5" fill="%s"/><path d="M18.5 30 h3 l1 7 h-5 Z" fill="%s"/>' % (P.INK, P.INK)
-    # The menu puts a lock 16 px beyond each end of a mode's caption: drawn 28 px wide, it
-    # stays clear of the letters.
-    body = '<g transform="translate(20 23) scale(0.7) translate(-20 -23)">%s</g>' % body
+    # The menu centres a lock 16 px beyond each end of a mode's caption as its font measures
+    # it, which counts the letter spacing unscaled: the caption is drawn up to 7 px wider on
+    # each side. Drawn 20 px wide, about a capital's height, the lock stays clear of it.
+    body = '<g transform="translate(20 23) scale(0.55) translate(-20 -23)">%s</g>' % body
     return svg.doc(40, 46, body, defs)
 
 
