@@ -476,24 +476,32 @@ def map_back():
     return svg.doc(800, 600, body, defs)
 
 
+# The map stands its thumbnails 20 px lower than the quote's last row ends, yet a
+# thumbnail's top edge is 28 px above that: the panel of a thumbnail leaves its top
+# rows clear.
+THUMB_TOP = 24
+
+
 def skyline_strip(seed, buildings=9, w=720, h=170, tint=None):
     """One thumbnail for nine buildings of a list: a row of towers on the water, the
     marker walks along it one ninth at a time."""
     rnd = random.Random(seed)
     defs = scene.sky_defs(h, h - 30) + svg.linear("stone", [(0, P.STONE_LIGHT), (1, P.STONE)])
-    body = svg.rounded(2, 2, w - 4, h - 4, 18, P.mix(P.PARCHMENT, P.PEACH, 0.3), P.BRASS_DARK, 3)
+    body = svg.rounded(2, THUMB_TOP, w - 4, h - 2 - THUMB_TOP, 18, P.mix(P.PARCHMENT, P.PEACH, 0.3), P.BRASS_DARK, 3)
     step = (w - 40) / float(buildings)
     for i in range(buildings):
         cx = 20 + step * (i + 0.5)
         bw = step * rnd.uniform(0.55, 0.75)
-        bh = rnd.uniform(60, 112)
         base = h - 34
+        # From 40 px high up to where the roof (half the width high) keeps 8 px inside the panel.
+        room = base - THUMB_TOP - 8 - bw * 0.5
+        bh = 40 + (rnd.uniform(60, 112) - 60) / 52.0 * (room - 40)
         roof = tint or [P.TERRACOTTA, P.ROOF, P.SHUTTER][i % 3]
         body += '<rect x="%.1f" y="%.1f" width="%.1f" height="%.1f" fill="url(#stone)" stroke="%s" stroke-width="2.5"/>' % (
             cx - bw / 2, base - bh, bw, bh, P.INK)
         if i % 2 == 0:
             body += '<path d="M%.1f %.1f Q%.1f %.1f %.1f %.1f Z" fill="%s" stroke="%s" stroke-width="2.5"/>' % (
-                cx - bw / 2, base - bh, cx, base - bh - bw * 0.8, cx + bw / 2, base - bh, roof, P.INK)
+                cx - bw / 2, base - bh, cx, base - bh - bw, cx + bw / 2, base - bh, roof, P.INK)
         else:
             body += '<path d="M%.1f %.1f L%.1f %.1f L%.1f %.1f Z" fill="%s" stroke="%s" stroke-width="2.5" stroke-linejoin="round"/>' % (
                 cx - bw / 2 - 4, base - bh, cx, base - bh - bw * 0.5, cx + bw / 2 + 4, base - bh, roof, P.INK)
@@ -506,7 +514,10 @@ def skyline_strip(seed, buildings=9, w=720, h=170, tint=None):
 
 def finale_thumb(w=220, h=170):
     defs = svg.linear("stone", [(0, P.STONE_LIGHT), (1, P.STONE)]) + svg.radial("glow", [(0, P.SUN, 0.9), (1, P.SUN, 0)])
-    body = svg.rounded(2, 2, w - 4, h - 4, 18, P.mix(P.PARCHMENT, P.SUN, 0.3), P.BRASS_DARK, 3)
+    body = svg.rounded(2, THUMB_TOP, w - 4, h - 2 - THUMB_TOP, 18, P.mix(P.PARCHMENT, P.SUN, 0.3), P.BRASS_DARK, 3)
+    # The picture drawn for a full-height panel, shrunk into the lower one.
+    k = (h - 10 - THUMB_TOP) / float(h - 10)
+    body += '<g transform="translate(%g %g) scale(%g) translate(%g %g)">' % (w / 2.0, h - 6, k, -w / 2.0, -(h - 6))
     body += '<circle cx="%g" cy="80" r="80" fill="url(#glow)"/>' % (w / 2.0)
     body += '<rect x="40" y="70" width="140" height="80" fill="url(#stone)" stroke="%s" stroke-width="3"/>' % P.INK
     body += '<path d="M30 70 Q%g 10 190 70 Z" fill="%s" stroke="%s" stroke-width="3"/>' % (w / 2.0, P.BRASS, P.INK)
@@ -517,7 +528,7 @@ def finale_thumb(w=220, h=170):
         for a in range(0, 360, 30):
             body += '<path d="M%d %d l%.1f %.1f" stroke="%s" stroke-width="2.5" stroke-linecap="round"/>' % (
                 x, y, 14 * math.cos(math.radians(a)), 14 * math.sin(math.radians(a)), col)
-    return svg.doc(w, h, body, defs)
+    return svg.doc(w, h, body + "</g>", defs)
 
 
 PLATES = {
