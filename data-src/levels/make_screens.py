@@ -143,8 +143,10 @@ screens["high_scores"] = full("high_scores", "gfx\\menu\\menu_back.jpg", [
     St("enter", 40, x=400, y=300).ev("start", "kill_all_previous").ev("start", "enter_high_score"),
     St("show", 1200, x=400, y=300).ev("end", "insert_level", "honor_roll"),
     St("idle", 1000, True, x=400, y=300)], [
-    title("THE LAGOON IS SAVED!", -200, 0.7),
-    ink("Your name is written in the honour roll.", -140, font="gfx\\font2.png"),
+    # Below the title painted on the backdrop, the words between its houses.
+    title("THE LAGOON IS SAVED!", -130, 0.7),
+    ink("Your name is written", -84, font="gfx\\font2.png"),
+    ink("in the honour roll.", -56, font="gfx\\font2.png"),
     button("menu_button", "MAIN MENU", 0, 230, [ev("click", "insert_level", "main_menu", alt="return")], small=False),
 ])
 
