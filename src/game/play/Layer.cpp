@@ -472,10 +472,9 @@ void Layer::BuildBackgroundWall()
             return;
         tile->mFlipX = x == kWallEdge ? 1 : 0;
         tile->mBilinear = 0;
-        if (tile->mImage != nullptr) {
-            tile->mSource[2] = tile->mImage->mWidth + 1.0f;
-            tile->mSource[3] = tile->mImage->mHeight + 1.0f;
-        }
+        // The tile keeps its picture's own source: one asking for a pixel more
+        // than the picture has is not drawn at all by the plain blit, and
+        // drawn half a pixel off by the turned one, which opens seams.
         if (run.mWallCountdown >= 1 || side)
             continue;
         if (RandomIntRange(2, 4) != 2)

@@ -181,8 +181,8 @@ TEST_F(SurvivalBuildingTest, WallGrowsInRowsOfEightWithSparseDecorations)
                      side ? "gfx\\background01\\wall_side01.png" : "gfx\\background01\\brick_brown01.jpg");
         EXPECT_EQ(tile->mFlipX, x == 280 ? 1 : 0);
         EXPECT_EQ(tile->mBilinear, 0);
-        EXPECT_EQ(tile->mSource[2], 9.0f); // the 8-px picture and one more
-        EXPECT_EQ(tile->mSource[3], 9.0f);
+        EXPECT_EQ(tile->mSource[2], 8.0f); // the whole 8-px picture: no more, or it is not drawn
+        EXPECT_EQ(tile->mSource[3], 8.0f);
         EXPECT_EQ(tile->mZOrder, 0.0f);
     }
     std::sort(xs.begin(), xs.end());
