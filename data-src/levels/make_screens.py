@@ -91,7 +91,10 @@ screens["level_select"] = full("level_select", None, [
     # The layers scroll the strip in once (the map rewrites their first stage), then hold.
     O("layer", "strip", [St("scroll_in", 1000, x=0, y=0), St("idle", 1000, True, y=0)], [
         O("layer", "map", [St("scroll_in", 1000, x=0, y=0), St("idle", 1000, True, y=0)], [
-            O("level_select", "map", [still(0, 20)])])]),
+            # The map lays a list's thumbnail 212 px right of the marker's stops (one
+            # thumbnail holds nine buildings, drawn a ninth of its width apart): set back
+            # by that much, the marker stops under the building it stands for.
+            O("level_select", "map", [still(-212, 20)])])]),
     title("CHOOSE YOUR WAY", -262, 0.55),
     scroll_l, scroll_r,
     button("play_button", "PLAY", 110, 262, [ev("click", "insert_level", "NEXT_LEVEL", alt="return")], small=False),
