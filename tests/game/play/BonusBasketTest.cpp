@@ -9,11 +9,19 @@ class BonusBasketTest : public PlateTestWorld {
 protected:
     // A basket at (400, 300) in the inner layer with its opening (an 8 x 8
     // picture, so the rim lies at y 296, 8 wide and 6 high), in "waiting".
-    BonusBasket* AddBasket(bool withOpening = true)
+    // A cued basket turns for 40 ms and then releases, as level files cue
+    // it, and stays on in a stage after it.
+    BonusBasket* AddBasket(bool withOpening = true, bool cued = false)
     {
         auto* basket = new BonusBasket;
         basket->AddStage(100000.0f, 1, 1, 1, "waiting");
-        basket->AddStage(100000.0f, 1, 1, 1, "rotating");
+        if (cued) {
+            basket->AddStage(40.0f, 0, 0, 1, "rotating");
+            basket->AddEventByName("end", "custom", nullptr, nullptr, nullptr, nullptr, nullptr);
+            basket->AddStage(100000.0f, 1, 1, 1, "emptied");
+        } else {
+            basket->AddStage(100000.0f, 1, 1, 1, "rotating");
+        }
         basket->mLocal[kAttrX] = 400.0f;
         basket->mLocal[kAttrY] = 300.0f;
         basket->mZOrder = 3.0f;
@@ -91,6 +99,25 @@ TEST_F(BonusBasketTest, ReleaseOnlyWhilePlatesHaveRoom)
         EXPECT_FLOAT_EQ(treasure->GetVelocityY(), 0.0f);
         EXPECT_FLOAT_EQ(treasure->mZOrder, 2.999f);
     }
+}
+
+// Cued by the end of its own stage, the release drops the treasure from
+// where it lay in the basket (at most 40 px either side of the middle and 20
+// above or below), not from its offset taken as a place on screen.
+TEST_F(BonusBasketTest, CuedReleaseDropsTreasuresFromTheBasket)
+{
+    BonusBasket* basket = AddBasket(true, true);
+    AddPlate("key_plate", 100.0f, 100.0f, 1, 0.0f, {5});
+    AddTreasure(5, 403.0f, 292.0f, 0.0f, 2.0f, false);
+    Ticks(2);
+    ASSERT_EQ(Held(*basket), 1);
+    for (int i = 0; i < 30 && Held(*basket) != 0; ++i)
+        Ticks(1);
+    ASSERT_EQ(Held(*basket), 0);
+    const AnimObject* released = inner->FindChildOfKind(kKindJewel);
+    ASSERT_NE(released, nullptr);
+    EXPECT_NEAR(released->mWorld[kAttrX], 400.0f, 40.5f);
+    EXPECT_NEAR(released->mWorld[kAttrY], 300.0f, 21.0f);
 }
 
 // A released treasure plays as a throw: falling into an empty slot of its
