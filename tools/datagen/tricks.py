@@ -1,10 +1,11 @@
 """The trick list: 26 still levels named "trickshot", made from families of
 tricks. Each has one treasure kind; every slot is fixed to it, one slot to a
 plate, so a single throw wins: the treasure flies to the first slot (straight
-up, through a warp pair, out of a turret or off a round bumper), fills it, and
-tumbles down a stair of slots where each slot's nearest lower slot is the next
-one. The generator checks that rule, the lob speeds and that no lower slot
-lies in the treasure's flight, and returns where the throw goes.
+up, through a warp pair, out of a turret, off a round bumper or a bumper's
+edge, or dropped by a basket it was banked into), fills it, and tumbles down a
+stair of slots where each slot's nearest lower slot is the next one. The
+generator checks that rule, the lob speeds and that no lower slot lies in the
+treasure's flight, and returns where the throw goes.
 
 Coordinates are the level's (the screen centre is 0, 0; y grows downwards)."""
 import math
@@ -21,7 +22,13 @@ CLEAR = 64                # a lower slot stays this far from any flight line
 WALL = 330                # slots stay inside x -330..330
 
 KINDS = [8, 9, 10, 6, 3, 5, 7, 4]
-FAMILIES = ["straight", "warp", "turret", "round_bumper", "key_row"]
+FAMILIES = ["straight", "bumper_bank", "warp", "basket", "turret", "round_bumper", "key_row"]
+EDGED = {"rect_bumper": (120, 26), "tri_bumper": (64, 56)}  # picture sizes of the bumpers with edges
+RIM_Y = -22 / 2         # a basket catches on a line half its opening's height above its centre
+RIM_W = 118 + 20        # the opening's width, widened by the treasure's 20-px catching box
+RIM_H = 6 + 20
+BASKET = (130, 92)
+PLATE_R = 128 / 2
 
 
 def seg_dist(p, a, b):
@@ -85,6 +92,98 @@ def reflect(v, n):
     return (v[0] - 2 * d * n[0], v[1] - 2 * d * n[1])
 
 
+def unit(x, y):
+    length = math.hypot(x, y)
+    return (x / length, y / length)
+
+
+def edges(kind, pos, rot):
+    """A bumper's edges in level coordinates, turned as the game turns them,
+    and how near a treasure's centre must come to bounce."""
+    w, h = EDGED[kind]
+    hw, hh = w / 2, h / 2
+    if kind == "rect_bumper":
+        corners, reach = [(-hw, -hh), (hw, -hh), (hw, hh), (-hw, hh)], hw / 16
+    else:
+        corners, reach = [(-hw, -hh), (hw, -hh), (0, hh)], hw / 8
+    a = math.radians(-rot)
+    c, s = math.cos(a), math.sin(a)
+    pts = [(x * c - y * s + pos[0], y * c + x * s + pos[1]) for x, y in corners]
+    return [(pts[i], pts[(i + 1) % len(pts)]) for i in range(len(pts))], reach
+
+
+def bank(bumper, x0, y0=READY_Y):
+    """Steps a throw straight up from x0 as the game does until it meets one
+    of the bumper's edges: where, the velocity it leaves with and which edge."""
+    segs, reach = edges(*bumper)
+    x, y, vx, vy = x0, y0, 0.0, -THROW_SPEED
+    while y > -300:
+        best = None
+        for i, (a, b) in enumerate(segs):
+            # The game truncates the distance to whole pixels.
+            if int(seg_dist((x, y), a, b)) >= reach:
+                continue
+            n = unit(b[1] - a[1], a[0] - b[0])
+            d = vx * n[0] + vy * n[1]
+            if best is None or d < best[0]:
+                best = (d, n, i)
+        if best is not None:
+            d, n, i = best
+            if d < 0:
+                vx, vy = reflect((vx, vy), n)
+            return (x, y), (vx, vy), i
+        x, y = x + vx, y + vy
+    return None
+
+
+def banks(bumper, x0, edge):
+    """The bounces of the throw at x0 and 4 px either side, the ready
+    treasure bobbing a pixel up or down; None unless each meets the edge."""
+    out = []
+    for dx in (0, -4, 4):
+        for dy in (0, -1, 1):
+            hit = bank(bumper, x0 + dx, READY_Y + dy)
+            if hit is None or hit[2] != edge:
+                return None
+            out.append(hit[:2])
+    return out
+
+
+def points_on(a, b, n=8):
+    """n + 1 points evenly along the segment a-b, ends included."""
+    return [(a[0] + (b[0] - a[0]) * k / n, a[1] + (b[1] - a[1]) * k / n) for k in range(n + 1)]
+
+
+def edges_clear(bumper, slots):
+    """A bumper the throw banks off keeps clear of the plates (the largest is
+    128 px across) and of the tumbles between them."""
+    segs = edges(*bumper)[0]
+    if any(seg_dist(s, a, b) < PLATE_R + 6 for s in slots for a, b in segs):
+        return False
+    tumbles = [t for a, b in zip(slots, slots[1:]) for t in points_on(a, b)]
+    return not any(seg_dist(t, a, b) < 23 + 20 for t in tumbles for a, b in segs)
+
+
+def passes_near(p, v, target, within):
+    """Whether a straight flight from p along v comes within reach of target."""
+    ux, uy = unit(*v)
+    t = (target[0] - p[0]) * ux + (target[1] - p[1]) * uy
+    return t > 0 and abs((target[0] - p[0]) * uy - (target[1] - p[1]) * ux) < within
+
+
+def caught_at(p, v, basket):
+    """Steps a flight from p along v until a basket at `basket` catches it:
+    how far from the basket's middle it crosses the rim, or None."""
+    x, y = p
+    for _ in range(300):
+        x, y = x + v[0], y + v[1]
+        if v[1] > 0 and abs(x - basket[0]) <= RIM_W / 2 and abs(y - basket[1] - RIM_Y) <= RIM_H / 2:
+            return abs(x - basket[0])
+        if abs(x) > 390 or y > 300:
+            return None
+    return None
+
+
 def plan(index, rnd):
     family = FAMILIES[index % len(FAMILIES)]
     for _ in range(1000):
@@ -121,6 +220,58 @@ def plan(index, rnd):
             flight = [((t[0], READY_Y), t), (t, top)]
             throw = t[0]
             extras = [("turret", t, barrel)]
+        elif family == "bumper_bank":
+            # A rectangle turned steeply, or a triangle standing on its point:
+            # the throw meets an edge that sends it up and to the side.
+            side = rnd.choice((-1, 1))
+            pos = (rnd.uniform(-200, 200), rnd.uniform(-60, 40))
+            if (index // len(FAMILIES)) % 2 == 0:
+                bumper = ("rect_bumper", pos, round(side * rnd.uniform(58, 68), 2))
+                x0, edge = pos[0] + side * 12 + rnd.uniform(-15, 15), 2
+            else:
+                bumper = ("tri_bumper", pos, round(rnd.uniform(-8, 8), 2))
+                x0, edge = pos[0] + side * rnd.uniform(10, 22), 1 if side > 0 else 2
+            hits = banks(bumper, x0, edge)
+            if hits is None:
+                continue
+            p, v = hits[0]
+            dist = rnd.uniform(150, 210)
+            top = (p[0] + unit(*v)[0] * dist, p[1] + unit(*v)[1] * dist)
+            if not all(passes_near(q, w, top, TAKE_R - 25) for q, w in hits):
+                continue
+            flight = [((x0, READY_Y), p), (p, top)]
+            throw = x0
+            extras = [bumper]
+        elif family == "basket":
+            # A bumper turned a little sends the throw down into a basket to
+            # the side; the basket drops it from rest into the slot below.
+            side = rnd.choice((-1, 1))
+            pos = (rnd.uniform(-230, 230), rnd.uniform(-250, -215))
+            bumper = ("rect_bumper", pos, round(side * rnd.uniform(27, 32), 2))
+            x0 = pos[0] + rnd.uniform(-15, 15)
+            hits = banks(bumper, x0, 2)
+            if hits is None:
+                continue
+            p, v = hits[0]
+            cd = rnd.uniform(105, 135)
+            cross = (p[0] + unit(*v)[0] * cd, p[1] + unit(*v)[1] * cd)
+            bx, by = cross[0] + side * 5, cross[1] - RIM_Y
+            # The throw passes clear of the basket, which stays on screen with
+            # the slot below it inside the walls, clear of the bumper.
+            if abs(bx - x0) < 100 or abs(bx) > 320 or by - BASKET[1] / 2 < -290:
+                continue
+            if any(abs(q[0] - bx) < BASKET[0] / 2 + 8 and abs(q[1] - by) < BASKET[1] / 2 + 8
+                   for a, b in edges(*bumper)[0] for q in points_on(a, b)):
+                continue
+            crossings = [caught_at(q, w, (bx, by)) for q, w in hits]
+            if any(c is None or c > RIM_W / 2 - 18 for c in crossings):
+                continue
+            # The basket holds the treasure up to 40 px either side of its
+            # middle; the plate below keeps clear of its bottom.
+            top = (bx, by + BASKET[1] / 2 + PLATE_R + rnd.uniform(4, 12))
+            flight = [((x0, READY_Y), p), (p, cross), ((bx, by), top)]
+            throw = x0
+            extras = [bumper, ("basket", (bx, by))]
         else:
             bump = (rnd.uniform(-200, 200), rnd.uniform(-20, 60))
             off = rnd.choice((-1, 1)) * rnd.uniform(30, 35)
@@ -142,11 +293,15 @@ def plan(index, rnd):
             extras = [("round_bumper", bump)]
         if abs(top[0]) > WALL or top[1] < -270:
             continue
-        slots = chain_from(rnd, top, flight, rnd.choice((2, 3, 3)))
+        # Below a basket there is room for a shorter stair.
+        slots = chain_from(rnd, top, flight, rnd.choice((1, 2, 2) if family == "basket" else (2, 3, 3)))
         if slots is None:
             continue
-        # Nothing else may sit in the flight either.
-        if any(e[0] in ("rect_bumper",) and any(seg_dist(e[1], a, b) < 70 for a, b in flight) for e in extras):
+        if family == "key_row":
+            # The row waits above the key, out of the flight.
+            if any(e[0] == "rect_bumper" and any(seg_dist(e[1], a, b) < 70 for a, b in flight) for e in extras):
+                continue
+        elif not all(edges_clear(e, slots) for e in extras if e[0] in EDGED):
             continue
         return family, slots, extras, throw
     raise SystemExit("trick %d: no layout found" % index)
@@ -177,10 +332,14 @@ def build(index):
                          image="gfx\\level\\turret_barrel.png")
             inner.append(X.O("turret", "turret", [X.St(None, 1000, True, x=e[1][0], y=e[1][1])], [barrel],
                              image="gfx\\level\\turret.png", z_order=1.3))
-        elif e[0] in ("round_bumper", "rect_bumper"):
-            img = "bumper_round" if e[0] == "round_bumper" else "bumper_rect"
-            inner.append(X.O(e[0], img, [X.St(None, 1000, True, x=e[1][0], y=e[1][1])], image="gfx\\level\\%s.png" % img,
-                             z_order=1.2))
+        elif e[0] in ("round_bumper", "rect_bumper", "tri_bumper"):
+            img = {"round_bumper": "bumper_round", "rect_bumper": "bumper_rect", "tri_bumper": "bumper_tri"}[e[0]]
+            st = X.St(None, 1000, True, x=e[1][0], y=e[1][1])
+            if len(e) > 2 and e[2]:
+                st.at("rotation", e[2])
+            inner.append(X.O(e[0], img, [st], image="gfx\\level\\%s.png" % img, z_order=1.2))
+        elif e[0] == "basket":
+            inner.append(basket(*e[1]))
     scene = [("sky01.jpg", "houses01.png", "facade01.png"), ("sky02.jpg", "houses02.png", "facade02.png"),
              ("sky03.jpg", "houses01.png", "facade03.png")][index % 3]
     tiles = X.O("layer", "tiles", [
@@ -208,7 +367,22 @@ def build(index):
 
 
 TITLES = {"straight": "STRAIGHT UP", "warp": "THROUGH THE WARP", "turret": "CANNON SHOT", "round_bumper": "OFF THE BALL",
-          "key_row": "THE KEY"}
+          "key_row": "THE KEY", "bumper_bank": "OFF THE EDGE", "basket": "INTO THE BASKET"}
+
+
+def basket(x, y):
+    """A basket that catches the falling treasure, sways a while and lets it
+    drop from rest. The sway starts from rotation 0 each tick: without it the
+    filter would add up and spin the basket round. In a layer of its own: a
+    plain picture straight in the plate container would give the container
+    an extent."""
+    opening = X.O(None, "opening", [X.still(0, -34)], image="gfx\\level\\basket_opening.png", z_order=1.41)
+    body = X.O("bonus_basket", "basket", [
+        X.St("waiting", 1000, True, x=x, y=y),
+        X.St("rotating", 2500, x=x, y=y, rotation=0).filt("sined", "rotation", 8, 1).ev("end", "custom"),
+        X.St("emptied", 600, x=x, y=y).ev("end", "go_to_stage", "waiting"),
+    ], [opening], image="gfx\\level\\basket.png", z_order=1.4)
+    return X.O("layer", "basket_holder", [X.still(0, 0)], [body])
 
 
 def menu_button():
