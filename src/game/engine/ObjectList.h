@@ -7,8 +7,10 @@
 // (an update that ends objects, opens screens, re-sorts or moves children) walks
 // with ObjectList<T>::Walk. A walk visits once each record that was in the list
 // at its start and is still there at its turn; records added during the walk
-// wait for the next one. The list's cursor is kept for callers that step
-// through a list by hand, but no walk uses it.
+// wait for the next one. A caller that steps through a selection of the
+// records of its own claims each record from a walk instead, with the same
+// promise. The list's cursor is kept for callers that step through a list by
+// hand, but no walk uses it.
 #pragma once
 
 #include "game/engine/ListNode.h"
@@ -201,6 +203,21 @@ public:
                 mNext = mList->mHead;
             }
         }
+
+        // For a caller that steps through records of the list by other means
+        // (a cached selection of them) with the walk's promise: true, and the
+        // record marked visited, when this walk would visit it now: it is in
+        // the list, was there when the walk began and was not visited yet.
+        bool Claim(T* record)
+        {
+            if (mList == nullptr || record->mList != mList || record->mJoinStamp >= mId ||
+                record->mWalkMarks[mDepth] == mId)
+                return false;
+            record->mWalkMarks[mDepth] = mId;
+            return true;
+        }
+        // The list went away during the walk.
+        bool Orphaned() const { return mList == nullptr; }
 
     private:
         friend class ObjectList;

@@ -7,6 +7,7 @@
 #include "game/engine/ObjectKind.h"
 #include "game/engine/Stage.h"
 #include "game/engine/TextObject.h"
+#include "game/play/InnerTreasures.h"
 #include "game/play/Jewel.h"
 #include "game/play/PlateRules.h"
 #include "game/play/RuleOperations.h"
@@ -35,30 +36,27 @@ int BonusBasket::Update()
     const float rimWidth = opening->mImage->mFrameWidth;
     GameRandom& random = game.mRandom;
     bool caught = false;
-    for (ObjectList<AnimObject>::Walk walk(inner->mChildren); AnimObject* child = walk.Next();) {
-        if (child->mKind != kKindJewel || child->mRemove != 0)
-            continue;
-        auto* treasure = static_cast<Jewel*>(child);
-        if (treasure->GetVelocityY() <= 0.0f ||
-            !BoxesOverlap(treasure->mWorld[kAttrX], treasure->mWorld[kAttrY], 20.0f, 20.0f, rimX, rimY, rimWidth, 6.0f))
-            continue;
-        treasure->MakeSparkles(20, 0, 0.0f, 0.0f, 0.0f, 1.0f);
+    ForEachTreasureIn(*inner, [&](Jewel& treasure) {
+        if (treasure.GetVelocityY() <= 0.0f ||
+            !BoxesOverlap(treasure.mWorld[kAttrX], treasure.mWorld[kAttrY], 20.0f, 20.0f, rimX, rimY, rimWidth, 6.0f))
+            return;
+        treasure.MakeSparkles(20, 0, 0.0f, 0.0f, 0.0f, 1.0f);
         float levelX = 0.0f;
         float levelY = 0.0f;
-        PlateRules::LevelPosition(*treasure, levelX, levelY);
-        Reparent(treasure, 1);
-        treasure->mPower = 0;
-        if (Stage* stage = treasure->AddStage(1000.0f, 1, 1, 1, "in_basket")) {
+        PlateRules::LevelPosition(treasure, levelX, levelY);
+        Reparent(&treasure, 1);
+        treasure.mPower = 0;
+        if (Stage* stage = treasure.AddStage(1000.0f, 1, 1, 1, "in_basket")) {
             (void)stage;
             const float x = random.RandomFloatRange(-40.0f, 40.0f);
             const float y = random.RandomFloatRange(-20.0f, 20.0f);
             const float rotation = random.RandomFloatRange(0.0f, 360.0f);
-            treasure->SetStageAttribute(kAttrX, x, x);
-            treasure->SetStageAttribute(kAttrY, y, y);
-            treasure->SetStageAttribute(kAttrRotation, rotation, rotation);
-            treasure->GoToStage("in_basket");
+            treasure.SetStageAttribute(kAttrX, x, x);
+            treasure.SetStageAttribute(kAttrY, y, y);
+            treasure.SetStageAttribute(kAttrRotation, rotation, rotation);
+            treasure.GoToStage("in_basket");
         }
-        treasure->Update();
+        treasure.Update();
         const std::string points = AwardPoints(100);
         if (TextObject* text = PlateRules::AddLevelText(points.c_str(), "gfx\\font1.png", 1.0f, 0, 1)) {
             text->AddStage(1500.0f, 0, 0, 1, nullptr);
@@ -71,7 +69,7 @@ int BonusBasket::Update()
         }
         PlayGameSound("audio\\basket.ogg");
         caught = true;
-    }
+    });
     if (caught && FindChildOfKind(kKindJewel) != nullptr)
         GoToStage("rotating");
     return result;

@@ -7,6 +7,7 @@
 #include "game/engine/Level.h"
 #include "game/engine/ObjectKind.h"
 #include "game/engine/Stage.h"
+#include "game/play/InnerTreasures.h"
 #include "game/play/Jewel.h"
 #include "game/play/LevelRules.h"
 #include "game/play/RuleOperations.h"
@@ -61,16 +62,13 @@ int Warp::Update()
     if (mLocal[kAttrAlpha] >= 1.0f && mParent != nullptr) {
         for (Tracked& entry : mTracked)
             entry.near = false;
-        for (ObjectList<AnimObject>::Walk walk(mParent->mChildren); AnimObject* child = walk.Next();) {
-            if (child->mKind != kKindJewel || child->mRemove != 0)
-                continue;
-            auto& treasure = static_cast<Jewel&>(*child);
+        ForEachTreasureIn(*mParent, [this](Jewel& treasure) {
             const bool near = treasure.HitTestCircle(mWorld[kAttrX], mWorld[kAttrY], kReach) > 0;
             if (Tracked* entry = FindTracked(treasure))
                 entry->near = near;
             else if (near && treasure.mLobTarget == nullptr)
                 Teleport(treasure);
-        }
+        });
         // Entries of treasures that left the area, and of treasures no
         // longer among the parent's children, go.
         mTracked.erase(std::remove_if(mTracked.begin(), mTracked.end(), [](const Tracked& entry) { return !entry.near; }),

@@ -220,6 +220,42 @@ TEST(ObjectListTest, WalksVisitEachPresentRecordOnceUnderChange)
     }
 }
 
+// A caller stepping through records by its own means claims them from a
+// walk: what the walk would visit, once, and its marks stay the walk's own.
+TEST(ObjectListTest, AWalkClaimsWhatItWouldVisitOnce)
+{
+    Records records;
+    RecList list;
+    RecList other;
+    for (int id = 1; id <= 3; ++id)
+        list.Append(records.Make(id));
+    other.Append(records.Make(9));
+    {
+        RecList::Walk walk(list);
+        EXPECT_TRUE(walk.Claim(records.all[1].get()));
+        EXPECT_FALSE(walk.Claim(records.all[1].get()));
+        EXPECT_FALSE(walk.Claim(records.all[3].get())); // in another list
+        list.Append(records.Make(4));
+        EXPECT_FALSE(walk.Claim(records.all[4].get())); // joined after the walk began
+        list.Unlink(records.all[2].get());
+        EXPECT_FALSE(walk.Claim(records.all[2].get())); // gone
+        // A nested walk claims at its own depth.
+        {
+            RecList::Walk nested(list);
+            EXPECT_TRUE(nested.Claim(records.all[1].get()));
+        }
+        std::string visited;
+        while (Rec* rec = walk.Next())
+            visited += std::to_string(rec->mId);
+        EXPECT_EQ(visited, "1");
+        EXPECT_FALSE(walk.Orphaned());
+    }
+    RecList::Walk walk(list);
+    EXPECT_TRUE(walk.Claim(records.all[1].get()));
+    list.RemoveAll();
+    other.RemoveAll();
+}
+
 TEST(ObjectListTest, AWalkEndsWhenItsListIsDestroyed)
 {
     Records records;
@@ -234,6 +270,8 @@ TEST(ObjectListTest, AWalkEndsWhenItsListIsDestroyed)
             if (rec->mId == 2)
                 list.reset();
         }
+        EXPECT_TRUE(walk.Orphaned());
+        EXPECT_FALSE(walk.Claim(records.all[2].get()));
     }
     EXPECT_EQ(visited, "12");
     EXPECT_EQ(records.all[2]->mList, nullptr);
