@@ -292,6 +292,32 @@ void AnimObject::SetZOrder(float z)
     mParent->mChildren.MoveBefore(this, before);
 }
 
+AnimObject* AnimObject::AddChildOnTop(AnimObject* child)
+{
+    if (child == nullptr || child->mList != nullptr || IsWithin(child))
+        return nullptr;
+    child->mParent = this;
+    // Insertion by z would put the child before the first child of a greater
+    // z (at the tail without a walk while the children are in order); when
+    // that leaves it last it keeps its own z, else the last child's.
+    const float own = child->mZOrder;
+    const AnimObject* tail = mChildren.Tail();
+    AnimObject* aboveOwn = nullptr;
+    AnimObject* aboveTail = nullptr;
+    for (AnimObject* other = mChildren.Head(); other != nullptr && (aboveOwn == nullptr || aboveTail == nullptr);
+         other = other->mNext) {
+        if (aboveOwn == nullptr && other->mZOrder > own)
+            aboveOwn = other;
+        if (aboveTail == nullptr && other->mZOrder > tail->mZOrder)
+            aboveTail = other;
+    }
+    const bool last = (!mChildrenUnordered && (tail == nullptr || own >= tail->mZOrder)) || aboveOwn == nullptr;
+    if (!last)
+        child->mZOrder = tail->mZOrder;
+    mChildren.InsertBefore(child, last ? aboveOwn : aboveTail);
+    return child;
+}
+
 void AnimObject::Reparent(AnimObject* object, int sorted)
 {
     if (object == nullptr)

@@ -14,6 +14,25 @@
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+// A fresh pooled record with one stage, in no list yet; null when a pool refuses.
+AnimObject* MakeEffectRecord(ImageRecord* image, float ms)
+{
+    AnimObject* child = AnimObject::TakeFromPool();
+    if (child == nullptr)
+        return nullptr;
+    if (image != nullptr)
+        child->SetImageRecord(image);
+    if (child->AddStage(ms, 0, 0, 1, nullptr) == nullptr) {
+        AnimObject::DisposeRecord(child);
+        return nullptr;
+    }
+    return child;
+}
+
+} // namespace
+
 namespace ShooterRules {
 
 int CurrentMode()
@@ -126,16 +145,14 @@ const char* PlateTypeOf(const AnimObject& plate)
 
 AnimObject* AddEffectChild(AnimObject& parent, ImageRecord* image, float ms)
 {
-    AnimObject* child = AnimObject::TakeFromPool();
-    if (child == nullptr)
-        return nullptr;
-    if (image != nullptr)
-        child->SetImageRecord(image);
-    if (child->AddStage(ms, 0, 0, 1, nullptr) == nullptr) {
-        AnimObject::DisposeRecord(child);
-        return nullptr;
-    }
-    return parent.AddChild(child);
+    AnimObject* child = MakeEffectRecord(image, ms);
+    return child != nullptr ? parent.AddChild(child) : nullptr;
+}
+
+AnimObject* AddEffectChildOnTop(AnimObject& parent, ImageRecord* image, float ms)
+{
+    AnimObject* child = MakeEffectRecord(image, ms);
+    return child != nullptr ? parent.AddChildOnTop(child) : nullptr;
 }
 
 } // namespace ShooterRules

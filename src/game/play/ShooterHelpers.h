@@ -46,5 +46,7 @@ bool SlotFilled(const AnimObject& slot);
 const char* PlateTypeOf(const AnimObject& plate);
 // A fresh pooled child with one stage, or null when a pool refuses.
 AnimObject* AddEffectChild(AnimObject& parent, ImageRecord* image, float ms);
+// The same, on top of the parent's children (AnimObject::AddChildOnTop).
+AnimObject* AddEffectChildOnTop(AnimObject& parent, ImageRecord* image, float ms);
 
 } // namespace ShooterRules

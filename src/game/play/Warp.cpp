@@ -169,7 +169,7 @@ void Warp::ShowGuide()
         const float x = mLocal[kAttrX] + (partner->mLocal[kAttrX] - mLocal[kAttrX]) * f;
         const float y = mLocal[kAttrY] + (partner->mLocal[kAttrY] - mLocal[kAttrY]) * f;
         // One tick long: the next tick's march replaces it.
-        AnimObject* arrow = ShooterRules::AddEffectChild(*mParent, mArrowImage, 4.0f);
+        AnimObject* arrow = ShooterRules::AddEffectChildOnTop(*mParent, mArrowImage, 4.0f);
         if (arrow == nullptr)
             return;
         arrow->SetStageAttribute(kAttrX, x, x);
@@ -177,6 +177,5 @@ void Warp::ShowGuide()
         arrow->SetStageAttribute(kAttrRotation, rotation, rotation);
         arrow->SetStageAttribute(kAttrAlpha, alpha, alpha);
         arrow->mBlitStyle = 1;
-        arrow->SetZOrder(mParent->mChildren.Tail()->mZOrder);
     }
 }

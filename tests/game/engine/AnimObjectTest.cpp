@@ -130,6 +130,55 @@ TEST_F(AnimObjectTest, ChildrenStaySortedByZAndTiesKeepInsertionOrder)
     EXPECT_EQ(parent.FindChildByName("zz"), nullptr);
 }
 
+// A child added on top takes the last child's z once it is in and goes
+// behind every child of a greater z; out of order lists follow the same rule.
+TEST_F(AnimObjectTest, AChildAddedOnTopTakesTheLastChildsZ)
+{
+    struct Child {
+        const char* name;
+        float z;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Child> children;
+        bool appended; // by AppendChild: no longer in z order
+        float ownZ;
+        const char* order;
+        float z;
+    };
+    const Case cases[] = {
+        {"no children", {}, false, 0.5f, "n", 0.5f},
+        {"above the last z: last, with its own z", {{"a", 0.0f}, {"b", 1.0f}}, false, 2.0f, "abn", 2.0f},
+        {"below the last z: last, with the last z", {{"a", 0.0f}, {"b", 1.0f}}, false, 0.5f, "abn", 1.0f},
+        // Insertion stops before "a" (1 > 0) and the last child "b" has 0.
+        {"out of order, the first greater z comes first", {{"a", 1.0f}, {"b", 0.0f}}, true, 0.0f, "nab", 0.0f},
+        {"out of order, the last z is the smallest", {{"a", 0.0f}, {"b", 1.0f}, {"c", -1.0f}}, true, 0.5f, "nabc",
+         -1.0f},
+        {"out of order, last and nothing greater", {{"a", 1.0f}, {"b", 0.0f}}, true, 2.0f, "abn", 2.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AnimObject parent;
+        for (const Child& spec : c.children) {
+            AnimObject* child = Named(new AnimObject, spec.name);
+            child->mZOrder = spec.z;
+            if (c.appended)
+                parent.AppendChild(child);
+            else
+                parent.AddChild(child);
+        }
+        AnimObject* added = Named(new AnimObject, "n");
+        added->mZOrder = c.ownZ;
+        EXPECT_EQ(parent.AddChildOnTop(added), added);
+        EXPECT_EQ(added->mParent, &parent);
+        EXPECT_EQ(Names(parent), c.order);
+        EXPECT_EQ(added->mZOrder, c.z);
+        // A child that is already someone's is refused.
+        EXPECT_EQ(parent.AddChildOnTop(added), nullptr);
+        parent.mChildren.RemoveAll();
+    }
+}
+
 TEST_F(AnimObjectTest, ReparentKeepsThePlaceOnScreenAndSparesMarkers)
 {
     AnimObject* from = Living(AnimObject::TakeFromPool());
