@@ -351,9 +351,9 @@ void Layer::ScrollTowardsPoint()
 
 void Layer::ScrollEndless()
 {
-    AnimObject* plate = FindHighestOfKind(kKindPlate, nullptr);
-    CullFarObjects();
-    GenerateEndlessSection();
+    const EndlessEnds ends = CullFarObjects();
+    AnimObject* plate = ends.mLowestPlate;
+    GenerateEndlessSection(ends);
 
     if (static_cast<int64_t>(mFrameCounter) % 4000 == 0)
         mEndlessExtraSpeed += 0.00001f;
@@ -377,27 +377,40 @@ void Layer::ScrollEndless()
         mLocal[kAttrY] = 0.0f;
 }
 
-void Layer::GenerateEndlessSection()
+void Layer::GenerateEndlessSection(const EndlessEnds& ends)
 {
-    AddPlateRows();
-    BuildBackgroundWall();
+    AddPlateRows(ends.mTopPlate);
+    BuildBackgroundWall(ends.mTopWall);
     AddSurvivalMarkers();
 }
 
-void Layer::CullFarObjects()
+Layer::EndlessEnds Layer::CullFarObjects()
 {
+    // Culling only flags: the ends found in the same walk are those a walk
+    // after it would find, and nothing else moves them before they are used.
     const float limit = 3.0f * kScreenHeight;
+    ExtremesByY wall;
     for (AnimObject* child = mChildren.Head(); child != nullptr; child = child->mNext) {
         if (child->mKind != kKindLayer && child->mWorld[kAttrY] > limit)
             child->mRemove = 1;
+        if (child->mKind == kKindDefault)
+            wall.Offer(*child);
     }
+    EndlessEnds ends;
+    ends.mTopWall = wall.Lowest();
     AnimObject* inner = Game().mInnerLayer;
     if (inner == nullptr)
-        return;
+        return ends;
+    ExtremesByY plates;
     for (AnimObject* child = inner->mChildren.Head(); child != nullptr; child = child->mNext) {
         if (child->mKind != kKindLayer && child->mFrameCounter > 100.0f && child->mWorld[kAttrY] > limit)
             child->mRemove = 1;
+        if (child->mKind == kKindPlate)
+            plates.Offer(*child);
     }
+    ends.mLowestPlate = plates.Highest();
+    ends.mTopPlate = plates.Lowest();
+    return ends;
 }
 
 std::string Layer::RandomPlateFile()
@@ -408,22 +421,21 @@ std::string Layer::RandomPlateFile()
     return std::string("objects\\") + name + "_plate.xml";
 }
 
-void Layer::AddPlateRows()
+void Layer::AddPlateRows(AnimObject* topPlate)
 {
     AnimObject* inner = Game().mInnerLayer;
     if (inner == nullptr)
         return;
-    AnimObject* lowest = FindLowestOfKind(kKindPlate, inner);
     float rowY = -400.0f;
-    if (lowest != nullptr) {
-        if (!(lowest->mWorld[kAttrY] > -kScreenHeight / 2.0f))
+    if (topPlate != nullptr) {
+        if (!(topPlate->mWorld[kAttrY] > -kScreenHeight / 2.0f))
             return;
-        rowY = lowest->mLocal[kAttrY];
+        rowY = topPlate->mLocal[kAttrY];
     }
     PlayState& run = Play();
     run.mRowParity = 1 - run.mRowParity;
-    const float lowestHalfHeight =
-        lowest != nullptr && lowest->mImage != nullptr ? lowest->mImage->mFrameHeight / 2.0f : 0.0f;
+    const float topHalfHeight =
+        topPlate != nullptr && topPlate->mImage != nullptr ? topPlate->mImage->mFrameHeight / 2.0f : 0.0f;
 
     float x = 0.0f;
     for (;;) {
@@ -437,8 +449,8 @@ void Layer::AddPlateRows()
         }
         const float width = plate->mImage->mFrameWidth;
         float y = rowY - 20.0f;
-        if (lowest != nullptr)
-            y -= lowestHalfHeight + plate->mImage->mFrameHeight / 2.0f;
+        if (topPlate != nullptr)
+            y -= topHalfHeight + plate->mImage->mFrameHeight / 2.0f;
         if (x != 0.0f || run.mRowParity == 1)
             x += width / 2.0f + kRowGap;
         if (width / 2.0f + x > kRowHalfWidth || x > kRowLastCentre) {
@@ -454,15 +466,14 @@ void Layer::AddPlateRows()
     }
 }
 
-void Layer::BuildBackgroundWall()
+void Layer::BuildBackgroundWall(AnimObject* topWall)
 {
-    AnimObject* lowest = FindLowestOfKind(kKindDefault, this);
-    if (lowest == nullptr)
+    if (topWall == nullptr)
         return;
-    const float worldY = lowest->mWorld[kAttrY];
+    const float worldY = topWall->mWorld[kAttrY];
     if (!(worldY > -kScreenHeight / 2.0f && worldY < 0.0f))
         return;
-    const float rowY = lowest->mLocal[kAttrY] - 80.0f;
+    const float rowY = topWall->mLocal[kAttrY] - 80.0f;
     PlayState& run = Play();
     run.mWallCountdown -= 1;
     for (int x = -kWallEdge; x <= kWallEdge; x += kWallStep) {

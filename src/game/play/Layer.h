@@ -30,12 +30,25 @@ public:
     void ScrollTowardsPoint();
     // Survival: grow, cull and sink the endless building.
     void ScrollEndless();
+
+    // What the Survival tick's one walk of the playfield and of the plate
+    // container finds besides what to cull: the plates with the largest and
+    // the smallest world y, and the playfield's plain piece (the wall) with
+    // the smallest.
+    struct EndlessEnds {
+        AnimObject* mLowestPlate = nullptr;
+        AnimObject* mTopPlate = nullptr;
+        AnimObject* mTopWall = nullptr;
+    };
+    // Flags what sank far below the screen and notes the ends.
+    EndlessEnds CullFarObjects();
     // New plate rows, then the wall, then the minute markers.
-    void GenerateEndlessSection();
-    void AddPlateRows();
-    void BuildBackgroundWall();
+    void GenerateEndlessSection(const EndlessEnds& ends);
+    // A row above the topmost plate (the first one without plates).
+    void AddPlateRows(AnimObject* topPlate);
+    // A row of wall above its topmost piece.
+    void BuildBackgroundWall(AnimObject* topWall);
     void AddSurvivalMarkers();
-    void CullFarObjects();
     // The plate file of the next Survival plate; the choice widens with time.
     std::string RandomPlateFile();
     // Bakes the plain children into strips; once, by a merged layer.

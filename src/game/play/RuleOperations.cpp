@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr float kSearchBound = 99995.0f;
 constexpr float kShakeTicks = 250.0f;
 
 AnimObject* SearchContainer(AnimObject* container)
@@ -27,38 +26,42 @@ AnimObject* SearchContainer(AnimObject* container)
     return game != nullptr ? game->mInnerLayer : nullptr;
 }
 
+ExtremesByY FindExtremesOfKind(int kind, AnimObject* container)
+{
+    ExtremesByY extremes;
+    container = SearchContainer(container);
+    if (container == nullptr)
+        return extremes;
+    for (AnimObject* child = container->mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mKind == kind)
+            extremes.Offer(*child);
+    }
+    return extremes;
+}
+
 } // namespace
 
 AnimObject* FindHighestOfKind(int kind, AnimObject* container)
 {
-    container = SearchContainer(container);
-    if (container == nullptr)
-        return nullptr;
-    AnimObject* best = nullptr;
-    float bestY = -kSearchBound;
-    for (AnimObject* child = container->mChildren.Head(); child != nullptr; child = child->mNext) {
-        if (child->mKind == kind && child->mWorld[kAttrY] > bestY) {
-            best = child;
-            bestY = child->mWorld[kAttrY];
-        }
-    }
-    return best;
+    return FindExtremesOfKind(kind, container).Highest();
 }
 
 AnimObject* FindLowestOfKind(int kind, AnimObject* container)
 {
-    container = SearchContainer(container);
-    if (container == nullptr)
-        return nullptr;
-    AnimObject* best = nullptr;
-    float bestY = kSearchBound;
-    for (AnimObject* child = container->mChildren.Head(); child != nullptr; child = child->mNext) {
-        if (child->mKind == kind && child->mWorld[kAttrY] < bestY) {
-            best = child;
-            bestY = child->mWorld[kAttrY];
-        }
+    return FindExtremesOfKind(kind, container).Lowest();
+}
+
+void ExtremesByY::Offer(AnimObject& object)
+{
+    const float y = object.mWorld[kAttrY];
+    if (y > mHighestY) {
+        mHighest = &object;
+        mHighestY = y;
     }
-    return best;
+    if (y < mLowestY) {
+        mLowest = &object;
+        mLowestY = y;
+    }
 }
 
 void ShakeObject(AnimObject& object, float amplitudeX, float amplitudeY)

@@ -17,6 +17,22 @@ AnimObject* FindHighestOfKind(int kind, AnimObject* container);
 // The same with the smallest world y (top of the screen), below 99995.
 AnimObject* FindLowestOfKind(int kind, AnimObject* container);
 
+// Both of those choices over the objects offered to it, for a walk that
+// looks for more than one thing.
+class ExtremesByY {
+public:
+    void Offer(AnimObject& object);
+    // Largest world y above -99995, and smallest below 99995; null when none.
+    AnimObject* Highest() const { return mHighest; }
+    AnimObject* Lowest() const { return mLowest; }
+
+private:
+    AnimObject* mHighest = nullptr;
+    AnimObject* mLowest = nullptr;
+    float mHighestY = -99995.0f;
+    float mLowestY = 99995.0f;
+};
+
 // Shakes the object for 250 ticks: an oscillation on x with amplitude ax and
 // on y with ay, on their own clocks, and "audio\\shake.ogg". Nothing while
 // its current stage already shakes on x, or when it has no current stage.
