@@ -87,13 +87,13 @@ def cupid_frames():
     return np.concatenate(frames, axis=1)
 
 
-def scroll(w=560, h=140, left=160, top=26, bottom=122):
+def scroll(w=560, h=140, left=160, top=16, bottom=124):
     """The tutorial's tip scroll: parchment between two wooden rods. The tip lines start 96
     left of the picture's centre and run 18 letters to the right, so the parchment fills
     the picture's right part only (from x = left); the rest stays clear. Three lines
-    reach from 37 above the centre to 41 below it, and above the second step's slots
-    Cupid holds the scroll 43 below the top of the screen: the parchment runs from rows
-    top to bottom, just around the lines, so that it stays on screen there."""
+    reach from 39 above the centre to 42 below it, and above the second step's slots
+    Cupid holds the scroll 43 below the top of the screen: the parchment (from 6 below
+    row top to 6 above row bottom) hugs the lines, so that little of it leaves the screen there."""
     defs = (svg.linear("p", [(0, "#FFF8E4"), (1, P.PARCHMENT)]) + svg.linear("rod", [(0, P.mix(P.ROOF, P.INK, 0.2)), (1, P.mix(P.ROOF, P.INK, 0.6))], 0, 0, 1, 0) +
             svg.blur_filter("soft", 3))
     pw = w - left
