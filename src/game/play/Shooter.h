@@ -36,6 +36,9 @@ public:
     // Counts the empty slots of kinds 0-10 on the plates below lineY;
     // returns how many kinds were found.
     int CountEmptySlotKinds(float lineY);
+    // The same over the plates the shooter serves: in Journey while the
+    // building sinks, those below the lowest scroll point's slow line.
+    int CountServedSlotKinds();
     // The bounce after a throw or a catch, when not flying and at rest.
     void Recoil();
     // Cupid comes after cupid_wait_ms of scrolling without progress

@@ -55,6 +55,20 @@ int Shooter::CountEmptySlotKinds(float lineY)
     return play.mDistinctSlotKinds;
 }
 
+int Shooter::CountServedSlotKinds()
+{
+    GameState& game = Game();
+    float line = 0.0f;
+    if (CurrentMode() == kJourney && !StageContains(game.mMiddleLayer, "still")) {
+        // The lowest scroll point: the one with the largest y.
+        const AnimObject* point =
+            game.mInnerLayer != nullptr ? FindHighestOfKind(kKindScrollPoint, game.mInnerLayer) : nullptr;
+        if (point != nullptr)
+            line = point->mWorld[kAttrY] - Tuning().mScrollingSlowPoint;
+    }
+    return CountEmptySlotKinds(line);
+}
+
 int Shooter::DrawKind(const Jewel* avoid)
 {
     const PlayState& play = Play();
@@ -142,21 +156,12 @@ int Shooter::ChooseNextKind(const Jewel* avoid)
 
 void Shooter::UpdateRise()
 {
-    GameState& game = Game();
     if (StageContains(this, "rise")) {
         if (Jewel* first = PieceAt(0))
             first->mRemove = 1;
     }
 
-    float line = 0.0f;
-    if (CurrentMode() == kJourney && !StageContains(game.mMiddleLayer, "still")) {
-        // The lowest scroll point: the one with the largest y.
-        const AnimObject* point =
-            game.mInnerLayer != nullptr ? FindHighestOfKind(kKindScrollPoint, game.mInnerLayer) : nullptr;
-        if (point != nullptr)
-            line = point->mWorld[kAttrY] - Tuning().mScrollingSlowPoint;
-    }
-    if (CountEmptySlotKinds(line) == 0)
+    if (CountServedSlotKinds() == 0)
         return;
     const PlayState& play = Play();
 

@@ -14,6 +14,7 @@
 #include "game/play/PlayHooks.h"
 #include "game/play/Jewel.h"
 #include "game/play/PlayState.h"
+#include "game/play/Shooter.h"
 #include "game/play/Slot.h"
 #include "support/CommittedDataFixture.h"
 #include "support/FakePlatformRecorder.h"
@@ -117,6 +118,19 @@ protected:
         mHost.mouseY = 300;
     }
 
+    // The first slot on a plate of the played level, or null.
+    Slot* FirstSlot()
+    {
+        AnimObject* inner = mGame->mInnerLayer;
+        for (AnimObject* plate = inner != nullptr ? inner->mChildren.Head() : nullptr; plate; plate = plate->mNext) {
+            for (AnimObject* child = plate->mChildren.Head(); child; child = child->mNext) {
+                if (auto* slot = dynamic_cast<Slot*>(child))
+                    return slot;
+            }
+        }
+        return nullptr;
+    }
+
     // True when a slot of the first trick takes a treasure of its kind that
     // flies through it: the slots' part of play is there.
     bool SlotsTakeTreasures()
@@ -126,11 +140,7 @@ protected:
         InsertLevelByNumber(1000);
         UpdateLiveObjects(*mGame);
         AnimObject* inner = mGame->mInnerLayer;
-        Slot* slot = nullptr;
-        for (AnimObject* plate = inner != nullptr ? inner->mChildren.Head() : nullptr; plate && !slot; plate = plate->mNext) {
-            for (AnimObject* child = plate->mChildren.Head(); child && !slot; child = child->mNext)
-                slot = dynamic_cast<Slot*>(child);
-        }
+        Slot* slot = FirstSlot();
         if (slot == nullptr)
             return false;
         auto* jewel = new Jewel(slot->mSlotKind);
@@ -210,6 +220,30 @@ TEST_F(TrickLevelsTest, EveryTrickIsWonByOneThrowAtItsRecordedX)
     }
     for (const Family& family : kFamilies)
         EXPECT_GE(counts[family.name], 3) << family.name;
+}
+
+// Each trick hands its one treasure in its own kind, whatever level was on
+// before: a trick left with empty slots of another kind (one the player
+// missed, or only looked at) must not choose the next trick's treasure.
+TEST_F(TrickLevelsTest, EveryTrickHandsATreasureOfItsOwnKind)
+{
+    if (!Makes("shooter"))
+        GTEST_SKIP() << "the shooter is not there yet";
+    for (const Trick& trick : ReadTricks()) {
+        CloseAll();
+        mHooks.SetProfileMode(3);
+        InsertLevelByNumber(1000 + trick.index);
+        int ready = -1;
+        for (int tick = 0; tick < 200 && ready < 0; ++tick) {
+            UpdateLiveObjects(*mGame);
+            auto* shooter = dynamic_cast<Shooter*>(mGame->mShooter);
+            if (const Jewel* piece = shooter != nullptr ? shooter->ReadyPiece() : nullptr)
+                ready = piece->mTreasureKind;
+        }
+        const Slot* slot = FirstSlot();
+        ASSERT_NE(slot, nullptr) << "trick " << trick.index;
+        EXPECT_EQ(ready, slot->mSlotKind) << "trick " << trick.index << " (" << trick.family << ")";
+    }
 }
 
 } // namespace
