@@ -60,7 +60,7 @@ def basket(x, y):
     opening = O(None, "opening", [still(0, -34)], image="gfx\\level\\basket_opening.png", z_order=1.41)
     return O("bonus_basket", "basket", [
         St("waiting", 1000, True, x=x, y=y),
-        St("rotating", 2500, x=x, y=y).filt("sined", "rotation", 8, 1).ev("end", "custom"),
+        St("rotating", 2500, x=x, y=y, rotation=0).filt("sined", "rotation", 8, 1).ev("end", "custom"),
         St("emptied", 600, x=x, y=y).ev("end", "go_to_stage", "waiting"),
     ], [opening], image="gfx\\level\\basket.png", z_order=1.4)
 

@@ -198,6 +198,7 @@ TEST_F(DataSetRecordsTest, PlayedLevelsCarryTheNamesTheGameplayLooksFor)
 // the shooter's "ready" stage starts a loop (it reloads there); the VICTORY
 // text runs five seconds before the middle layer's "victory" may end; a plate's
 // "fade_out" shrinks it below scale 1 (its treasures are tossed then) and ends it.
+// A basket's sway starts from upright.
 TEST_F(DataSetRecordsTest, PlayedLevelsKeepWhatTheGameplayReliesOn)
 {
     for (const Record& r : AllRecords()) {
@@ -246,6 +247,14 @@ TEST_F(DataSetRecordsTest, PlayedLevelsKeepWhatTheGameplayReliesOn)
             EXPECT_EQ(fade->mNext, nullptr) << plate->mName;
             EXPECT_EQ(fade->mLoopEnd, 0) << plate->mName;
             EXPECT_LT(fade->mEnd[kAttrXScale], 1.0f) << plate->mName;
+        }
+        // A basket sways about upright: a sway stage without its own rotation
+        // would add each swing to the last and spin the basket round.
+        if (AnimObject* basket = Find(level, "basket")) {
+            Stage* sway = StageNamed(basket, "rotating");
+            ASSERT_NE(sway, nullptr);
+            EXPECT_NE(sway->mMask & (1u << kAttrRotation), 0u);
+            EXPECT_EQ(sway->mStart[kAttrRotation], 0.0f);
         }
         CloseAll();
     }
