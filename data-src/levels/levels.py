@@ -26,7 +26,12 @@ def shooter():
         St("jump", 1100, visible=1, x=(-70, 60), y=40, rotation=(-40, 60)).filt("sined", "y", -70, 0.5),
         St("gone", 1000, True, visible=0, x=60, y=40),
     ], image="gfx\\level\\fish.png", z_order=-2)
-    return O("shooter", "shooter", [St("ready", 1000, True, y=222)], [beam, fish], image="gfx\\level\\shooter.png", z_order=6)
+    # The shooter rises out of the water before it is ready. Its first stage
+    # is also the one it rises again by after a lost Journey try: a looping
+    # first stage would keep it rising for good.
+    enter = St("enter", 600, y=(400, 222))
+    return O("shooter", "shooter", [enter, St("ready", 1000, True, y=222)], [beam, fish], image="gfx\\level\\shooter.png",
+             z_order=6)
 
 
 def water():

@@ -15,9 +15,12 @@
 #include "game/engine/GameDataLoader.h"
 #include "game/engine/GameState.h"
 #include "game/engine/LevelRecord.h"
+#include "game/engine/Level.h"
 #include "game/engine/LiveObjects.h"
 #include "game/engine/ObjectLoader.h"
+#include "game/play/LevelRules.h"
 #include "game/play/PlayHooks.h"
+#include "game/play/Shooter.h"
 #include "support/CommittedDataFixture.h"
 #include "support/FakePlatformRecorder.h"
 
@@ -334,3 +337,37 @@ TEST(DataSetTricksTest, EveryTrickHasItsThrow)
 }
 
 } // namespace
+
+// A Journey try lost with tries left: the building stays, the shooter sinks
+// and rises again, and the player throws on. The rise runs the shooter's
+// first stage once more, which then has to lead on to "ready".
+TEST_F(DataSetRecordsTest, AJourneyShooterRisesAgainAfterALostTry)
+{
+    for (const Record& r : AllRecords()) {
+        if (r.mode != 1 || r.number == 0 || r.name.find("win_seq") != std::string::npos)
+            continue;
+        SCOPED_TRACE(r.name + " " + std::to_string(r.number));
+        mHooks.SetProfileMode(r.mode);
+        InsertLevelByNumber(r.number);
+        auto* level = dynamic_cast<Level*>(mGame->mLiveObjects.Head());
+        ASSERT_NE(level, nullptr);
+        if (StageNamed(Find(level, "tiles"), "scrolling") == nullptr) {
+            CloseAll();
+            continue;
+        }
+        for (int tick = 0; tick < 300; ++tick)
+            UpdateLiveObjects(*mGame);
+        LevelRules::Defeat(*level);
+        auto* shooter = dynamic_cast<Shooter*>(DirectChild(level, "shooter"));
+        ASSERT_NE(shooter, nullptr);
+        bool sank = false;
+        for (int tick = 0; tick < 2000 && (!sank || shooter->ReadyPiece() == nullptr); ++tick) {
+            UpdateLiveObjects(*mGame);
+            sank = sank || std::strcmp(shooter->CurrentStage()->mName, "sink2") == 0;
+        }
+        EXPECT_TRUE(sank);
+        EXPECT_STREQ(shooter->CurrentStage()->mName, "ready");
+        EXPECT_NE(shooter->ReadyPiece(), nullptr);
+        CloseAll();
+    }
+}
