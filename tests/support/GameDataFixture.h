@@ -69,7 +69,10 @@ public:
     void SetProfileMode(int newMode) override { mode = newMode; }
     void SetNextLevelNumber(int number) override { nextLevelNumber = number; }
     void RunProfileAction(ObjectEvent& event) override { profileActions.push_back(event.mAction); }
-    bool WasKeyPressed(int keyCode) override { return keyCode == pressedKey; }
+    bool WasKeyPressed(int keyCode) override
+    {
+        return realKeys ? GameHooks::WasKeyPressed(keyCode) : keyCode == pressedKey;
+    }
     void Set3D(bool enable) override { enabled3D = enable; }
     float GetMusicVolume() override { return 80.0f; }
     void ResetTickClock() override { ++tickClockResets; }
@@ -80,6 +83,8 @@ public:
     int nextLevelNumber = -1;
     std::vector<int> profileActions;
     int pressedKey = -1;
+    // Keys come from the game's input instead of pressedKey.
+    bool realKeys = false;
     bool enabled3D = false;
     int tickClockResets = 0;
 };

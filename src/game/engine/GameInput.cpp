@@ -30,21 +30,45 @@ void GameInput::ClearInputRing()
     mQueued = 0;
 }
 
+void GameInput::Press(int code)
+{
+    // Down again after a release the tick has not seen: a new press when the
+    // old one was reported, one press still when it was not.
+    if (mKeys[code] == kUp || mReleaseAtTickEnd[code]) {
+        mKeys[code] = kDown;
+        mReleaseAtTickEnd[code] = false;
+        mDownSinceTick[code] = true;
+        mAnyDownSinceTick = true;
+    }
+}
+
+void GameInput::Release(int code)
+{
+    // A key let go before any tick ran since its press (a tap within one
+    // frame) stays down through the next tick, or no tick would see it; a
+    // key some tick saw down goes up at once.
+    if (mDownSinceTick[code]) {
+        mReleaseAtTickEnd[code] = true;
+        mAnyReleasePending = true;
+    } else {
+        mKeys[code] = kUp;
+        mReleaseAtTickEnd[code] = false;
+    }
+}
+
 void GameInput::KeyDown(int code)
 {
     if (!InTable(code)) {
         return;
     }
     Push(static_cast<unsigned>(code));
-    if (mKeys[code] == kUp || mKeys[code] == kWheelPress) {
-        mKeys[code] = kDown;
-    }
+    Press(code);
 }
 
 void GameInput::KeyUp(int code)
 {
     if (InTable(code)) {
-        mKeys[code] = kUp;
+        Release(code);
     }
 }
 
@@ -52,24 +76,20 @@ void GameInput::MouseDown(int clickCount)
 {
     if (clickCount >= 1 && clickCount != 3) {
         Push(kLeftButton);
-        if (mKeys[kLeftButton] == kUp) {
-            mKeys[kLeftButton] = kDown;
-        }
+        Press(kLeftButton);
         mLeftLatched = true;
     } else if (clickCount < 0) {
         Push(kRightButton);
-        if (mKeys[kRightButton] == kUp) {
-            mKeys[kRightButton] = kDown;
-        }
+        Press(kRightButton);
     }
 }
 
 void GameInput::MouseUp(int clickCount)
 {
     if (clickCount >= 1 && clickCount != 3) {
-        mKeys[kLeftButton] = kUp;
+        Release(kLeftButton);
     } else if (clickCount < 0) {
-        mKeys[kRightButton] = kUp;
+        Release(kRightButton);
     }
 }
 
@@ -79,9 +99,29 @@ void GameInput::Wheel(int delta, int upCode, int downCode)
         return;
     }
     const int code = delta > 0 ? upCode : downCode;
+    // A held key gets no extra press from the wheel.
     if (InTable(code) && mKeys[code] == kUp) {
-        mKeys[code] = kWheelPress;
+        Press(code);
+        Release(code);
     }
+}
+
+void GameInput::EndTick()
+{
+    if (mAnyDownSinceTick) {
+        mDownSinceTick.fill(false);
+        mAnyDownSinceTick = false;
+    }
+    if (!mAnyReleasePending) {
+        return;
+    }
+    for (int code = 0; code < kKeyCount; ++code) {
+        if (mReleaseAtTickEnd[code]) {
+            mKeys[code] = kUp;
+            mReleaseAtTickEnd[code] = false;
+        }
+    }
+    mAnyReleasePending = false;
 }
 
 bool GameInput::IsKeyStateSet(int code) const
@@ -96,10 +136,6 @@ bool GameInput::TestKeyPressOnce(int code)
     }
     if (mKeys[code] == kDown) {
         mKeys[code] = kReported;
-        return true;
-    }
-    if (mKeys[code] == kWheelPress) {
-        mKeys[code] = kUp;
         return true;
     }
     return false;
@@ -117,5 +153,9 @@ bool GameInput::WasLeftPressed(bool downNow)
 void GameInput::ClearKeyStates()
 {
     mKeys.fill(kUp);
+    mReleaseAtTickEnd.fill(false);
+    mAnyReleasePending = false;
+    mDownSinceTick.fill(false);
+    mAnyDownSinceTick = false;
     mLeftLatched = false;
 }

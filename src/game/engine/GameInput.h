@@ -1,7 +1,9 @@
 // The game's input between the main widget's callbacks and the ticks: a
 // queue of typed codes for input boxes, the table of held keys and mouse
 // buttons with one press report per press, and the left button's press
-// latched until a tick asks for it.
+// latched until a tick asks for it. A key let go before any tick ran since
+// its press (a tap within one frame, or a wheel turn) stays pressed until the
+// end of the next tick, and no longer.
 #pragma once
 
 #include <array>
@@ -25,9 +27,11 @@ public:
     // middle (ignored).
     void MouseDown(int clickCount);
     void MouseUp(int clickCount);
-    // A wheel turn reports one press of the key (up for a positive delta)
-    // and leaves it up; nothing is queued.
+    // A wheel turn taps the key (up for a positive delta); nothing is
+    // queued.
     void Wheel(int delta, int upCode, int downCode);
+    // The end of a game tick: taps let go before it go up.
+    void EndTick();
 
     // ---- Read by the game
 
@@ -51,17 +55,24 @@ public:
     int mSwallowNextClick = 0;
 
 private:
-    // Key states: up, down and not yet reported, down and reported, and a
-    // wheel turn's report that leaves the key up.
-    enum : uint8_t { kUp = 0, kDown = 1, kReported = 2, kWheelPress = 3 };
+    // Key states: up, down and not yet reported, down and reported.
+    enum : uint8_t { kUp = 0, kDown = 1, kReported = 2 };
 
     void Push(unsigned code);
+    void Press(int code);
+    void Release(int code);
     static bool InTable(int code) { return code >= 0 && code < kKeyCount; }
 
     std::array<unsigned, kRingSize> mRing{};
     int mFirst = 0;
     int mQueued = 0;
     std::array<uint8_t, kKeyCount> mKeys{};
+    // Keys pressed since the last tick ended, and taps: keys let go before
+    // a tick ran, up at the end of the next one.
+    std::array<bool, kKeyCount> mDownSinceTick{};
+    bool mAnyDownSinceTick = false;
+    std::array<bool, kKeyCount> mReleaseAtTickEnd{};
+    bool mAnyReleasePending = false;
     bool mLeftLatched = false;
     bool mPreviousLeft = false;
 };

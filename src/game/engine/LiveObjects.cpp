@@ -14,6 +14,8 @@ int UpdateLiveObjects(GameState& game)
         if (screen->Update() == 0)
             game.mLiveObjects.Remove(screen);
     }
+    // A tap is for this tick only: a screen opened later never takes it.
+    game.mInput.EndTick();
     if (game.mLiveObjects.IsEmpty() && game.mPlatform != nullptr)
         game.mPlatform->Quit();
     return 1;

@@ -1,6 +1,7 @@
 // The game's input between the widget callbacks and the ticks: the queue
-// typed codes wait in, the held-key table with one report per press, the
-// latched left press and the swallowed click after a focus gain.
+// typed codes wait in, the held-key table with one report per press and
+// taps that last until the end of the next tick, the latched left press and
+// the swallowed click after a focus gain.
 #include "game/engine/GameInput.h"
 
 #include <gtest/gtest.h>
@@ -116,26 +117,68 @@ TEST(GameInputTest, KeyTableReportsEachPressOnce)
              in.KeyDown('K');
          },
          'K', true, {true, false}},
-        {"press and release before the tick: only the queue has it",
+        {"press and release before the tick (a tap): one press, held until the tick ends",
          [](GameInput& in) {
              in.KeyDown('K');
              in.KeyUp('K');
          },
+         'K', true, {true, false}},
+        {"a tap no tick took is gone after the tick",
+         [](GameInput& in) {
+             in.KeyDown('K');
+             in.KeyUp('K');
+             in.EndTick();
+         },
+         'K', false, {false}},
+        {"a held key outlasts the tick", [](GameInput& in) { in.KeyDown('K'), in.EndTick(); }, 'K', true,
+         {true, false}},
+        {"a key held over a tick goes up when let go",
+         [](GameInput& in) {
+             in.KeyDown('K');
+             in.EndTick();
+             in.KeyUp('K');
+         },
+         'K', false, {false}},
+        {"tapped and pressed again within one frame: one press, still held after the tick",
+         [](GameInput& in) {
+             in.KeyDown('K');
+             in.KeyUp('K');
+             in.KeyDown('K');
+             in.EndTick();
+         },
+         'K', true, {true, false}},
+        {"a reported tap pressed again is a second press",
+         [](GameInput& in) {
+             in.KeyDown('K');
+             in.KeyUp('K');
+             in.TestKeyPressOnce('K');
+             in.KeyDown('K');
+         },
+         'K', true, {true, false}},
+        {"a cleared table forgets a tap", [](GameInput& in) { in.KeyDown('K'), in.KeyUp('K'), in.ClearKeyStates(); },
          'K', false, {false}},
         {"code 256 touches no entry", [](GameInput& in) { in.KeyDown(256), in.KeyUp(256); }, 0, false, {false}},
         {"code -1 is never held", [](GameInput& in) { in.KeyDown(-1); }, -1, false, {false}},
         {"code 256 is never held", [](GameInput& in) { in.KeyDown(256); }, 256, false, {false}},
         {"right button is entry 2", [](GameInput& in) { in.MouseDown(-1); }, GameInput::kRightButton, true,
          {true, false}},
-        {"right button released", [](GameInput& in) { in.MouseDown(-2), in.MouseUp(-2); }, GameInput::kRightButton,
-         false, {false}},
+        {"right button tapped", [](GameInput& in) { in.MouseDown(-2), in.MouseUp(-2); }, GameInput::kRightButton,
+         true, {true, false}},
+        {"right button let go after a tick",
+         [](GameInput& in) {
+             in.MouseDown(-1);
+             in.EndTick();
+             in.MouseUp(-1);
+         },
+         GameInput::kRightButton, false, {false}},
         {"middle button sets nothing", [](GameInput& in) { in.MouseDown(3); }, GameInput::kLeftButton, false,
          {false}},
         {"a middle release leaves the left button held", [](GameInput& in) { in.MouseDown(1), in.MouseUp(3); },
          GameInput::kLeftButton, true, {true}},
-        {"wheel up: one report, key left up", [](GameInput& in) { in.Wheel(1, kUp, kDown); }, kUp, false,
-         {true, false}},
-        {"wheel down: one report", [](GameInput& in) { in.Wheel(-1, kUp, kDown); }, kDown, false, {true, false}},
+        {"wheel up: a tap of the key", [](GameInput& in) { in.Wheel(1, kUp, kDown); }, kUp, true, {true, false}},
+        {"a wheel turn no tick took is gone after the tick", [](GameInput& in) { in.Wheel(1, kUp, kDown), in.EndTick(); },
+         kUp, false, {false}},
+        {"wheel down: one report", [](GameInput& in) { in.Wheel(-1, kUp, kDown); }, kDown, true, {true, false}},
         {"a real press after a wheel turn is reported",
          [](GameInput& in) {
              in.Wheel(1, kUp, kDown);

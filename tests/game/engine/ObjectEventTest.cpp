@@ -214,6 +214,36 @@ TEST_F(ObjectEventTest, TheClickTest)
     }
 }
 
+// A key pressed and let go between two ticks is the next tick's press, for
+// that tick only.
+TEST_F(ObjectEventTest, AKeyTappedBetweenTicksIsTakenAtTheNextTickOnly)
+{
+    hooks.realKeys = true;
+    Level* menu = AddScreen("menu");
+    CountingObject* button = AddButton(menu, "click", "return");
+    Ticks(2);
+    mGame->mInput.KeyDown(13);
+    mGame->mInput.KeyUp(13);
+    Ticks(1);
+    EXPECT_EQ(button->fired, 1);
+    Ticks(5);
+    EXPECT_EQ(button->fired, 1) << "one tap, one press";
+
+    // Tapped while the topmost screen takes no key; a screen that opens two
+    // ticks later does not get it.
+    AddScreen("blank");
+    Ticks(1);
+    mGame->mInput.KeyDown(13);
+    mGame->mInput.KeyUp(13);
+    Ticks(2);
+    Level* later = AddScreen("later");
+    CountingObject* laterButton = AddButton(later, "click", "return");
+    Ticks(5);
+    EXPECT_EQ(laterButton->fired, 0);
+    EXPECT_EQ(button->fired, 1);
+    EXPECT_EQ(Plays("audio\\click.ogg"), 1);
+}
+
 TEST_F(ObjectEventTest, InsertLevelOpensOnlyFromTheTopmostScreenOrUnderAPause)
 {
     AddRecord("options", 0, Screen("options"));
