@@ -138,11 +138,11 @@ void Shooter::Reload()
         return;
     if (StageContains(game.mMiddleLayer, "still") && pieces != 0)
         return;
-    // A level's one treasure is chosen from its own slots: on its first tick
-    // the count the rise step keeps may still be a lost level's, and a
-    // treasure of a kind no slot takes is never re-rolled while it is the
-    // only one. A count of none makes no treasure, so it may stand.
-    if (!freeReload && Play().mDistinctSlotKinds > 0)
+    // A treasure is chosen from this level's own slots: the count the rise
+    // step keeps may still be the level's before (or of one still below this
+    // one), and a treasure of a kind no slot takes is never re-rolled while
+    // it is the only one. A count of none makes no treasure, so it may stand.
+    if (Play().mDistinctSlotKinds > 0)
         CountServedSlotKinds();
 
     Jewel* first = PieceAt(0);

@@ -637,6 +637,33 @@ TEST_F(ShooterTest, SinkWithoutTriesStaysDown)
 
 namespace {
 
+// A new level's first treasure is of a kind its own slots take, not one
+// counted on the level before, whether that level is gone or still below.
+TEST_F(ShooterKindTest, ANewLevelsFirstTreasureComesFromItsOwnSlots)
+{
+    for (const bool previousStays : {false, true}) {
+        SCOPED_TRACE(previousStays ? "previous level still below" : "previous level gone");
+        NewPlayGame();
+        UseSizedPictures();
+        ASSERT_NE(Open(1, {{400.0f, 200.0f, {{4, -30.0f, 0.0f}, {4, 30.0f, 0.0f}}}}), nullptr);
+        Ticks(5);
+        ASSERT_EQ(Play().mSlotKindHistogram[4], 2);
+        if (!previousStays)
+            mGame->mLiveObjects.RemoveAll();
+        TestLevelSpec next;
+        next.name = "level_two";
+        next.plates = {{400.0f, 200.0f, {{9, -30.0f, 0.0f}, {9, 30.0f, 0.0f}}}};
+        ASSERT_NE(OpenTestLevel(next), nullptr);
+        // The first tick makes the new level's shooter the current one.
+        Tick();
+        for (int i = 0; i < 5 && Pieces().empty(); ++i)
+            Tick();
+        const std::vector<Jewel*> pieces = Pieces();
+        ASSERT_FALSE(pieces.empty());
+        EXPECT_EQ(pieces.front()->mTreasureKind, 9);
+    }
+}
+
 // In Journey the treasures come from the slots below the lowest scroll point
 // (the one lowest on screen, largest y) less scrolling_slow_point.
 TEST_F(ShooterKindTest, JourneyCountsSlotsBelowTheLowestScrollPoint)
