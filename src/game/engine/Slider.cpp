@@ -51,11 +51,11 @@ int Slider::Update()
     RefreshWorld();
     const float oldX = mLocal[kAttrX];
     bool down = false;
-    if (Platform* platform = game.mPlatform) {
-        // Keeps the button's press edge current.
-        platform->WasMouseButtonPressed();
+    // The press edge is left to the topmost screen, which reads it before its
+    // children update: taken here too, a slider on a covered screen would
+    // steal the click meant for the screen above it.
+    if (Platform* platform = game.mPlatform)
         down = platform->IsMouseButtonDown();
-    }
     const Level* level = dynamic_cast<const Level*>(game.mLevel);
     if (level != nullptr && HasTrack()) {
         const bool sliding = std::strcmp(mState, "sliding") == 0;

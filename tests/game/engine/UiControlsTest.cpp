@@ -144,6 +144,29 @@ TEST_F(UiControlsTest, ASliderStartsAtTheSettingAndIsDragged)
     EXPECT_EQ(out, " type=\"slider\" position=\"500\" left_value=\"300\" right_value=\"500\" slider_type=\"sound_volume\"");
 }
 
+// A click on a dialog over the options: the slider below, which updates
+// first, leaves the press to the dialog's button.
+TEST_F(UiControlsTest, ASliderUnderADialogLeavesTheClickToIt)
+{
+    AddScreen("options", 0, SliderScreen("sound_volume", 300.0f, 500.0f));
+    AddScreen("dialog", 0,
+              "<object type=\"generic\" name=\"ok\" image=\"gfx\\ok.png\">\n<stage ms=\"100000\">\n"
+              "<attribute type=\"x\" start=\"400\" end=\"400\" />\n"
+              "<attribute type=\"y\" start=\"300\" end=\"300\" />\n"
+              "<event type=\"click\" action=\"kill_all\" />\n</object>\n");
+    Open("options");
+    Open("dialog");
+    MoveMouse(400.0f, 300.0f);
+    Tick();
+    mGame->mInput.MouseDown(1);
+    host().leftButtonDown = true;
+    Tick();
+    mGame->mInput.MouseUp(1);
+    host().leftButtonDown = false;
+    Tick();
+    EXPECT_TRUE(mGame->mLiveObjects.IsEmpty());
+}
+
 TEST_F(UiControlsTest, ASliderWithoutALengthStaysAndAppliesNothing)
 {
     for (auto bounds : {std::pair<float, float>{400.0f, 400.0f}, std::pair<float, float>{500.0f, 300.0f}}) {
