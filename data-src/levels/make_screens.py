@@ -50,6 +50,18 @@ def button(name, label, x, y, events, small=True, scale=0.62):
     return O(None, name, [st], [text(label, "gfx\\font1_small.png", 0, -1, scale, -3)], image=img, z_order=3)
 
 
+def acting_button(name, label, x, y, alt, actions, small=True, scale=0.62):
+    """A button that runs several actions: a key press is taken by the first click event
+    alone, so the one click (or key) sends the button to a short stage whose start events act."""
+    ready = St("ready", 1000, True, x=x, y=y).filt("hot_spot", "frame_number").ev("click", "go_to_stage", "pressed", alt=alt)
+    pressed = St("pressed", 20, x=x, y=y).filt("hot_spot", "frame_number")
+    for action in actions:
+        pressed.ev("start", *action)
+    pressed.ev("end", "go_to_stage", "ready")
+    img = "gfx\\menu\\button_small.png" if small else "gfx\\menu\\button.png"
+    return O(None, name, [ready, pressed], [text(label, "gfx\\font1_small.png", 0, -1, scale, -3)], image=img, z_order=3)
+
+
 def close(label="OK", x=0, y=80, alt="return"):
     return button("ok_button", label, x, y, [ev("click", "send_parent_to_stage", "fade_out", alt=alt)])
 
@@ -72,7 +84,7 @@ screens["continue_game"] = popup("continue_game", children=[
     title("WELCOME BACK!", -84),
     ink("BUILDING_CONTINUE", -32),
     button("continue_button", "CONTINUE", -90, 16, [ev("click", "insert_level", "loading", alt="return")]),
-    button("new_button", "NEW GAME", 90, 16, [ev("click", "reset_progress"), ev("click", "insert_level", "loading", alt="N")]),
+    acting_button("new_button", "NEW GAME", 90, 16, "N", [("reset_progress",), ("insert_level", "loading")]),
     # The third plaque stays inside the frame's rim, not across it.
     button("back_button", "BACK", 0, 70, [ev("click", "send_parent_to_stage", "fade_out", alt="escape")], scale=0.5),
 ])

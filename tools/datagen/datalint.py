@@ -468,6 +468,11 @@ class Lint:
             if key in alt_keys and alt_keys[key] != owner:
                 self.report(where, t.line, "alt_key %s used by two buttons of the screen" % key)
             alt_keys[key] = owner
+        if trig == "click":
+            clicks = [e for e in st["events"] if e.get("type") == "click"] + [t]
+            if len(clicks) > 1 and any(e.get("alt_key") is not None for e in clicks):
+                self.report(where, t.line, "a key press is taken by the first of a button's click events only: "
+                            "let one click go to a stage whose start events act")
         st["events"].append(t)
 
     def stage_loops(self, where, obj):

@@ -90,6 +90,9 @@ class DataLintTest(unittest.TestCase):
         self.assertFinds(self.lint(), "built as a new screen")
         self.files["levels/main_menu.xml"] = screen("main_menu", button("p"))
         self.assertFinds(self.lint(), "alt_key 'p'")
+        self.files["levels/main_menu.xml"] = screen("main_menu", button(
+            "Y", '>\n\t\t\t<event type="click" action="kill_all"'))
+        self.assertFinds(self.lint(), "first of a button's click events")
         self.files["levels/main_menu.xml"] = screen("main_menu", stage=STAGE.replace(
             '">\n', '">\n\t\t<event type="start" action="play_sound" parm3="audio\\x.ogg">\n', 1))
         self.assertFinds(self.lint(), "fires on every loop")
