@@ -5,7 +5,7 @@
 import os
 import sys
 
-from x import O, St, ev, text, cursor, still, write
+from x import O, St, ev, text, cursor, still, write, bumper, turret, basket
 from plates import plate, SURVIVAL_FILES, KINDS
 from levels import level, P, scenery, shooter, water, hud, tiles_layer, songs
 
@@ -32,37 +32,6 @@ def pigeon(x, y, left=False):
 
 def birds(*pigeons):
     return O("layer", "birds", [still(0, 0)], list(pigeons))
-
-
-def bumper(kind, x, y, rot=0, name=None):
-    img = {"rect_bumper": "bumper_rect", "round_bumper": "bumper_round", "tri_bumper": "bumper_tri"}[kind]
-    st = St(None, 1000, True, x=x, y=y)
-    if rot:
-        st.at("rotation", rot)
-    return O(kind, name or img, [st], image="gfx\\level\\%s.png" % img, z_order=1.2)
-
-
-def turret(x, y, rot=0, barrel=0):
-    muzzle = O(None, "muzzle", [St(None, 1000, True, x=0, y=-32)], image="gfx\\level\\turret_muzzle.png")
-    b = O(None, "barrel", [St(None, 1000, True, x=0, y=0, rotation=barrel)], [muzzle], image="gfx\\level\\turret_barrel.png")
-    st = St(None, 1000, True, x=x, y=y)
-    if rot:
-        st.at("rotation", rot)
-    return O("turret", "turret", [st], [b], image="gfx\\level\\turret.png", z_order=1.3)
-
-
-def warp(x, y, name="warp"):
-    st = St(None, 2000, True, x=x, y=y, rotation=(0, -360))
-    return O("warp", name, [st], image="gfx\\level\\warp.png", z_order=1.2)
-
-
-def basket(x, y):
-    opening = O(None, "opening", [still(0, -34)], image="gfx\\level\\basket_opening.png", z_order=1.41)
-    return O("bonus_basket", "basket", [
-        St("waiting", 1000, True, x=x, y=y),
-        St("rotating", 2500, x=x, y=y, rotation=0).filt("sined", "rotation", 8, 1).ev("end", "custom"),
-        St("emptied", 600, x=x, y=y).ev("end", "go_to_stage", "waiting"),
-    ], [opening], image="gfx\\level\\basket.png", z_order=1.4)
 
 
 # ---- Flood and Journey -------------------------------------------------------
@@ -103,10 +72,7 @@ def building(n, mode):
 
 def bonus_level(mode, n, title, thumb, scene):
     rows = [[P("round", -200), P("round", 200)], [P("stick")], [P("mini_round", -220), P("mini_round", 220)], [P("round")]]
-    # In a layer of its own: a plain picture straight in the plate container would give it an
-    # extent, and the container would then hold the playfield still by parallax.
-    holder = O("layer", "basket_holder", [still(0, 0)], [basket(0, -420)])
-    return level("bonus", title, thumb, scene, rows, inner_extra=[holder], music=SONG[mode])
+    return level("bonus", title, thumb, scene, rows, inner_extra=[basket(0, -420)], music=SONG[mode])
 
 
 def trick_level_in_list(title, thumb, scene):

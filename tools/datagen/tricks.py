@@ -12,6 +12,7 @@ import math
 import random
 
 import objxml as X
+from levelparts import BUMPER_PICTURES, basket, bumper, turret, warp
 
 SHOOTER_Y = 222          # the shooter's y in every level file
 READY_Y = SHOOTER_Y - 38  # the ready treasure: half its 46-px picture and 15 px above the shooter
@@ -324,20 +325,11 @@ def build(index):
                          num_jewels=1, radius=0, image="gfx\\plates\\%s.png" % look))
     for e in extras:
         if e[0] == "warp":
-            inner.append(X.O("warp", "warp", [X.St(None, 2000, True, x=e[1][0], y=e[1][1], rotation=(0, -360))],
-                             image="gfx\\level\\warp.png", z_order=1.2))
+            inner.append(warp(*e[1]))
         elif e[0] == "turret":
-            muzzle = X.O(None, "muzzle", [X.St(None, 1000, True, x=0, y=-32)], image="gfx\\level\\turret_muzzle.png")
-            barrel = X.O(None, "barrel", [X.St(None, 1000, True, x=0, y=0, rotation=round(e[2], 2))], [muzzle],
-                         image="gfx\\level\\turret_barrel.png")
-            inner.append(X.O("turret", "turret", [X.St(None, 1000, True, x=e[1][0], y=e[1][1])], [barrel],
-                             image="gfx\\level\\turret.png", z_order=1.3))
-        elif e[0] in ("round_bumper", "rect_bumper", "tri_bumper"):
-            img = {"round_bumper": "bumper_round", "rect_bumper": "bumper_rect", "tri_bumper": "bumper_tri"}[e[0]]
-            st = X.St(None, 1000, True, x=e[1][0], y=e[1][1])
-            if len(e) > 2 and e[2]:
-                st.at("rotation", e[2])
-            inner.append(X.O(e[0], img, [st], image="gfx\\level\\%s.png" % img, z_order=1.2))
+            inner.append(turret(*e[1], barrel=round(e[2], 2)))
+        elif e[0] in BUMPER_PICTURES:
+            inner.append(bumper(e[0], *e[1], *e[2:]))
         elif e[0] == "basket":
             inner.append(basket(*e[1]))
     scene = [("sky01.jpg", "houses01.png", "facade01.png"), ("sky02.jpg", "houses02.png", "facade02.png"),
@@ -368,21 +360,6 @@ def build(index):
 
 TITLES = {"straight": "STRAIGHT UP", "warp": "THROUGH THE WARP", "turret": "CANNON SHOT", "round_bumper": "OFF THE BALL",
           "key_row": "THE KEY", "bumper_bank": "OFF THE EDGE", "basket": "INTO THE BASKET"}
-
-
-def basket(x, y):
-    """A basket that catches the falling treasure, sways a while and lets it
-    drop from rest. The sway starts from rotation 0 each tick: without it the
-    filter would add up and spin the basket round. In a layer of its own: a
-    plain picture straight in the plate container would give the container
-    an extent."""
-    opening = X.O(None, "opening", [X.still(0, -34)], image="gfx\\level\\basket_opening.png", z_order=1.41)
-    body = X.O("bonus_basket", "basket", [
-        X.St("waiting", 1000, True, x=x, y=y),
-        X.St("rotating", 2500, x=x, y=y, rotation=0).filt("sined", "rotation", 8, 1).ev("end", "custom"),
-        X.St("emptied", 600, x=x, y=y).ev("end", "go_to_stage", "waiting"),
-    ], [opening], image="gfx\\level\\basket.png", z_order=1.4)
-    return X.O("layer", "basket_holder", [X.still(0, 0)], [body])
 
 
 def menu_button():
