@@ -13,6 +13,11 @@ import scene
 import svg
 
 STROKE = 3
+# Picture sizes the trick generator lays its bounces and catches out by.
+RECT_BUMPER = (120, 26)
+TRI_BUMPER = (64, 56)
+BASKET = (130, 92)
+BASKET_OPENING = (118, 22)
 
 
 def plate_defs():
@@ -233,7 +238,7 @@ def obstacle_defs():
             svg.linear("iron", [(0, "#5A6378"), (1, P.INK)], 0, 0, 1, 0))
 
 
-def rect_bumper(w=120, h=26):
+def rect_bumper(w=RECT_BUMPER[0], h=RECT_BUMPER[1]):
     d = rounded_path(3, 3, w - 6, h - 6, (h - 6) / 2.0)
     body = '<path d="%s" fill="url(#rim)" stroke="%s" stroke-width="3"/>' % (d, P.INK)
     body += '<path d="M%g %g h%g" stroke="#FFFFFF" stroke-opacity="0.55" stroke-width="3" stroke-linecap="round"/>' % (h / 2.0, 9, w - h)
@@ -250,7 +255,7 @@ def round_bumper(s=52):
     return svg.doc(s, s, body, obstacle_defs())
 
 
-def tri_bumper(w=64, h=56):
+def tri_bumper(w=TRI_BUMPER[0], h=TRI_BUMPER[1]):
     # Point downwards, as the bounce edges are laid out.
     d = poly([(4, 4), (w - 4, 4), (w / 2.0, h - 4)])
     body = '<path d="%s" fill="url(#rim)" stroke="%s" stroke-width="3" stroke-linejoin="round"/>' % (d, P.INK)
@@ -294,7 +299,7 @@ def warp(s=72):
     return svg.doc(s, s, body, defs)
 
 
-def basket(w=130, h=92):
+def basket(w=BASKET[0], h=BASKET[1]):
     defs = (svg.linear("wick", [(0, P.mix(P.STONE, P.BRASS, 0.4)), (1, P.STONE_DARK)]) + svg.blur_filter("soft", 2))
     d = "M6 10 L%g 10 L%g %g Q%g %g %g %g Z" % (w - 6, w - 20, h - 8, w / 2.0, h + 2, 20, h - 8)
     body = '<path d="%s" fill="url(#wick)" stroke="%s" stroke-width="3" stroke-linejoin="round"/>' % (d, P.INK)
@@ -306,7 +311,7 @@ def basket(w=130, h=92):
     return svg.doc(w, h, body, defs)
 
 
-def basket_opening(w=118, h=22):
+def basket_opening(w=BASKET_OPENING[0], h=BASKET_OPENING[1]):
     body = '<ellipse cx="%g" cy="%g" rx="%g" ry="%g" fill="%s" stroke="%s" stroke-width="3"/>' % (
         w / 2.0, h / 2.0, w / 2.0 - 3, h / 2.0 - 3, P.mix(P.INK, P.STONE_DARK, 0.3), P.INK)
     body += '<ellipse cx="%g" cy="%g" rx="%g" ry="%g" fill="none" stroke="%s" stroke-width="2"/>' % (

@@ -13,6 +13,7 @@ import random
 
 import objxml as X
 from levelparts import BUMPER_PICTURES, basket, bumper, turret, warp
+from playart import BASKET, BASKET_OPENING, RECT_BUMPER, TRI_BUMPER
 
 SHOOTER_Y = 222          # the shooter's y in every level file
 READY_Y = SHOOTER_Y - 38  # the ready treasure: half its 46-px picture and 15 px above the shooter
@@ -24,11 +25,10 @@ WALL = 330                # slots stay inside x -330..330
 
 KINDS = [8, 9, 10, 6, 3, 5, 7, 4]
 FAMILIES = ["straight", "bumper_bank", "warp", "basket", "turret", "round_bumper", "key_row"]
-EDGED = {"rect_bumper": (120, 26), "tri_bumper": (64, 56)}  # picture sizes of the bumpers with edges
-RIM_Y = -22 / 2         # a basket catches on a line half its opening's height above its centre
-RIM_W = 118 + 20        # the opening's width, widened by the treasure's 20-px catching box
+EDGED = {"rect_bumper": RECT_BUMPER, "tri_bumper": TRI_BUMPER}  # picture sizes of the bumpers with edges
+RIM_Y = -BASKET_OPENING[1] / 2  # a basket catches on a line half its opening's height above its centre
+RIM_W = BASKET_OPENING[0] + 20  # the opening's width, widened by the treasure's 20-px catching box
 RIM_H = 6 + 20
-BASKET = (130, 92)
 PLATE_R = 128 / 2
 
 
