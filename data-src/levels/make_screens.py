@@ -43,11 +43,15 @@ def title(s, y, scale=0.62):
     return text(s, "gfx\\font1.png", 0, y, scale, -4)
 
 
+def plaque(name, label, stages, small=True, scale=0.62):
+    img = "gfx\\menu\\button_small.png" if small else "gfx\\menu\\button.png"
+    return O(None, name, stages, [text(label, "gfx\\font1_small.png", 0, -1, scale, -3)], image=img, z_order=3)
+
+
 def button(name, label, x, y, events, small=True, scale=0.62):
     st = St(None, 1000, True, x=x, y=y).filt("hot_spot", "frame_number")
     st.e += events
-    img = "gfx\\menu\\button_small.png" if small else "gfx\\menu\\button.png"
-    return O(None, name, [st], [text(label, "gfx\\font1_small.png", 0, -1, scale, -3)], image=img, z_order=3)
+    return plaque(name, label, [st], small, scale)
 
 
 def acting_button(name, label, x, y, alt, actions, small=True, scale=0.62):
@@ -58,8 +62,7 @@ def acting_button(name, label, x, y, alt, actions, small=True, scale=0.62):
     for action in actions:
         pressed.ev("start", *action)
     pressed.ev("end", "go_to_stage", "ready")
-    img = "gfx\\menu\\button_small.png" if small else "gfx\\menu\\button.png"
-    return O(None, name, [ready, pressed], [text(label, "gfx\\font1_small.png", 0, -1, scale, -3)], image=img, z_order=3)
+    return plaque(name, label, [ready, pressed], small, scale)
 
 
 def close(label="OK", x=0, y=80, alt="return"):
