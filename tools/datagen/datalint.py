@@ -440,6 +440,7 @@ class Lint:
         if root is None:
             return
         self.stage_loops(where, root)
+        self.click_keys(where, root)
         self.framed_use(where, root)
         if screen_kind is not None:
             self.screen_rules(where, root, screen_kind)
@@ -468,11 +469,6 @@ class Lint:
             if key in alt_keys and alt_keys[key] != owner:
                 self.report(where, t.line, "alt_key %s used by two buttons of the screen" % key)
             alt_keys[key] = owner
-        if trig == "click":
-            clicks = [e for e in st["events"] if e.get("type") == "click"] + [t]
-            if len(clicks) > 1 and any(e.get("alt_key") is not None for e in clicks):
-                self.report(where, t.line, "a key press is taken by the first of a button's click events only: "
-                            "let one click go to a stage whose start events act")
         st["events"].append(t)
 
     def stage_loops(self, where, obj):
@@ -489,6 +485,15 @@ class Lint:
                 looping = False
         for c in obj["children"]:
             self.stage_loops(where, c)
+
+    def click_keys(self, where, obj):
+        for st in obj["stages"]:
+            clicks = [e for e in st["events"] if e.get("type") == "click"]
+            if len(clicks) > 1 and any(e.get("alt_key") is not None for e in clicks):
+                self.report(where, clicks[1].line, "a key press is taken by the first of a button's click events only: "
+                            "let one click go to a stage whose start events act")
+        for c in obj["children"]:
+            self.click_keys(where, c)
 
     def framed_use(self, where, obj):
         img = obj["tag"].get("image")
