@@ -1,23 +1,5 @@
-from x import O, St, ev, text, cursor, still
+from x import O, St, still, scenery, aim_cursor, water, hud
 from plates import plate
-
-SCENES = {
-    1: ("sky01.jpg", "houses01.png", "facade01.png"),
-    2: ("sky02.jpg", "houses02.png", "facade02.png"),
-    3: ("sky03.jpg", "houses01.png", "facade03.png"),
-}
-
-
-def scenery(scene):
-    sky, city, facade = SCENES[scene]
-    # The facade is the level's first plain child taller than the screen: the playfield
-    # repeats it upwards behind the plates.
-    return [
-        O(None, "facade", [still(0, 0)], image="gfx\\level\\" + facade, z_order=-8),
-        O(None, "sky", [still(0, -5)], image="gfx\\level\\" + sky, z_order=-10),
-        O(None, "houses", [still(0, 95)], image="gfx\\level\\" + city, z_order=-9),
-    ]
-
 
 def shooter():
     beam = O(None, "beam", [St(None, 1000, True, visible=0)], image="gfx\\level\\beam.png", blit_style=1, z_order=-1)
@@ -32,24 +14,6 @@ def shooter():
     enter = St("enter", 600, y=(400, 222))
     return O("shooter", "shooter", [enter, St("ready", 1000, True, y=222)], [beam, fish], image="gfx\\level\\shooter.png",
              z_order=6)
-
-
-def water():
-    st = St(None, 4000, True, x=0, y=245).filt("sined", "x", 14, 1).filt("sined", "y", 2, 2)
-    return O(None, "water", [st], image="gfx\\level\\water.png", z_order=5, tiles_left=1, tiles_right=1)
-
-
-def pause_button():
-    st = St(None, 1000, True, x=-318, y=0, x_scale=0.5, y_scale=0.5).filt("hot_spot", "frame_number")
-    st.e.append(ev("click", "insert_level", "pause_menu", alt="escape"))
-    return O(None, "menu_button", [st], [text("MENU", "gfx\\font1_small.png", 0, -2, 1.1, -3)],
-             image="gfx\\menu\\button_small.png", z_order=9.5)
-
-
-def hud(relaxed_image=False):
-    panel = O("panel", "panel", [St(None, 1000, True, x=0, y=276)], [pause_button()], image="gfx\\level\\panel.png", z_order=9)
-    bar = O("progress_bar", "progress", [St(None, 1000, True, x=0, y=276)], z_order=9)
-    return [panel, bar]
 
 
 def tiles_layer(children, still_level=False, summary="LEVEL_SUMMARY", extra_stages=()):
@@ -88,8 +52,7 @@ def level(name, title, thumbnail, scene, rows, still_level=False, music=None, ex
         St("arrive", 20, x=400, y=300).ev("start", "kill_all_previous"),
         St("play", 1000, True, x=400, y=300),
     ], **head)
-    root.children = ([O("shooter_cursor", "cursor", [St(None, 1000, True)], image="gfx\\level\\aim.png", z_order=20)] +
-                     scenery(scene) + [tiles_layer(children, still_level, summary)] + list(extra) +
+    root.children = ([aim_cursor()] + scenery(scene) + [tiles_layer(children, still_level, summary)] + list(extra) +
                      [shooter(), water()] + hud())
     return root
 

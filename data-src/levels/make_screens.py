@@ -5,7 +5,7 @@
 import os
 import sys
 
-from x import O, St, ev, text, cursor, still, write
+from x import O, St, ev, text, cursor, still, write, aim_cursor, corner_button
 from plates import plate
 from levels import level, P, scenery, shooter, water, hud, tiles_layer, songs
 
@@ -249,17 +249,13 @@ def tutorial():
         St("arrive", 20, x=400, y=300).ev("start", "kill_all_previous"),
         St("play", 1000, True, x=400, y=300)],
         **(songs("lagoon_song.xm", intro=False, win=False) or {}))
-    quit_st = St(None, 1000, True, x=-330, y=-262, x_scale=0.5, y_scale=0.5).filt("hot_spot", "frame_number")
-    quit_st.ev("click", "insert_level", "quit_confirm", alt="escape")
-    quit_btn = O(None, "quit_button", [quit_st], [text("QUIT", "gfx\\font1_small.png", 0, -2, 1.1, -3)],
-                 image="gfx\\menu\\button_small.png", z_order=9.5)
+    quit_btn = corner_button("quit_button", "QUIT", -330, -262, "quit_confirm")
     # The panel without its pause button (the quit button stands in for it)
     # and without the progress bar: Cupid's last click ends the tutorial, not
     # a victory.
     panel = hud()[0]
     panel.children = []
-    lv.children = ([O("shooter_cursor", "cursor", [St(None, 1000, True)], image="gfx\\level\\aim.png", z_order=20)] +
-                   scenery(1) + [tiles_layer(inner)] + [shooter(), water(), tut, quit_btn, panel])
+    lv.children = ([aim_cursor()] + scenery(1) + [tiles_layer(inner)] + [shooter(), water(), tut, quit_btn, panel])
     return lv
 
 
@@ -287,7 +283,7 @@ def endless():
     lv = O("level", "endless", [
         St("arrive", 20, x=400, y=300).ev("start", "kill_all_previous"),
         St("play", 1000, True, x=400, y=300)], title="SURVIVAL", **(songs("survival_song.xm", win=False) or {}))
-    lv.children = ([O("shooter_cursor", "cursor", [St(None, 1000, True)], image="gfx\\level\\aim.png", z_order=20),
+    lv.children = ([aim_cursor(),
                     O(None, "sky", [still(0, 0)], image="gfx\\level\\sky04.jpg", z_order=-10),
                     O(None, "houses", [still(0, 95)], image="gfx\\level\\houses02.png", z_order=-9),
                     bg, shooter(), water(), panel, clock])

@@ -12,7 +12,7 @@ import math
 import random
 
 import objxml as X
-from levelparts import BUMPER_PICTURES, basket, bumper, turret, warp
+from levelparts import BUMPER_PICTURES, aim_cursor, basket, bumper, hud, scenery, turret, warp, water
 from playart import BASKET, BASKET_OPENING, RECT_BUMPER, TRI_BUMPER
 
 SHOOTER_Y = 222          # the shooter's y in every level file
@@ -332,8 +332,6 @@ def build(index):
             inner.append(bumper(e[0], *e[1], *e[2:]))
         elif e[0] == "basket":
             inner.append(basket(*e[1]))
-    scene = [("sky01.jpg", "houses01.png", "facade01.png"), ("sky02.jpg", "houses02.png", "facade02.png"),
-             ("sky03.jpg", "houses01.png", "facade03.png")][index % 3]
     tiles = X.O("layer", "tiles", [
         X.St("still", 1000, True),
         X.St("victory", 5400).ev("end", "insert_level", "TRICKSHOT_WIN"),
@@ -341,32 +339,17 @@ def build(index):
     beam = X.O(None, "beam", [X.St(None, 1000, True, visible=0)], image="gfx\\level\\beam.png", blit_style=1, z_order=-1)
     shooter = X.O("shooter", "shooter", [X.St("ready", 1000, True, y=SHOOTER_Y)], [beam], image="gfx\\level\\shooter.png",
                   z_order=6)
-    water = X.O(None, "water", [X.St(None, 4000, True, x=0, y=245).filt("sined", "x", 14, 1).filt("sined", "y", 2, 2)],
-                image="gfx\\level\\water.png", z_order=5, tiles_left=1, tiles_right=1)
     level = X.O("level", "trickshot", [
         X.St("arrive", 20, x=400, y=300).ev("start", "kill_all_previous"),
         X.St("play", 1000, True, x=400, y=300)], [
-        X.O("shooter_cursor", "cursor", [X.St(None, 1000, True)], image="gfx\\level\\aim.png", z_order=20),
-        X.O(None, "facade", [X.still(0, 0)], image="gfx\\level\\" + scene[2], z_order=-8),
-        X.O(None, "sky", [X.still(0, -5)], image="gfx\\level\\" + scene[0], z_order=-10),
-        X.O(None, "houses", [X.still(0, 95)], image="gfx\\level\\" + scene[1], z_order=-9),
-        X.O("layer", "background", [X.still(0, 0)], [tiles]),
-        shooter, water,
-        X.O("panel", "panel", [X.St(None, 1000, True, x=0, y=276)], [menu_button()], image="gfx\\level\\panel.png", z_order=9),
-        X.O("progress_bar", "progress", [X.St(None, 1000, True, x=0, y=276)], z_order=9),
+        aim_cursor(), *scenery(index % 3 + 1), X.O("layer", "background", [X.still(0, 0)], [tiles]),
+        shooter, water(), *hud(),
     ], title="TRICK %d: %s" % (index + 1, TITLES[family]), main_music="audio\\lagoon_song.xm", intro_time=4004)
     return level.xml(), 400 + throw, family
 
 
 TITLES = {"straight": "STRAIGHT UP", "warp": "THROUGH THE WARP", "turret": "CANNON SHOT", "round_bumper": "OFF THE BALL",
           "key_row": "THE KEY", "bumper_bank": "OFF THE EDGE", "basket": "INTO THE BASKET"}
-
-
-def menu_button():
-    st = X.St(None, 1000, True, x=-318, y=0, x_scale=0.5, y_scale=0.5).filt("hot_spot", "frame_number")
-    st.e.append(X.ev("click", "insert_level", "pause_menu", alt="escape"))
-    return X.O(None, "menu_button", [st], [X.text("MENU", "gfx\\font1_small.png", 0, -2, 1.1, -3)],
-               image="gfx\\menu\\button_small.png", z_order=9.5)
 
 
 def fade_out():
