@@ -155,15 +155,19 @@ void AddBackdrop(AnimObject& layer, ImageRecord* picture, float x, float y, bool
 }
 
 // A strip of the baked layer whose bottom edge is at `bottom`, with a blank
-// picture to draw into; null when a pool or the picture is refused.
-AnimObject* MakeStrip(float bottom, bool accelerated)
+// picture to draw into; null when a pool or the picture is refused. It shows
+// its rows up to `top` only (an even count): the rows above would stay blank,
+// and a blank opaque strip is a black block where the level shows the sky
+// with 3-D, such as above a building sunk out of sight.
+AnimObject* MakeStrip(float bottom, float top, bool accelerated)
 {
     GameState& game = Game();
     ImageRecord* record = game.mImageCache.CreateBlank(int(kScreenWidth), Layer::kStripImageHeight);
     if (record == nullptr)
         return nullptr;
     AnimObject* strip = AnimObject::TakeFromPool();
-    const float y = bottom - float(Layer::kStripHeight / 2);
+    const int rows = std::clamp(2 * int(std::ceil((bottom - top) / 2.0f)), 2, Layer::kStripHeight);
+    const float y = bottom - float(rows / 2);
     if (strip == nullptr || !AddStillStage(*strip, 0.0f, y)) {
         if (strip != nullptr)
             AnimObject::DisposeRecord(strip);
@@ -173,7 +177,7 @@ AnimObject* MakeStrip(float bottom, bool accelerated)
     strip->SetImageRecord(record);
     record->mUseCount -= 1; // the strip is its only holder
     strip->mSource[0] = 0.0f;
-    strip->mSource[1] = 0.0f;
+    strip->mSource[1] = float(Layer::kStripHeight - rows);
     strip->mSource[2] = kScreenWidth;
     strip->mSource[3] = float(Layer::kStripHeight);
     strip->mBilinear = 0;
@@ -624,7 +628,7 @@ void Layer::BuildTiledBackground()
     }
     ObjectList<AnimObject> strips;
     for (float step = mExtentBottom; step > mExtentTop; step -= float(kStripHeight)) {
-        AnimObject* strip = MakeStrip(step, accelerated);
+        AnimObject* strip = MakeStrip(step, mExtentTop, accelerated);
         if (strip == nullptr)
             break;
         strip->mZOrder = stripZ;

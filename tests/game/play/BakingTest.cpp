@@ -66,7 +66,8 @@ protected:
 };
 
 // Pictures from y -1100 to 250: the extent runs from 254 down to -1104, so
-// two strips, their bottoms at 254 and 254 - 1022 = -768, centred 511 higher.
+// two strips, their bottoms at 254 and 254 - 1022 = -768; the lower one is
+// whole (centred 511 higher), the upper one shows its 336 rows up to -1104.
 TEST_F(BakingTest, MergedLayerBecomesStripsOf1022Pixels)
 {
     OpenPictureLevel(true, {{-300.0f, -200.0f}, {0.0f, 0.0f}, {300.0f, 250.0f}, {100.0f, -1100.0f}});
@@ -76,9 +77,9 @@ TEST_F(BakingTest, MergedLayerBecomesStripsOf1022Pixels)
     EXPECT_EQ(Playfield()->mExtentTop, -1104.0f);
     const std::vector<AnimObject*> strips = Strips();
     ASSERT_EQ(strips.size(), 2u);
-    std::vector<float> ys;
+    std::vector<std::pair<float, float>> ys; // centre, first row shown
     for (AnimObject* strip : strips) {
-        ys.push_back(strip->mLocal[kAttrY]);
+        ys.emplace_back(strip->mLocal[kAttrY], strip->mSource[1]);
         ASSERT_NE(strip->mImage, nullptr);
         EXPECT_EQ(strip->mImage->mWidth, 800.0f);
         EXPECT_EQ(strip->mImage->mHeight, 1024.0f);
@@ -88,7 +89,7 @@ TEST_F(BakingTest, MergedLayerBecomesStripsOf1022Pixels)
         EXPECT_EQ(strip->mSnap, 0);
     }
     std::sort(ys.begin(), ys.end());
-    EXPECT_EQ(ys, (std::vector<float>{-768.0f - 511.0f, 254.0f - 511.0f}));
+    EXPECT_EQ(ys, (std::vector<std::pair<float, float>>{{-768.0f - 168.0f, 1022.0f - 336.0f}, {254.0f - 511.0f, 0.0f}}));
     // The pictures went into the strips; the plate container stays a layer.
     EXPECT_EQ(Playfield()->FindChildByName("picture0"), nullptr);
     EXPECT_NE(Playfield()->FindChildOfKind(kKindLayer), nullptr);
