@@ -44,7 +44,10 @@ TITLES = {
 
 
 def building(n, mode):
-    """Rows, bottom first, for building n (1..9); later buildings are taller and mix more kinds."""
+    """Rows, bottom first, for building n (1..9); later buildings are taller and mix more kinds.
+    No x plate: its inner slots stand straight above its outer ones and a hit does not move it, so
+    once a tumble fills an outer slot the one above is shut off for good and the building cannot
+    be cleared (Survival, which never has to be cleared, keeps it)."""
     R = []
     if n == 1:
         R = [[P("round")], [P("stick", -170, n=2, r=80), P("round", 200)], [P("round", -200), P("triangle", 200)]]
@@ -56,15 +59,15 @@ def building(n, mode):
              [P("semicircle")]]
     elif n == 4:
         R = [[P("semicircle", -190), P("round", 190)], [P("spinner", -200), P("mini_round", 0), P("spinner", 200)],
-             [P("a")], [P("x", -190), P("x", 200)], [P("round", -180), P("step", 190)], [P("stick")]]
+             [P("a")], [P("square", -190), P("square", 200)], [P("round", -180), P("step", 190)], [P("stick")]]
     elif n == 6:
-        R = [[P("square")], [P("round", -200), P("triangle", 200)], [P("x")], [P("stick", -180, n=2, r=80), P("semicircle", 200)],
+        R = [[P("square")], [P("round", -200), P("triangle", 200)], [P("square")], [P("stick", -180, n=2, r=80), P("semicircle", 200)],
              [P("step", -190), P("step", 190)], [P("round")]]
     elif n == 7:
         R = [[P("t", -190), P("round", 190)], [P("key")], [P("square", -190), P("a", 200, n=3)], [P("step", -200), P("t", 200)],
              [P("m")], [P("round", -200), P("mini_round", 0), P("round", 200)]]
     elif n == 9:
-        R = [[P("m")], [P("tosser", -200), P("round", 200)], [P("x", -190), P("square", 190)], [P("t")],
+        R = [[P("m")], [P("tosser", -200), P("round", 200)], [P("square", -190), P("square", 190)], [P("t")],
              [P("semicircle", -190), P("a", 200, n=3)], [P("key", -220), P("stick", 120, n=2, r=80)], [P("spinner")],
              [P("round", -200), P("triangle", 200)]]
     return R
