@@ -354,30 +354,24 @@ void AutoPlayer::TrackSlots(GameState& game)
 {
     std::erase_if(mClaims, [this](const Claim& claim) { return claim.untilTick < mTick; });
     std::map<const AnimObject*, std::pair<float, float>> seen;
+    const auto note = [&](const AnimObject& object) {
+        const std::pair<float, float> at{object.mWorld[kAttrX], object.mWorld[kAttrY]};
+        const auto before = mLastSeen.find(&object);
+        if (before != mLastSeen.end())
+            mVelocity[&object] = {at.first - before->second.first, at.second - before->second.second};
+        seen[&object] = at;
+    };
     const AnimObject* inner = game.mInnerLayer;
-    for (const AnimObject* plate = inner != nullptr ? inner->mChildren.Head() : nullptr; plate != nullptr;
-         plate = plate->mNext) {
-        if (plate->mKind != kKindPlate)
-            continue;
-        for (const AnimObject* slot = plate->mChildren.Head(); slot != nullptr; slot = slot->mNext) {
-            if (slot->mKind != kKindSlot)
-                continue;
-            const std::pair<float, float> at{slot->mWorld[kAttrX], slot->mWorld[kAttrY]};
-            const auto before = mLastSeen.find(slot);
-            if (before != mLastSeen.end())
-                mVelocity[slot] = {at.first - before->second.first, at.second - before->second.second};
-            seen[slot] = at;
-        }
-    }
     for (const AnimObject* child = inner != nullptr ? inner->mChildren.Head() : nullptr; child != nullptr;
          child = child->mNext) {
-        if (child->mKind != kKindJewel)
+        if (child->mKind == kKindJewel)
+            note(*child);
+        if (child->mKind != kKindPlate)
             continue;
-        const std::pair<float, float> at{child->mWorld[kAttrX], child->mWorld[kAttrY]};
-        const auto before = mLastSeen.find(child);
-        if (before != mLastSeen.end())
-            mVelocity[child] = {at.first - before->second.first, at.second - before->second.second};
-        seen[child] = at;
+        for (const AnimObject* slot = child->mChildren.Head(); slot != nullptr; slot = slot->mNext) {
+            if (slot->mKind == kKindSlot)
+                note(*slot);
+        }
     }
     std::erase_if(mVelocity, [&seen](const auto& entry) { return seen.count(entry.first) == 0; });
     mLastSeen = std::move(seen);
@@ -501,7 +495,12 @@ bool AutoPlayer::FindTarget(GameState& game, const Shooter& shooter, int kind, T
             open.push_back({slot, aimX, std::hypot(x - fromX, y - fromY)});
         }
     }
-    std::sort(open.begin(), open.end(), [](const Target& a, const Target& b) { return a.distance < b.distance; });
+    // A still level gives one throw: tumbles run downwards, so the highest
+    // slot starts the longest chain.
+    const bool still = StageIs(game.mMiddleLayer, "still");
+    std::sort(open.begin(), open.end(), [still](const Target& a, const Target& b) {
+        return still ? a.slot->mWorld[kAttrY] < b.slot->mWorld[kAttrY] : a.distance < b.distance;
+    });
     // The nearest of the kind whose filling leaves every other open slot in
     // reach: filling the low slots of a plate first can shut its high ones
     // off for good.

@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,30 @@ inline std::string CommittedDataFolder()
 {
     const std::string source = __FILE__;
     return source.substr(0, source.rfind("/tests/")) + "/data/";
+}
+
+// One line of tests/data/tricks.txt, which the trick generator writes: the
+// trick's index (its level number is 1000 + index), the screen x of the
+// throw that wins it, and the family it comes from.
+struct RecordedTrick {
+    int index = 0;
+    float x = 0.0f;
+    std::string family;
+};
+
+inline std::vector<RecordedTrick> ReadRecordedTricks()
+{
+    std::vector<RecordedTrick> tricks;
+    std::ifstream in(CommittedDataFolder() + "../tests/data/tricks.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        RecordedTrick trick;
+        std::istringstream(line) >> trick.index >> trick.x >> trick.family;
+        tricks.push_back(trick);
+    }
+    return tricks;
 }
 
 class CommittedDataFixture : public ::testing::Test {

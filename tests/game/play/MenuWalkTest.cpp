@@ -16,6 +16,7 @@
 #include "platform/window/EventPump.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowMessage.h"
+#include "CommittedGameFixture.h"
 #include "support/CommittedDataFixture.h"
 #include "support/FakePlatformRecorder.h"
 #include "support/FakeWindowSystem.h"
@@ -108,25 +109,8 @@ bool Settled(const char* name, int depth)
            std::strstr(top->CurrentStage()->mName, "fade") == nullptr && Game().mLiveObjects.Count() == depth;
 }
 
-class MenuWalkTest : public ::testing::Test {
+class MenuWalkTest : public LumoTest::CommittedGameFixture {
 protected:
-    MenuWalkTest()
-        : mConfig("XDG_CONFIG_HOME", mTemp.Path() + "/config"),
-          mData("XDG_DATA_HOME", mTemp.Path() + "/data"),
-          mWindow(mWindows.CreateWindow(0, "MainWindow", "t", Plat::kWsCaption, 0, 0, 800, 600))
-    {
-        Plat::GetEventPump().Clear();
-        EXPECT_TRUE(Plat::GetFileSystem().SetCurrentFolder(LumoTest::CommittedDataFolder()));
-        Play().Reset();
-    }
-    ~MenuWalkTest() override
-    {
-        Plat::GetFileSystem().SetCurrentFolder(mPreviousFolder);
-        Plat::GetEventPump().Clear();
-        Play().Reset();
-        delete mWindow;
-    }
-
     void Post(Plat::InputEvent::Kind kind, const Spot& spot)
     {
         Plat::InputEvent input;
@@ -242,50 +226,20 @@ protected:
         EXPECT_EQ(saved.CountUsedProfiles(), players);
     }
 
-    // The game with the gameplay's hooks and a player "Mira" (made ready by
-    // `prepare`), run by its main loop up to the settled menu; then `play`
-    // acts, with the frames no longer drawn. No load may fail.
+    // The game with a player "Mira" (made ready by `prepare`) whose file is
+    // kept in the temporary folder, up to the settled menu; then `play` acts.
     void PlayFromTheMenu(const std::function<void(PlayerProfile&)>& prepare,
                          const std::function<void(HeadlessGame&, GameState&)>& play)
     {
-        PlayHooks hooks;
-        GameState game;
-        game.mHooks = &hooks;
-        game.mSound = &mSound;
-        game.mProfiles.CreateDefaults();
-        game.mProfiles.mFile.SetFolder(mTemp.Path());
-        game.mProfiles.Current().SetName("Mira");
-        prepare(game.mProfiles.Current());
-        Platform platform;
-        game.mPlatform = &platform;
-        game.mImageCache.SetPlatform(&platform);
-        {
-            HeadlessGame app(mWindow);
-            platform.SetHost(&app);
-            app.SetSeed(20261211);
-            app.StartLoadingThread();
-            const bool menu = app.RunUntil([&] { return game.GetLoadingState() == 101 && Settled("main_menu", 1); });
-            EXPECT_TRUE(menu) << "top \"" << TopName() << "\"";
-            app.DrawNothing();
-            if (menu)
-                play(app, game);
-            EXPECT_TRUE(mRecorder.boxes.empty()) << "a load failed: " << mRecorder.boxes.front().text;
-            game.mLiveObjects.RemoveAll();
-            platform.SetHost(nullptr);
-        }
-        game.mImageCache.SetPlatform(nullptr);
-        game.mPlatform = nullptr;
+        CommittedGameFixture::PlayFromTheMenu(
+            [&](HeadlessGame&, GameState& game) {
+                game.mProfiles.CreateDefaults();
+                game.mProfiles.mFile.SetFolder(mTemp.Path());
+                game.mProfiles.Current().SetName("Mira");
+                prepare(game.mProfiles.Current());
+            },
+            play);
     }
-
-    LumoTest::SimulatedClock mClock{500000};
-    LumoTest::FakePlatformRecorder mRecorder;
-    LumoTest::TempFolder mTemp;
-    LumoTest::ScopedEnvironment mConfig;
-    LumoTest::ScopedEnvironment mData;
-    std::string mPreviousFolder = Plat::GetFileSystem().CurrentFolder();
-    LumoTest::FakeWindowSystem mWindows;
-    Plat::Window* mWindow;
-    LumoTest::RecordingSoundLayer mSound;
 };
 
 TEST_F(MenuWalkTest, EveryMenuButtonOpensItsScreenAndComesBackByMouseAndByKey)

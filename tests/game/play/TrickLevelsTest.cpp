@@ -22,35 +22,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Trick {
-    int index;
-    float x;
-    std::string family;
-};
-
-std::vector<Trick> ReadTricks()
-{
-    std::vector<Trick> tricks;
-    std::ifstream in(LumoTest::CommittedDataFolder() + "../tests/data/tricks.txt");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        Trick trick{};
-        std::istringstream(line) >> trick.index >> trick.x >> trick.family;
-        tricks.push_back(trick);
-    }
-    return tricks;
-}
+using Trick = LumoTest::RecordedTrick;
 
 // Every family the generator makes, with whether its obstacle turns the
 // throw by the angle it meets it at: then only the recorded x is sure to win.
@@ -200,7 +179,7 @@ TEST_F(TrickLevelsTest, EveryTrickIsWonByOneThrowAtItsRecordedX)
 {
     if (!Makes("shooter") || !SlotsTakeTreasures())
         GTEST_SKIP() << "the shooter or the slots' play are not there yet";
-    const std::vector<Trick> tricks = ReadTricks();
+    const std::vector<Trick> tricks = LumoTest::ReadRecordedTricks();
     ASSERT_EQ(tricks.size(), 26u);
     std::map<std::string, int> counts;
     for (const Trick& trick : tricks) {
@@ -229,7 +208,7 @@ TEST_F(TrickLevelsTest, EveryTrickHandsATreasureOfItsOwnKind)
 {
     if (!Makes("shooter"))
         GTEST_SKIP() << "the shooter is not there yet";
-    for (const Trick& trick : ReadTricks()) {
+    for (const Trick& trick : LumoTest::ReadRecordedTricks()) {
         CloseAll();
         mHooks.SetProfileMode(3);
         InsertLevelByNumber(1000 + trick.index);
