@@ -296,26 +296,12 @@ AnimObject* AnimObject::AddChildOnTop(AnimObject* child)
 {
     if (child == nullptr || child->mList != nullptr || IsWithin(child))
         return nullptr;
-    child->mParent = this;
-    // Insertion by z would put the child before the first child of a greater
-    // z (at the tail without a walk while the children are in order); when
-    // that leaves it last it keeps its own z, else the last child's.
-    const float own = child->mZOrder;
+    // Raised to the last child's z, insertion by z puts it at the tail
+    // without a walk while the children are in order.
     const AnimObject* tail = mChildren.Tail();
-    AnimObject* aboveOwn = nullptr;
-    AnimObject* aboveTail = nullptr;
-    for (AnimObject* other = mChildren.Head(); other != nullptr && (aboveOwn == nullptr || aboveTail == nullptr);
-         other = other->mNext) {
-        if (aboveOwn == nullptr && other->mZOrder > own)
-            aboveOwn = other;
-        if (aboveTail == nullptr && other->mZOrder > tail->mZOrder)
-            aboveTail = other;
-    }
-    const bool last = (!mChildrenUnordered && (tail == nullptr || own >= tail->mZOrder)) || aboveOwn == nullptr;
-    if (!last)
+    if (tail != nullptr && child->mZOrder < tail->mZOrder)
         child->mZOrder = tail->mZOrder;
-    mChildren.InsertBefore(child, last ? aboveOwn : aboveTail);
-    return child;
+    return AddChild(child);
 }
 
 void AnimObject::Reparent(AnimObject* object, int sorted)

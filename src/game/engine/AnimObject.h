@@ -105,10 +105,9 @@ public:
     AnimObject* NearestSiblingOfKind(int kind);
     // Stores z and re-sorts the object among its siblings.
     void SetZOrder(float z);
-    // Adopts the child (unlinked, not yet anyone's) on top: it takes the last
-    // child's z once it is in, and goes behind every child of a greater z.
-    // The place AddChild and then SetZOrder with the last child's z give,
-    // found in one walk. Returns the child.
+    // Adopts the child (unlinked, not yet anyone's) on top: a z below the last
+    // child's is raised to it, and the child goes in by z, so behind every
+    // child of a greater z. Returns the child.
     AnimObject* AddChildOnTop(AnimObject* child);
     // Moves the given object under this one (by z when sorted, else at the
     // tail), keeping its place on screen.

@@ -130,8 +130,8 @@ TEST_F(AnimObjectTest, ChildrenStaySortedByZAndTiesKeepInsertionOrder)
     EXPECT_EQ(parent.FindChildByName("zz"), nullptr);
 }
 
-// A child added on top takes the last child's z once it is in and goes
-// behind every child of a greater z; out of order lists follow the same rule.
+// A child added on top is raised to the last child's z and goes behind every
+// child of a greater z; out of order lists follow the same rule.
 TEST_F(AnimObjectTest, AChildAddedOnTopTakesTheLastChildsZ)
 {
     struct Child {
@@ -152,8 +152,10 @@ TEST_F(AnimObjectTest, AChildAddedOnTopTakesTheLastChildsZ)
         {"below the last z: last, with the last z", {{"a", 0.0f}, {"b", 1.0f}}, false, 0.5f, "abn", 1.0f},
         // Insertion stops before "a" (1 > 0) and the last child "b" has 0.
         {"out of order, the first greater z comes first", {{"a", 1.0f}, {"b", 0.0f}}, true, 0.0f, "nab", 0.0f},
-        {"out of order, the last z is the smallest", {{"a", 0.0f}, {"b", 1.0f}, {"c", -1.0f}}, true, 0.5f, "nabc",
-         -1.0f},
+        // Its own z is above the last child's: kept, and before "b" (1 > 0.5).
+        {"out of order, the last z is the smallest", {{"a", 0.0f}, {"b", 1.0f}, {"c", -1.0f}}, true, 0.5f, "anbc",
+         0.5f},
+        {"out of order, raised to the last z", {{"a", 0.0f}, {"b", 2.0f}, {"c", 1.0f}}, true, 0.5f, "anbc", 1.0f},
         {"out of order, last and nothing greater", {{"a", 1.0f}, {"b", 0.0f}}, true, 2.0f, "abn", 2.0f},
     };
     for (const Case& c : cases) {
