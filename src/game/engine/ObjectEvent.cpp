@@ -398,6 +398,9 @@ void ObjectEvent::RunAction()
         stage->mTicks = float(ObjectXmlElement::TextToInt(mParm4)) / 4.0f;
         break;
     case kActionCustom:
+        // Fired from the owner's stage step, while its update has the world
+        // block reset: the action reads the owner's place on screen.
+        owner->RefreshWorld();
         owner->OnCustomAction(mParm1);
         break;
     case kActionClearButtonState:

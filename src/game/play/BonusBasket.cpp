@@ -82,10 +82,6 @@ void BonusBasket::OnCustomAction(const char*)
     AnimObject* inner = Game().mInnerLayer;
     if (inner == nullptr)
         return;
-    // Cued by an event of the basket's own stage, the release runs while the
-    // basket's update has its world block reset to the defaults: without its
-    // place on screen the treasures would drop from their offsets in it.
-    RefreshWorld();
     // Each pass moves the treasure it found out of the basket; one that
     // cannot move ends the release rather than being found again.
     while (AnimObject* child = FindChildOfKind(kKindJewel)) {

@@ -253,10 +253,6 @@ void Cupid::RestartFromHere(const char* name)
 void Cupid::OnCustomAction(const char*)
 {
     if (Jewel* carried = Carried()) {
-        // The drop comes from the stage's step, while the update has the
-        // world block reset: without a refresh the treasure would be let go
-        // at the top left of the screen.
-        RefreshWorld();
         carried->Update();
         if (AnimObject* inner = Game().mInnerLayer) {
             inner->Reparent(carried, 1);
