@@ -58,8 +58,6 @@ public:
     AnimObject* mLobTarget = nullptr;
     // The full slot it last bounced off: compared, never followed.
     const AnimObject* mLastBounceSlot = nullptr;
-    // The last slot round (PlayState) that tested it.
-    uint64_t mSlotTestRound = 0;
 
 private:
     // Each false ends the treasure.

@@ -2,9 +2,7 @@
 
 void PlayState::Reset()
 {
-    const uint64_t round = mSlotTestRound;
     *this = PlayState();
-    mSlotTestRound = round;
 }
 
 PlayState& Play()

@@ -37,11 +37,6 @@ public:
     // plate being built, so neighbouring slots differ.
     int32_t mLastSlotKind = 0;
     int32_t mFirstSlotKind = 0;
-
-    // Numbers each slot's round of treasure tests, so a treasure is tested
-    // once a round; it only grows (Reset keeps it), so an old mark never
-    // matches a new round.
-    uint64_t mSlotTestRound = 0;
 };
 
 // The run's gameplay values.

@@ -14,6 +14,7 @@
 #include "game/engine/Stage.h"
 #include "game/engine/TextObject.h"
 #include "game/play/Cupid.h"
+#include "game/play/InnerTreasures.h"
 #include "game/play/Jewel.h"
 #include "game/play/Plate.h"
 #include "game/play/PlateRules.h"
@@ -258,32 +259,11 @@ int Slot::Update()
 
 void Slot::TestTreasures(AnimObject& inner)
 {
-    // The container's treasures are listed once per change of its list, not
-    // looked for among all its children by every slot every tick. A test may
-    // change the list (a nudged treasure leaves trails, a cascade sends
-    // labels): the list is then taken again, and the round's mark keeps each
-    // treasure to one test. Treasures that join meanwhile wait for the next tick.
-    const uint64_t round = ++Play().mSlotTestRound;
-    const uint64_t joinedBefore = inner.mChildren.Stamp();
-    uint64_t changes = inner.mChildren.Changes();
-    const std::vector<AnimObject*>* treasures = &inner.ChildrenOfKind(kKindJewel);
-    for (size_t i = 0; i < treasures->size();) {
-        AnimObject* child = (*treasures)[i++];
-        if (child->mKind != kKindJewel || child->mRemove != 0 || child->mJoinStamp > joinedBefore)
-            continue;
-        auto* treasure = static_cast<Jewel*>(child);
-        if (treasure->mSlotTestRound == round)
-            continue;
-        treasure->mSlotTestRound = round;
-        TestPiece(*treasure);
-        if (mRemove != 0)
-            return;
-        if (inner.mChildren.Changes() != changes) {
-            changes = inner.mChildren.Changes();
-            treasures = &inner.ChildrenOfKind(kKindJewel);
-            i = 0;
-        }
-    }
+    // A fill may flag the slot: the rest of the round is then skipped.
+    ForEachTreasureIn(inner, [&](Jewel& treasure) {
+        if (mRemove == 0)
+            TestPiece(treasure);
+    });
 }
 
 void Slot::TestPiece(Jewel& treasure)
