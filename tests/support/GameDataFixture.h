@@ -179,6 +179,13 @@ protected:
             mGame->mInput.MouseDown(-1);
     }
 
+    // A key press the game sees at its next tick (down and up again).
+    void PressKey(int code)
+    {
+        mGame->mInput.KeyDown(code);
+        mGame->mInput.KeyUp(code);
+    }
+
     // True when some message contains the text.
     bool Told(const std::string& text) const
     {

@@ -240,13 +240,6 @@ protected:
     }
     uint64_t Digest() const { return StateDigest(*mGame); }
 
-    // A key press the game sees at its next tick (down and up again).
-    void PressKey(int code)
-    {
-        mGame->mInput.KeyDown(code);
-        mGame->mInput.KeyUp(code);
-    }
-
     PlayerProfile& Profile() { return mGame->mProfiles.Current(); }
     void SetMode(int mode) { Profile().mMode = mode; }
 

@@ -9,6 +9,7 @@
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/SampleEntry.h"
 #include "game/engine/Stage.h"
+#include "platform/window/WindowMessage.h"
 #include "support/GameDataFixture.h"
 
 #include <gtest/gtest.h>
@@ -222,8 +223,7 @@ TEST_F(ObjectEventTest, AKeyTappedBetweenTicksIsTakenAtTheNextTickOnly)
     Level* menu = AddScreen("menu");
     CountingObject* button = AddButton(menu, "click", "return");
     Ticks(2);
-    mGame->mInput.KeyDown(13);
-    mGame->mInput.KeyUp(13);
+    PressKey(Plat::kVkReturn);
     Ticks(1);
     EXPECT_EQ(button->fired, 1);
     Ticks(5);
@@ -233,8 +233,7 @@ TEST_F(ObjectEventTest, AKeyTappedBetweenTicksIsTakenAtTheNextTickOnly)
     // ticks later does not get it.
     AddScreen("blank");
     Ticks(1);
-    mGame->mInput.KeyDown(13);
-    mGame->mInput.KeyUp(13);
+    PressKey(Plat::kVkReturn);
     Ticks(2);
     Level* later = AddScreen("later");
     CountingObject* laterButton = AddButton(later, "click", "return");
