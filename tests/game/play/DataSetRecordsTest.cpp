@@ -336,8 +336,6 @@ TEST(DataSetTricksTest, EveryTrickHasItsThrow)
     EXPECT_EQ(expected, 26);
 }
 
-} // namespace
-
 // A Journey try lost with tries left: the building stays, the shooter sinks
 // and rises again, and the player throws on. The rise runs the shooter's
 // first stage once more, which then has to lead on to "ready".
@@ -351,7 +349,9 @@ TEST_F(DataSetRecordsTest, AJourneyShooterRisesAgainAfterALostTry)
         InsertLevelByNumber(r.number);
         auto* level = dynamic_cast<Level*>(mGame->mLiveObjects.Head());
         ASSERT_NE(level, nullptr);
-        if (StageNamed(Find(level, "tiles"), "scrolling") == nullptr) {
+        AnimObject* tiles = Find(level, "tiles");
+        ASSERT_NE(tiles, nullptr);
+        if (StageNamed(tiles, "scrolling") == nullptr) {
             CloseAll();
             continue;
         }
@@ -371,3 +371,5 @@ TEST_F(DataSetRecordsTest, AJourneyShooterRisesAgainAfterALostTry)
         CloseAll();
     }
 }
+
+} // namespace
