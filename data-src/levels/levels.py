@@ -34,13 +34,15 @@ def tiles_layer(children, still_level=False, summary="LEVEL_SUMMARY", extra_stag
 
 
 def level(name, title, thumbnail, scene, rows, still_level=False, music=None, extra=(), summary="LEVEL_SUMMARY",
-          top=-330, gap=180, inner_extra=()):
-    """rows: list of lists of plate objects (already positioned in x; y set here), bottom row first."""
+          top=-330, gap=180, inner_extra=(), first_point=None):
+    """rows: list of lists of plate objects (already positioned in x; y set here), bottom row first.
+    first_point: the bottom row's scroll point y, when not 60 above the row."""
     children = []
     for i, row in enumerate(rows):
         y = top - gap * i
         if not still_level:
-            children.append(O("scroll_point", "row%d_top" % (i + 1), [still(0, y - 60)]))
+            point = first_point if i == 0 and first_point is not None else y - 60
+            children.append(O("scroll_point", "row%d_top" % (i + 1), [still(0, point)]))
         for p in row:
             p.stages[0].a = [(t, (s + y if t == "y" else s), (e + y if t == "y" else e)) for t, s, e in p.stages[0].a]
             children.append(p)

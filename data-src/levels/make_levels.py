@@ -73,9 +73,27 @@ def building(n, mode):
     return R
 
 
+# Flood: past the slow point the building sinks at the capped speed, 0.24 x 0.22 = 0.0528 px a
+# tick (13.2 px a second), so a plate crosses the 600 px of the screen in 45 s. A Flood building
+# starts above the screen and its bottom scroll point already lies past the slow point, so it
+# sinks at that pace from the first tick instead of rushing in: the bottom row reaches the water
+# after a minute for a player who never throws. The point stays within 400 px below the bottom
+# row: farther, and it counts the stretch below it as cleared and goes at once.
+FLOOD_TOP = -530
+FLOOD_POINT = -160
+
+
+def placement(mode):
+    """The rows' placement of a mode's buildings, and how far up everything on them moves."""
+    if mode != "flood":
+        return {}, 0
+    return dict(top=FLOOD_TOP, first_point=FLOOD_POINT), FLOOD_TOP + 330
+
+
 def bonus_level(mode, n, title, thumb, scene):
     rows = [[P("round", -200), P("round", 200)], [P("stick")], [P("mini_round", -220), P("mini_round", 220)], [P("round")]]
-    return level("bonus", title, thumb, scene, rows, inner_extra=[basket(0, -420)], music=SONG[mode])
+    where, dy = placement(mode)
+    return level("bonus", title, thumb, scene, rows, inner_extra=[basket(0, -420 + dy)], music=SONG[mode], **where)
 
 
 def trick_level_in_list(title, thumb, scene):
@@ -102,21 +120,23 @@ def write_lists():
             elif n == 8:
                 lv = trick_level_in_list(title, thumb, scene)
             else:
-                lv = level("%s_%02d" % (mode, n), title, thumb, scene, building(n, mode), music=SONG[mode])
+                where, dy = placement(mode)  # birds and obstacles move with the rows
+                lv = level("%s_%02d" % (mode, n), title, thumb, scene, building(n, mode), music=SONG[mode], **where)
                 if n in (6, 9):
                     inner = lv.children[4].children[0].children[0]
-                    inner.children.insert(0, birds(*([pigeon(-30, -442), pigeon(40, -442, True)] if n == 6 else [pigeon(-70, -418), pigeon(80, -418, True)])))
+                    inner.children.insert(0, birds(*([pigeon(-30, -442 + dy), pigeon(40, -442 + dy, True)] if n == 6 else
+                                                        [pigeon(-70, -418 + dy), pigeon(80, -418 + dy, True)])))
                 # Obstacles of a sinking building sit in a layer of their own: until every obstacle
                 # has its own kind, a plain picture straight in the plate container would hold the
                 # playfield still (the container would take an extent and move it by parallax).
                 if n == 7:
                     inner = lv.children[4].children[0].children[0]
                     inner.children.append(O("layer", "obstacles", [still(0, 0)], [
-                        bumper("rect_bumper", -90, -560), bumper("rect_bumper", 90, -560), bumper("tri_bumper", 0, -750)]))
+                        bumper("rect_bumper", -90, -560 + dy), bumper("rect_bumper", 90, -560 + dy), bumper("tri_bumper", 0, -750 + dy)]))
                 if n == 9:
                     inner = lv.children[4].children[0].children[0]
                     inner.children.append(O("layer", "obstacles", [still(0, 0)], [
-                        turret(330, -250, barrel=-30), bumper("round_bumper", -330, -600), bumper("round_bumper", 330, -900)]))
+                        turret(330, -250 + dy, barrel=-30), bumper("round_bumper", -330, -600 + dy), bumper("round_bumper", 330, -900 + dy)]))
             write(lp("levels/%s/level%02d.xml" % (mode, n)), lv)
         # The map's goal: never opened by the next-level key, it only gives the last thumbnail.
         fin = O("level", "win_sequence_" + mode, [
