@@ -84,6 +84,36 @@ void RiseBubble(Level& level)
     bubble->AddFilter(kEasingVelocity, kAttrX, RandomFloatRange(-0.4f, 0.4f), 0.0f, 0.0f);
 }
 
+// Something under the object may still fill a slot: a treasure anywhere (in
+// flight, tumbling, in a basket), a copy flying to a slot, a slot whose
+// filling ends in a toss, a plate fading out that has its slots' treasures
+// still to toss.
+bool TrickStillInPlay(const AnimObject& object)
+{
+    for (const AnimObject* child = object.mChildren.Head(); child != nullptr; child = child->mNext) {
+        if (child->mRemove != 0)
+            continue;
+        switch (child->mKind) {
+        case kKindJewel:
+        case kKindSlotLabel:
+            return true;
+        case kKindSlot:
+            if (StageNameContains(child, "filling"))
+                return true;
+            break;
+        case kKindPlate:
+            if (StageNameContains(child, "fade_out") && child->FindChildOfKind(kKindSlot) != nullptr)
+                return true;
+            break;
+        default:
+            break;
+        }
+        if (TrickStillInPlay(*child))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 namespace LevelRules {
@@ -108,6 +138,7 @@ void TickAfterMusic(Level& level)
             level.mSinkSoundTimer = 1;
         }
     }
+    MissSpentTrick(level);
 }
 
 void Defeat(Level& level)
@@ -205,6 +236,17 @@ void TrickshotMissed(Level& level)
     PlayGameSound("audio\\trickshot_missed.ogg");
     if (level.mMainEntry != nullptr && game.mSound != nullptr)
         game.mSound->SetChannelVolume(level.mMainEntry, game.mHooks->GetMusicVolume() / 6.0f);
+}
+
+void MissSpentTrick(Level& level)
+{
+    GameState& game = Game();
+    if (!StageNameContains(game.mMiddleLayer, "still") || game.Topmost() != &level)
+        return;
+    const Shooter* shooter = CurrentShooter();
+    if (shooter == nullptr || !shooter->OutOfTreasures() || !PlatesHaveRoom() || TrickStillInPlay(level))
+        return;
+    TrickshotMissed(level);
 }
 
 void CheckJourneyLoss(Level& level, int live, int chain, int treasureKind)

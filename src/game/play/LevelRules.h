@@ -11,7 +11,8 @@ namespace LevelRules {
 
 // Bubbles rise while the middle layer's stage name contains "defea".
 void TickBeforeMusic(Level& level);
-// Ticks in scroll, and the Survival sink sound every 750 ticks after a loss.
+// Ticks in scroll, the Survival sink sound every 750 ticks after a loss,
+// and the end of a trick with nothing left in play.
 void TickAfterMusic(Level& level);
 
 // The played level is lost (nothing while the level editor is open). In
@@ -23,6 +24,11 @@ void Defeat(Level& level);
 void ShowLossSummary(Level& level);
 // A treasure was lost during a trick shot: the trick ends as done.
 void TrickshotMissed(Level& level);
+// A trick whose one throw has run its course with plates left to fill is
+// missed: no treasure is on the shooter, in flight, tumbling or held, no
+// fill has a toss to come and no plate is still fading out. A treasure that
+// tumbles off the bottom of the screen ends this way.
+void MissSpentTrick(Level& level);
 // A lost treasure loses a Journey level when the shot was a plain live one,
 // the building scrolls, the shooter is ready and some plate has room. The
 // treasure's live value, chain count and treasure kind decide the first part.

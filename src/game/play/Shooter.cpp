@@ -51,6 +51,18 @@ int Shooter::CountPieces() const
     return CountChildrenOfKind(kKindJewel);
 }
 
+bool Shooter::ReloadsFreely()
+{
+    const GameState& game = Game();
+    return (game.mInnerLayer != nullptr && game.mInnerLayer->FindChildOfKind(kKindScrollPoint) != nullptr) ||
+           CurrentMode() == kSurvival || game.mTutorial != nullptr;
+}
+
+bool Shooter::OutOfTreasures() const
+{
+    return mShots != 0 && CountPieces() == 0 && !ReloadsFreely();
+}
+
 Jewel* Shooter::PieceAt(int index) const
 {
     int i = 0;
@@ -130,9 +142,7 @@ void Shooter::Reload()
 {
     GameState& game = Game();
     const int pieces = CountPieces();
-    const bool freeReload = (game.mInnerLayer != nullptr && game.mInnerLayer->FindChildOfKind(kKindScrollPoint)) ||
-                            CurrentMode() == kSurvival || game.mTutorial != nullptr;
-    if (!freeReload && (pieces != 0 || mShots != 0))
+    if (!ReloadsFreely() && (pieces != 0 || mShots != 0))
         return;
     if (pieces >= 2 || StageContains(game.mMiddleLayer, "victory"))
         return;

@@ -24,6 +24,9 @@ public:
 
     // The first treasure in "ready", or null.
     Jewel* ReadyPiece() const;
+    // Nothing on the shooter and nothing more to come: a level that loads
+    // it once has had its throw.
+    bool OutOfTreasures() const;
     // The loss sequence; the level's defeat calls it.
     void Sink();
     // The wings power-up: 2000 more ticks of flight.
@@ -72,6 +75,8 @@ private:
     // The kind the random draw gives, with the dead ends mended.
     int DrawKind(const Jewel* avoid);
     int CountPieces() const;
+    // A scroll point, Survival or a tutorial loads the shooter again and again.
+    static bool ReloadsFreely();
     Jewel* PieceAt(int index) const;
 };
 
