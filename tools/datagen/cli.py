@@ -13,6 +13,7 @@ import tempfile
 
 import datalint
 import pngio
+import treasurecolours
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 DATA = os.path.join(ROOT, "data")
@@ -86,6 +87,7 @@ def same_shape(a, b):
 
 def check():
     problems = datalint.lint(DATA)
+    problems += treasurecolours.problems(treasurecolours.read(treasurecolours.SRC))
     scratch = tempfile.mkdtemp(prefix="make-data-")
     try:
         made = generate(scratch)

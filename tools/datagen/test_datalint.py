@@ -10,6 +10,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import datalint  # noqa: E402
 import pngio  # noqa: E402
+import treasurecolours  # noqa: E402
 
 CURSOR = ('\t<object type="cursor" image="gfx\\p.png" top_left="1">\n'
           '\t\t<stage ms="1000" loop_start="1" loop_end="1">\n\t</object>\n')
@@ -121,6 +122,23 @@ class DataLintTest(unittest.TestCase):
         count, problems = datalint.count_glyphs(os.path.join(self.dir, "gfx", "f.png"), h)
         self.assertEqual(count, 2)
         self.assertTrue(any("1 clear column" in p for p in problems), problems)
+
+
+class TreasureColourTest(unittest.TestCase):
+    def test_black_and_white_are_a_whole_lightness_apart_for_every_vision(self):
+        for vision in treasurecolours.VISIONS:
+            self.assertAlmostEqual(treasurecolours.delta_e("#000000", "#FFFFFF", vision), 100.0, places=3)
+
+    def test_pair_apart_for_normal_vision_but_not_for_a_deutan_is_found(self):
+        # A slate blue and a violet: 31 apart for normal vision, about 2 for a deutan.
+        kinds = [(3, "goblet", "#3060C0"), (4, "vase", "#7040C0"), (1, "pearl", "#3060C0")]
+        found = treasurecolours.problems(kinds)
+        self.assertTrue(any("deutan" in p and "goblet" in p and "vase" in p for p in found), found)
+        self.assertFalse(any("normal" in p for p in found), found)
+        self.assertFalse(any("pearl" in p for p in found), found)  # not in play
+
+    def test_committed_treasures_pass(self):
+        self.assertEqual(treasurecolours.problems(treasurecolours.read(treasurecolours.SRC)), [])
 
 
 if __name__ == "__main__":

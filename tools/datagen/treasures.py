@@ -3,26 +3,20 @@ silhouette engraved in a brass ring, slot%d), the filled slot (outline%d) and a
 miniature for the pointer (mini%d); plus the wild treasure. Kinds, names and
 colours come from data-src/treasures.txt."""
 import math
-import os
 
 import palette as P
 import render
 import svg
+import treasurecolours
 
-SRC = os.path.join(os.path.dirname(__file__), "..", "..", "data-src", "treasures.txt")
+SRC = treasurecolours.SRC
 JEWEL = 46   # treasure picture size
 SLOT = 56    # slot picture size
 MINI = 24
 
 
 def kinds():
-    out = []
-    for line in open(SRC):
-        line = line.strip()
-        if line and not line.startswith("#"):
-            n, name, colour = line.split()
-            out.append((int(n), name, colour))
-    return out
+    return treasurecolours.read(SRC)
 
 
 def _star(cx, cy, r1, r2, points, rot=-90):
