@@ -322,8 +322,10 @@ def late(obj, ms=5200):
 
 
 summary = O(None, "endless_summary", [St(None, 1000, True, x=0, y=-10)], [
-    O(None, "summary_panel", [St(None, 1000, True, x=0, y=0, alpha=0.92)], image="gfx\\menu\\popup.png", z_order=10),
-    O("text", None, [St(None, 1000, True, x=0, y=-80, x_scale=0.6, y_scale=0.6)], string="SURVIVAL_TIME",
+    # Under the buttons, which show through it otherwise.
+    O(None, "summary_panel", [St(None, 1000, True, x=0, y=0, alpha=0.92)], image="gfx\\menu\\popup.png", z_order=2),
+    # A text places its characters at the scale its stage has when x is read: scale first.
+    O("text", None, [St(None, 1000, True, x_scale=0.6, y_scale=0.6, x=0, y=-80)], string="SURVIVAL_TIME",
       font="gfx\\font1_small.png", spacing=-3, z_order=11),
     O("endless_bonus", "endless_bonus", [St(None, 1000, x=0, y=-20)], z_order=11),
     # The longest caption of a small plaque: smaller, to clear its rim.

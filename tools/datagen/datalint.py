@@ -422,6 +422,10 @@ class Lint:
                 if t.name == "attribute":
                     if t.get("type", "all") not in ATTRIBUTES:
                         self.report(where, t.line, "attribute type %s unknown (read as \"all\")" % t.get("type"))
+                    if (stack[-1]["type"] == "text" and t.get("type") in ("x_scale", "scale", "all")
+                            and any(a.get("type") == "x" for a in st["attrs"])):
+                        self.report(where, t.line, "a text places its characters at the scale its stage has when x is read: "
+                                    "give the scale before x")
                     st["attrs"].append(t)
                 elif t.name == "filter":
                     if t.get("type", "super_cos") not in EASINGS:
