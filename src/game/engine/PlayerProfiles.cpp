@@ -74,10 +74,18 @@ void PlayerProfiles::AddScore(const char* text)
 {
     PlayerProfile& profile = Current();
     HonorRollEntry* roll = mRolls[profile.mMode];
-    HonorRollEntry& entry = roll[kRollSize - 2];
-    CopyToField(entry.mName, sizeof(entry.mName), profile.mName);
-    entry.mScore = profile.mScore;
-    CopyToField(entry.mText, sizeof(entry.mText), text);
+    HonorRollEntry added;
+    CopyToField(added.mName, sizeof(added.mName), profile.mName);
+    added.mScore = profile.mScore;
+    CopyToField(added.mText, sizeof(added.mText), text);
+    // A finished game's screen is reached again each time the player
+    // continues it: the same run goes on the roll once.
+    for (int i = 0; i < kRollSize - 1; ++i) {
+        if (roll[i].mScore == added.mScore && std::strcmp(roll[i].mName, added.mName) == 0 &&
+            std::strcmp(roll[i].mText, added.mText) == 0)
+            return;
+    }
+    roll[kRollSize - 2] = added;
     std::stable_sort(roll, roll + kRollSize - 1, [](const HonorRollEntry& a, const HonorRollEntry& b) {
         return CompareHonorRollEntries(a, b) < 0;
     });

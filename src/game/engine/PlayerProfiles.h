@@ -32,7 +32,8 @@ public:
     // then the game's own roll defaults.
     void CreateDefaults();
     // The current profile's name, score and the text replace the ninth line of
-    // its mode's roll, and the first nine lines are sorted again.
+    // its mode's roll, and the first nine lines are sorted again; a line
+    // the same in all three is already there and stays alone.
     void AddScore(const char* text);
     // The current mode starts over for the current profile.
     void ResetProfileProgress();

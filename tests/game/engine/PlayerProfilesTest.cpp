@@ -311,6 +311,35 @@ TEST_F(PlayerProfilesTest, AddScoreSortsTheFirstNineAndLeavesTheTenth)
     EXPECT_STREQ(roll[9].mName, "Tenth");
 }
 
+TEST_F(PlayerProfilesTest, TheSameRunEnteredAgainStaysOneLine)
+{
+    Profiles().CreateDefaults();
+    PlayerProfile& player = Profiles().Current();
+    player.mMode = 3;
+    player.SetName("Mira");
+    player.mScore = 380670;
+    HonorRollEntry* roll = Profiles().mRolls[3];
+    const auto countMira = [&] {
+        int count = 0;
+        for (int i = 0; i < PlayerProfiles::kRollSize; ++i)
+            count += std::strcmp(roll[i].mName, "Mira") == 0 ? 1 : 0;
+        return count;
+    };
+
+    // A finished game continued twice reaches its score screen twice.
+    Profiles().AddScore("");
+    const std::string eighth = roll[7].mName;
+    Profiles().AddScore("");
+    EXPECT_EQ(countMira(), 1);
+    EXPECT_EQ(std::string(roll[7].mName), eighth); // nothing moved down
+
+    // Another score, or another text, is another run.
+    player.mScore = 380000;
+    Profiles().AddScore("");
+    Profiles().AddScore("4:00");
+    EXPECT_EQ(countMira(), 3);
+}
+
 TEST_F(PlayerProfilesTest, CompareOrdersHigherScoresFirstAndCallsEqualsEqual)
 {
     HonorRollEntry high, low, same;
