@@ -47,7 +47,10 @@ def building(n, mode):
     """Rows, bottom first, for building n (1..9); later buildings are taller and mix more kinds.
     No x plate: its inner slots stand straight above its outer ones and a hit does not move it, so
     once a tumble fills an outer slot the one above is shut off for good and the building cannot
-    be cleared (Survival, which never has to be cleared, keeps it)."""
+    be cleared (Survival, which never has to be cleared, keeps it).
+    A Flood row is filled against the sinking, in about half a minute from the time it comes down
+    (see FLOOD_GAP): it holds at most nine slots, a square with a key beside it."""
+    flood = mode == "flood"
     R = []
     if n == 1:
         R = [[P("round")], [P("stick", -170, n=2, r=80), P("round", 200)], [P("round", -200), P("triangle", 200)]]
@@ -59,15 +62,19 @@ def building(n, mode):
              [P("semicircle")]]
     elif n == 4:
         R = [[P("semicircle", -190), P("round", 190)], [P("spinner", -200), P("mini_round", 0), P("spinner", 200)],
-             [P("a")], [P("square", -190), P("square", 200)], [P("round", -180), P("step", 190)], [P("stick")]]
+             [P("a")], [P("square")] if flood else [P("square", -190), P("square", 200)], [P("round", -180), P("step", 190)],
+             [P("stick")]]
     elif n == 6:
         R = [[P("square")], [P("round", -200), P("triangle", 200)], [P("square")], [P("stick", -180, n=2, r=80), P("semicircle", 200)],
              [P("step", -190), P("step", 190)], [P("round")]]
     elif n == 7:
-        R = [[P("t", -190), P("round", 190)], [P("key")], [P("square", -190), P("a", 200, n=3)], [P("step", -200), P("t", 200)],
-             [P("m")], [P("round", -200), P("mini_round", 0), P("round", 200)]]
+        R = [[P("t", -190), P("round", 190)], [P("key")], [P("square", -190), P("key", 200) if flood else P("a", 200, n=3)],
+             [P("step", -200), P("t", 200)], [P("m")],
+             [P("round", -200, n=3), P("mini_round", 0, n=2), P("round", 200, n=3)] if flood else
+             [P("round", -200), P("mini_round", 0), P("round", 200)]]
     elif n == 9:
-        R = [[P("m")], [P("tosser", -200), P("round", 200)], [P("square", -190), P("square", 190)], [P("t")],
+        R = [[P("m")], [P("tosser", -200), P("round", 200)],
+             [P("square")] if flood else [P("square", -190), P("square", 190)], [P("t")],
              [P("semicircle", -190), P("a", 200, n=3)], [P("key", -220), P("stick", 120, n=2, r=80)], [P("spinner")],
              [P("round", -200), P("triangle", 200)]]
     return R
@@ -81,19 +88,31 @@ def building(n, mode):
 # row: farther, and it counts the stretch below it as cleared and goes at once.
 FLOOD_TOP = -530
 FLOOD_POINT = -160
+# A cleared row brings the next one down to 180 px under the top of the screen, 420 px over the
+# water. At a throw every two seconds a row of eight slots costs the player some 330 px of sinking
+# (13.2 px a second, and each throw with the slot it fills pushes the building 13 px further), so
+# Flood rows stand about that far apart, not 180 as in Journey: a careful player who is a little
+# behind with one row is not still behind when the row above it comes down.
+FLOOD_GAP = 320
 
 
 def placement(mode):
-    """The rows' placement of a mode's buildings, and how far up everything on them moves."""
+    """The rows' placement of a mode's buildings (bottom row's height, room between rows, and the
+    Flood bottom row's scroll point)."""
     if mode != "flood":
-        return {}, 0
-    return dict(top=FLOOD_TOP, first_point=FLOOD_POINT), FLOOD_TOP + 330
+        return dict(top=-330, gap=180)
+    return dict(top=FLOOD_TOP, gap=FLOOD_GAP, first_point=FLOOD_POINT)
+
+
+def over_row(where, i, h):
+    """The height h above row i (bottom row 0): birds and obstacles keep their place on the rows."""
+    return where["top"] - where["gap"] * i - h
 
 
 def bonus_level(mode, n, title, thumb, scene):
     rows = [[P("round", -200), P("round", 200)], [P("stick")], [P("mini_round", -220), P("mini_round", 220)], [P("round")]]
-    where, dy = placement(mode)
-    return level("bonus", title, thumb, scene, rows, inner_extra=[basket(0, -420 + dy)], music=SONG[mode], **where)
+    where = placement(mode)
+    return level("bonus", title, thumb, scene, rows, inner_extra=[basket(0, over_row(where, 0, 90))], music=SONG[mode], **where)
 
 
 def trick_level_in_list(title, thumb, scene):
@@ -120,23 +139,26 @@ def write_lists():
             elif n == 8:
                 lv = trick_level_in_list(title, thumb, scene)
             else:
-                where, dy = placement(mode)  # birds and obstacles move with the rows
+                where = placement(mode)
                 lv = level("%s_%02d" % (mode, n), title, thumb, scene, building(n, mode), music=SONG[mode], **where)
                 if n in (6, 9):
                     inner = lv.children[4].children[0].children[0]
-                    inner.children.insert(0, birds(*([pigeon(-30, -442 + dy), pigeon(40, -442 + dy, True)] if n == 6 else
-                                                        [pigeon(-70, -418 + dy), pigeon(80, -418 + dy, True)])))
+                    perch = over_row(where, 0, 112 if n == 6 else 88)
+                    inner.children.insert(0, birds(*([pigeon(-30, perch), pigeon(40, perch, True)] if n == 6 else
+                                                        [pigeon(-70, perch), pigeon(80, perch, True)])))
                 # Obstacles of a sinking building sit in a layer of their own: until every obstacle
                 # has its own kind, a plain picture straight in the plate container would hold the
                 # playfield still (the container would take an extent and move it by parallax).
                 if n == 7:
                     inner = lv.children[4].children[0].children[0]
                     inner.children.append(O("layer", "obstacles", [still(0, 0)], [
-                        bumper("rect_bumper", -90, -560 + dy), bumper("rect_bumper", 90, -560 + dy), bumper("tri_bumper", 0, -750 + dy)]))
+                        bumper("rect_bumper", -90, over_row(where, 1, 50)), bumper("rect_bumper", 90, over_row(where, 1, 50)),
+                        bumper("tri_bumper", 0, over_row(where, 2, 60))]))
                 if n == 9:
                     inner = lv.children[4].children[0].children[0]
                     inner.children.append(O("layer", "obstacles", [still(0, 0)], [
-                        turret(330, -250 + dy, barrel=-30), bumper("round_bumper", -330, -600 + dy), bumper("round_bumper", 330, -900 + dy)]))
+                        turret(330, over_row(where, 0, -80), barrel=-30), bumper("round_bumper", -330, over_row(where, 1, 90)),
+                        bumper("round_bumper", 330, over_row(where, 3, 30))]))
             write(lp("levels/%s/level%02d.xml" % (mode, n)), lv)
         # The map's goal: never opened by the next-level key, it only gives the last thumbnail.
         fin = O("level", "win_sequence_" + mode, [
