@@ -29,6 +29,8 @@ constexpr int kSurvival = 2;
 constexpr float kAimY = 300.0f;
 // A reader's pause before a screen's button is pressed.
 constexpr int kReadTicks = 100;
+// How far beside a shut slot the player throws to turn its plate.
+constexpr float kOffCentre = 14.0f;
 // Ticks the player waits for a slot in reach before it throws a treasure away.
 constexpr int kPatienceTicks = 250;
 // Where a treasure with no slot at all goes up: by the wall, clear of the plates.
@@ -219,15 +221,16 @@ void AutoPlayer::Play(GameState& game, Shooter& shooter)
         return;
     }
     // Neither treasure fits: wait a while for the building to move, then
-    // throw at the full slot in front of an empty one of the kind: a hit
-    // turns or tilts most plates. Without one, at the wall: the treasure
-    // comes straight back to the shooter, which hands out the next.
+    // throw at the full slot in front of an empty one of the kind, a little
+    // to the side: a hit off the plate's centre turns or tilts most plates,
+    // one through the centre only bobs a ring. Without one, at the wall: the
+    // treasure comes straight back to the shooter, which hands out the next.
     if (mUnreachableSince < 0)
         mUnreachableSince = mTick;
     if (mTick - mUnreachableSince < kPatienceTicks)
         return;
     const AnimObject* shut = NearestEmptySlot(game, shooter, ready->mTreasureKind);
-    Aim(shut != nullptr ? shut->mWorld[kAttrX] : kWallX);
+    Aim(shut != nullptr ? shut->mWorld[kAttrX] + kOffCentre : kWallX);
     if (Throw(shooter, nullptr))
         mUnreachableSince = -1;
 }
@@ -501,9 +504,10 @@ bool AutoPlayer::FindTarget(GameState& game, const Shooter& shooter, int kind, T
     std::sort(open.begin(), open.end(), [still](const Target& a, const Target& b) {
         return still ? a.slot->mWorld[kAttrY] < b.slot->mWorld[kAttrY] : a.distance < b.distance;
     });
-    // The nearest of the kind whose filling leaves every other open slot in
-    // reach: filling the low slots of a plate first can shut its high ones
-    // off for good.
+    // The nearest of the kind whose filling leaves the other open slots of
+    // its plate in reach: filling the low slots of a plate first can shut
+    // its high ones off for good. Another plate's slot is shut off only
+    // until this plate is full and gone.
     for (const Target& candidate : open) {
         const auto* slot = static_cast<const Slot*>(candidate.slot);
         if (slot->mSlotKind != kind && kind != Jewel::kWild)
@@ -513,7 +517,8 @@ bool AutoPlayer::FindTarget(GameState& game, const Shooter& shooter, int kind, T
         for (const std::vector<Target>* others : {&open, &later}) {
             for (const Target& other : *others) {
                 float x = other.x;
-                if (other.slot != slot && other.slot->mWorld[kAttrY] < slot->mWorld[kAttrY] &&
+                if (other.slot != slot && other.slot->mParent == slot->mParent &&
+                    other.slot->mWorld[kAttrY] < slot->mWorld[kAttrY] &&
                     !ClearLine(blockers, *other.slot, CaptureReach(shooter, *other.slot), fromY, x))
                     shutsOff = true;
             }
