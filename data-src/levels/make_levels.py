@@ -146,19 +146,19 @@ def write_lists():
                     perch = over_row(where, 0, 112 if n == 6 else 88)
                     inner.children.insert(0, birds(*([pigeon(-30, perch), pigeon(40, perch, True)] if n == 6 else
                                                         [pigeon(-70, perch), pigeon(80, perch, True)])))
-                # Obstacles of a sinking building sit in a layer of their own: until every obstacle
-                # has its own kind, a plain picture straight in the plate container would hold the
-                # playfield still (the container would take an extent and move it by parallax).
+                # Obstacles stand straight in the plate container, beside the plates: a key plate
+                # pulls in only the bumpers that share its parent. Each has a kind of its own, so
+                # none counts towards the container's extent.
                 if n == 7:
                     inner = lv.children[4].children[0].children[0]
-                    inner.children.append(O("layer", "obstacles", [still(0, 0)], [
+                    inner.children += [
                         bumper("rect_bumper", -90, over_row(where, 1, 50)), bumper("rect_bumper", 90, over_row(where, 1, 50)),
-                        bumper("tri_bumper", 0, over_row(where, 2, 60))]))
+                        bumper("tri_bumper", 0, over_row(where, 2, 60))]
                 if n == 9:
                     inner = lv.children[4].children[0].children[0]
-                    inner.children.append(O("layer", "obstacles", [still(0, 0)], [
+                    inner.children += [
                         turret(330, over_row(where, 0, -80), barrel=-30), bumper("round_bumper", -330, over_row(where, 1, 90)),
-                        bumper("round_bumper", 330, over_row(where, 3, 30))]))
+                        bumper("round_bumper", 330, over_row(where, 3, 30))]
             write(lp("levels/%s/level%02d.xml" % (mode, n)), lv)
         # The map's goal: never opened by the next-level key, it only gives the last thumbnail.
         fin = O("level", "win_sequence_" + mode, [

@@ -5,7 +5,7 @@ KINDS = {
     "round": ("round_plate", "round", 4, 55),
     "mini_round": ("round_plate", "mini_round", 3, 38),
     "semicircle": ("semicircle_plate", "semicircle", 3, 70),
-    "a": ("a_plate", "a", 5, 40),
+    "a": ("a_plate", "a", 5, 48),
     "x": ("x_plate", "x", 8, 40),
     "stick": ("stick_plate", "stick", 4, 60),
     "mini_stick": ("stick_plate", "mini_stick", 2, 44),

@@ -445,6 +445,7 @@ class Lint:
             return
         self.stage_loops(where, root)
         self.click_keys(where, root)
+        self.key_bumpers(where, root)
         self.framed_use(where, root)
         if screen_kind is not None:
             self.screen_rules(where, root, screen_kind)
@@ -498,6 +499,22 @@ class Lint:
                             "let one click go to a stage whose start events act")
         for c in obj["children"]:
             self.click_keys(where, c)
+
+    def key_bumpers(self, where, root):
+        bumper_types = ("rect_bumper", "round_bumper", "tri_bumper")
+        objects = []
+
+        def walk(obj):
+            objects.append(obj)
+            for c in obj["children"]:
+                walk(c)
+        walk(root)
+        if not any(o["type"] in bumper_types for o in objects):
+            return
+        for o in objects:
+            if o["type"] == "key_plate" and o["parent"] is not None and not any(c["type"] in bumper_types for c in o["parent"]["children"]):
+                self.report(where, o["tag"].line, "a key plate pulls in only the bumpers beside it in its container: "
+                            "this level's bumpers stand elsewhere")
 
     def framed_use(self, where, obj):
         img = obj["tag"].get("image")

@@ -91,8 +91,9 @@ def semicircle(r=70):
     return plate_doc(w, h, body)
 
 
-def a_plate(r=40, n=5):
-    # Peak: slots at x = (i - n/2) r, y = |i - n/2| r - r.
+def a_plate(r=48, n=5):
+    # Peak: slots at x = (i - n/2) r, y = |i - n/2| r - r. At r 48 a treasure passes between
+    # two full neighbours to the slot above them (40 shut it off for good).
     half = n // 2
     w = int(2 * half * r + 90)
     h = int(2 * (r * half - r) + 120) if half > 1 else 160

@@ -73,6 +73,8 @@ class DataLintTest(unittest.TestCase):
             ('\t<object image="gfx\\P.png">\n\t</object>\n', "no such file"),
             ('\t<object image="gfx/p.png">\n\t</object>\n', "written with '/'"),
             ('\t<object type="buton">\n\t</object>\n', "made by nobody"),
+            ('\t<object type="key_plate">\n\t</object>\n\t<object type="layer">\n\t\t<object type="round_bumper">\n'
+             '\t\t</object>\n\t</object>\n', "pulls in only the bumpers beside it"),
             ('\t<object type="text" string="HI">\n\t\t<stage ms="1000">\n\t\t\t<attribute type="x" start="0" end="0">\n'
              '\t\t\t<attribute type="x_scale" start="0.6" end="0.6">\n\t</object>\n', "give the scale before x"),
         ]
