@@ -106,10 +106,7 @@ def check():
                 problems.append("%s: committed %s, a fresh run gives %s" % (rel, describe(a), describe(b)))
     finally:
         shutil.rmtree(scratch)
-    for p in problems:
-        print(p)
-    print("make-data --check: %d problem(s)" % len(problems))
-    return 1 if problems else 0
+    return datalint.report(problems, "make-data --check")
 
 
 def main(argv):

@@ -608,13 +608,17 @@ def lint(data):
     return Lint(data).run()
 
 
-def main(argv):
-    data = argv[1] if len(argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data")
-    problems = lint(os.path.abspath(data))
+def report(problems, what):
+    """Prints the problems and their count; the exit status of a check."""
     for p in problems:
         print(p)
-    print("data lint: %d problem(s)" % len(problems))
+    print("%s: %d problem(s)" % (what, len(problems)))
     return 1 if problems else 0
+
+
+def main(argv):
+    data = argv[1] if len(argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data")
+    return report(lint(os.path.abspath(data)), "data lint")
 
 
 if __name__ == "__main__":

@@ -8,6 +8,8 @@ Standard library only, like the data lint."""
 import os
 import sys
 
+import datalint
+
 MIN_DELTA_E = 14.0
 IN_PLAY = range(3, 11)
 SRC = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data-src", "treasures.txt")
@@ -78,11 +80,7 @@ def problems(kinds):
 
 def main(argv):
     path = argv[1] if len(argv) > 1 else SRC
-    found = problems(read(path))
-    for p in found:
-        print(p)
-    print("treasure colours: %d problem(s)" % len(found))
-    return 1 if found else 0
+    return datalint.report(problems(read(path)), "treasure colours")
 
 
 if __name__ == "__main__":
