@@ -8,6 +8,7 @@
 #include "game/engine/Level.h"
 #include "game/engine/ObjectKind.h"
 #include "game/engine/Stage.h"
+#include "game/play/GameModes.h"
 #include "game/play/Jewel.h"
 #include "game/play/Shooter.h"
 #include "game/play/Slot.h"
@@ -23,8 +24,6 @@ namespace LumoTest {
 
 namespace {
 
-constexpr int kTrickshot = 3;
-constexpr int kSurvival = 2;
 // The pointer's height while aiming: clear of the panel's buttons.
 constexpr float kAimY = 300.0f;
 // A reader's pause before a screen's button is pressed.

@@ -16,6 +16,7 @@
 #include "game/engine/ObjectLoader.h"
 #include "game/engine/Stage.h"
 #include "game/engine/TextObject.h"
+#include "game/play/GameModes.h"
 #include "game/play/PlayState.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,6 @@
 
 namespace {
 
-constexpr int kFlood = 0;
 constexpr int kTicksPerMinute = 15000;
 
 class FloodPaceTest : public LumoTest::CommittedPlayFixture {

@@ -19,6 +19,7 @@
 #include "game/engine/Stage.h"
 #include "game/engine/StateDigest.h"
 #include "game/engine/TextObject.h"
+#include "game/play/GameModes.h"
 #include "game/play/PlayState.h"
 #include "support/AutoPlayer.h"
 #include "support/CommittedDataFixture.h"
@@ -47,10 +48,6 @@ constexpr bool kWholeGame = false;
 constexpr bool kWholeGame = true;
 #endif
 
-constexpr int kFlood = 0;
-constexpr int kJourney = 1;
-constexpr int kSurvival = 2;
-constexpr int kTrickshot = 3;
 constexpr int kTicksPerMinute = 15000;
 // At most this long for one building, and for one trick.
 constexpr int kBuildingTicks = 6 * kTicksPerMinute;

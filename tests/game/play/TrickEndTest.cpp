@@ -4,6 +4,7 @@
 // cleared, missed the tick after the last treasure has left play while
 // blocks still wait.
 #include "ShooterLevelFixture.h"
+#include "game/play/GameModes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kJourney = 1;
 
 class TrickEndTest : public ShooterLevelFixture {
 protected:
