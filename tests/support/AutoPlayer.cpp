@@ -11,6 +11,7 @@
 #include "game/play/GameModes.h"
 #include "game/play/Jewel.h"
 #include "game/play/Shooter.h"
+#include "game/play/ShooterHelpers.h"
 #include "game/play/Slot.h"
 #include "platform/window/EventPump.h"
 
@@ -24,6 +25,10 @@ namespace LumoTest {
 
 namespace {
 
+using ShooterRules::FrameWidth;
+using ShooterRules::StageContains;
+using ShooterRules::StageIs;
+
 // The pointer's height while aiming: clear of the panel's buttons.
 constexpr float kAimY = 300.0f;
 // A reader's pause before a screen's button is pressed.
@@ -34,24 +39,6 @@ constexpr float kOffCentre = 14.0f;
 constexpr int kPatienceTicks = 250;
 // Where a treasure with no slot at all goes up: by the wall, clear of the plates.
 constexpr float kWallX = 40.0f;
-
-bool StageIs(const AnimObject* object, const char* name)
-{
-    return object != nullptr && object->CurrentStage() != nullptr && std::strcmp(object->CurrentStage()->mName, name) == 0;
-}
-
-bool StageHas(const AnimObject* object, const char* part)
-{
-    return object != nullptr && object->CurrentStage() != nullptr &&
-           std::strstr(object->CurrentStage()->mName, part) != nullptr;
-}
-
-float FrameWidth(const AnimObject& object)
-{
-    if (object.mImage == nullptr)
-        return 0.0f;
-    return object.mImage->mFrameWidth > 0.0f ? object.mImage->mFrameWidth : object.mImage->mWidth;
-}
 
 } // namespace
 
@@ -142,7 +129,7 @@ void AutoPlayer::Act(GameState& game)
 
 void AutoPlayer::ActOnScreen(GameState& game, Level& top)
 {
-    if (StageHas(&top, "fade") || mTick - mScreenSince < kReadTicks || mTick < mNextAction)
+    if (StageContains(&top, "fade") || mTick - mScreenSince < kReadTicks || mTick < mNextAction)
         return;
     if (auto* box = dynamic_cast<InputBox*>(top.FindChildOfKind(InputBox::kKind))) {
         if (mTyped < mName.size()) {
@@ -169,7 +156,7 @@ void AutoPlayer::ActInLevel(GameState& game, Level& level, Shooter& shooter)
         return;
     }
     const int mode = game.mProfiles.Current().mMode;
-    if (StageHas(middle, "defea") && mode != kSurvival) {
+    if (StageContains(middle, "defea") && mode != kSurvival) {
         // Lost for good: the level asks for a click anywhere.
         if (mTick >= mNextAction) {
             Click(400.0f, kAimY);
@@ -239,7 +226,7 @@ const AnimObject* AutoPlayer::NearestEmptySlot(GameState& game, const Shooter& s
     const AnimObject* nearest = nullptr;
     float distance = 0.0f;
     for (const AnimObject* plate = game.mInnerLayer->mChildren.Head(); plate != nullptr; plate = plate->mNext) {
-        if (plate->mKind != kKindPlate || StageHas(plate, "fade"))
+        if (plate->mKind != kKindPlate || StageContains(plate, "fade"))
             continue;
         for (const AnimObject* child = plate->mChildren.Head(); child != nullptr; child = child->mNext) {
             const auto* slot = dynamic_cast<const Slot*>(child);
@@ -467,7 +454,7 @@ bool AutoPlayer::FindTarget(GameState& game, const Shooter& shooter, int kind, T
     std::vector<Target> open;
     std::vector<Target> later;
     for (const AnimObject* plate = game.mInnerLayer->mChildren.Head(); plate != nullptr; plate = plate->mNext) {
-        if (plate->mKind != kKindPlate || StageHas(plate, "fade"))
+        if (plate->mKind != kKindPlate || StageContains(plate, "fade"))
             continue;
         for (const AnimObject* child = plate->mChildren.Head(); child != nullptr; child = child->mNext) {
             const auto* slot = dynamic_cast<const Slot*>(child);

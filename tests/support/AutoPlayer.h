@@ -2,10 +2,11 @@
 // the game and acts only through the mouse and keys a player has, posted to
 // the game's window. In a level it catches a treasure coming back down,
 // aims at the nearest empty slot of the ready treasure's kind that a
-// straight throw reaches (and whose filling shuts no other slot off),
+// straight throw reaches (and whose filling shuts no other slot of its
+// plate off),
 // throws once the shooter stands under it, and swaps when the waiting
-// treasure fits better; with nothing in reach it throws at the full slot in
-// front of one, which turns most plates. On the screens between levels it
+// treasure fits better; with nothing in reach it throws beside the full slot
+// in front of one, which turns most plates. On the screens between levels it
 // presses the button that goes on and types its name when asked.
 // Deterministic: it reads no clock and draws no random numbers.
 #pragma once
@@ -77,7 +78,8 @@ private:
         float radius;
     };
     // The nearest empty slot of the kind that a straight throw reaches and
-    // whose filling shuts no other empty slot off; false without one.
+    // whose filling shuts no other empty slot of its plate off; false
+    // without one.
     bool FindTarget(GameState& game, const Shooter& shooter, int kind, Target& target) const;
     std::vector<Blocker> Blockers(GameState& game, const Shooter& shooter) const;
     // Moves x onto the nearest line of throw that reaches the slot past
