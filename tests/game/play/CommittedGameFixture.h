@@ -29,6 +29,16 @@
 
 namespace LumoTest {
 
+// The topmost screen is named so and takes clicks (no stage of a fade); with
+// a depth, it is also the depth'th screen of the live list.
+inline bool ScreenSettled(const GameState& game, const char* name, int depth = 0)
+{
+    const AnimObject* top = game.Topmost();
+    return top != nullptr && std::strcmp(top->mName, name) == 0 && top->CurrentStage() != nullptr &&
+           std::strstr(top->CurrentStage()->mName, "fade") == nullptr &&
+           (depth == 0 || game.mLiveObjects.Count() == depth);
+}
+
 class CommittedGameFixture : public ::testing::Test {
 protected:
     CommittedGameFixture()
@@ -68,10 +78,7 @@ protected:
             app.SetSeed(20261211);
             app.StartLoadingThread();
             const auto settled = [&game] {
-                const AnimObject* top = game.Topmost();
-                return game.GetLoadingState() == 101 && top != nullptr && std::strcmp(top->mName, "main_menu") == 0 &&
-                       top->CurrentStage() != nullptr && std::strstr(top->CurrentStage()->mName, "fade") == nullptr &&
-                       game.mLiveObjects.Count() == 1;
+                return game.GetLoadingState() == 101 && ScreenSettled(game, "main_menu", 1);
             };
             const bool menu = app.RunUntil(settled);
             EXPECT_TRUE(menu) << "top \"" << (game.Topmost() != nullptr ? game.Topmost()->mName : "") << "\"";

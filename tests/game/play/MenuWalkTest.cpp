@@ -104,9 +104,7 @@ std::string TopName()
 // clicks: no stage of a fade.
 bool Settled(const char* name, int depth)
 {
-    AnimObject* top = Game().Topmost();
-    return top != nullptr && std::strcmp(top->mName, name) == 0 && top->CurrentStage() != nullptr &&
-           std::strstr(top->CurrentStage()->mName, "fade") == nullptr && Game().mLiveObjects.Count() == depth;
+    return LumoTest::ScreenSettled(Game(), name, depth);
 }
 
 class MenuWalkTest : public LumoTest::CommittedGameFixture {

@@ -124,12 +124,7 @@ protected:
     void Wait(int ticks) { PlayUntil([] { return false; }, ticks); }
     bool PlayUntilTop(const char* name, int limit)
     {
-        return PlayUntil([&] { return NameOf(mGame->Topmost()) == name && !Fading(); }, limit);
-    }
-    bool Fading() const
-    {
-        const AnimObject* top = mGame->Topmost();
-        return top == nullptr || top->CurrentStage() == nullptr || std::strstr(top->CurrentStage()->mName, "fade");
+        return PlayUntil([&] { return LumoTest::ScreenSettled(*mGame, name); }, limit);
     }
     std::string Bottom() const { return NameOf(mGame->mLiveObjects.Head()); }
     // The screens seen last, for a failure's message.
